@@ -1,0 +1,106 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ICompareCallBack.h"
+#include "TCompareOption.h"
+#include "TResultRow.h"
+#include "TSearchRec.h"
+
+class TEntryList;
+class TResultList;
+
+// Status codes of CheckPaths and Compare.
+namespace CompareStatus {
+constexpr int Success = 0;
+constexpr int BadPathM = 1;         // "比較元のパスが不正です"
+constexpr int BadPathS = 2;         // "比較先のパスが不正です"
+constexpr int ListStoppedM = 11;    // "比較元のファイルリスト取得中に処理が中断されました"
+constexpr int ListStoppedS = 12;    // "比較先のファイルリスト取得中に処理が中断されました"
+constexpr int PairingStopped = 100; // "処理が中断されました"
+constexpr int RuntimeFailure = -1;  // the failure's own message
+}  // namespace CompareStatus
+
+// The comparison engine: lists two folder trees, pairs their entries by path
+// relative to each root, judges every pair under TCompareOption and keeps one
+// result row per pairing step. No failure escapes its operations: they end in
+// a status code and message (runs) or in a row's result text (content reads).
+//
+// Threads: Compare and every callback run on the caller's thread. From another
+// thread, during a run, it is safe to call RequestStop, IsStopRequested,
+// GetRowCount, GetRow (for an index below GetRowCount), GetPathM, GetPathS,
+// TestPaths, GetEntryM and GetEntryS (the lists are complete before
+// OnListReady; pairing changes only the entries' Index).
+class TCompare {
+public:
+    explicit TCompare(ICompareCallBack* callback);
+    ~TCompare();
+    TCompare(const TCompare&) = delete;
+    TCompare& operator=(const TCompare&) = delete;
+
+    void SetOption(const TCompareOption& option) { Option = option; }
+    const TCompareOption& GetOption() const { return Option; }
+    void SetPathM(const std::string& path) { PathM = path; }
+    void SetPathS(const std::string& path) { PathS = path; }
+    std::string GetPathM() const { return PathM; }
+    std::string GetPathS() const { return PathS; }
+
+    // Reset, then tests that PathM and PathS are existing folders (source first).
+    // Returns the status: 0, 1 or 2, with its message.
+    int CheckPaths();
+    // The same test without touching any state, so that it cannot disturb a
+    // running comparison: 0, 1 or 2.
+    int TestPaths() const;
+    // One run: list both trees, pair them, report through the callback. Returns Status.
+    int Compare();
+
+    // Stores the value only while the stop flag is clear: the first request stands.
+    void RequestStop(bool stop);
+    bool IsStopRequested() const { return StopFlag.load(std::memory_order_relaxed); }
+
+    int GetStatus() const { return Status; }
+    std::string GetErrorMessage() const { return ErrorMessage; }
+    std::string GetSummary() const { return Summary; }
+
+    // Rows appended so far; never counts a row that is not yet appended.
+    int GetRowCount() const;
+    // Row `index`, or null below 0 or at or past GetRowCount.
+    const TResultRow* GetRow(int index) const;
+    // Entry at that position of the sorted source (target) list, or null.
+    const TSearchRecEx* GetEntryM(int index) const;
+    const TSearchRecEx* GetEntryS(int index) const;
+    // The entry whose number stands in string 5 (6) of row `index`; null when
+    // there is no such row or the string is not a decimal number.
+    const TSearchRecEx* GetRowEntryM(int index) const;
+    const TSearchRecEx* GetRowEntryS(int index) const;
+
+    // Reset, then frees the results and both lists.
+    void Clear();
+    // Clears the stop flag, Status 0, empty ErrorMessage and Summary.
+    void Reset();
+
+    // Column names: the seven of a result row, joined by commas.
+    static std::string HeaderText();
+    // HeaderText followed by the twelve appendix column names (19 in all).
+    static std::string AppendixHeaderText();
+    // Appends the six appendix fields of m, then the six of s (six empty strings
+    // for a null entry).
+    static void AddAppendix(std::vector<std::string>& list, const TSearchRecEx* m,
+                            const TSearchRecEx* s);
+
+private:
+    ICompareCallBack* Callback = nullptr;
+    std::unique_ptr<TResultList> Results;
+    std::shared_ptr<TEntryList> ListM;
+    std::shared_ptr<TEntryList> ListS;
+    TCompareOption Option;
+    std::atomic<bool> StopFlag{false};
+    std::string Summary;
+    int Status = 0;
+    std::string ErrorMessage;
+    std::string PathM;
+    std::string PathS;
+};

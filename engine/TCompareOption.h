@@ -1,0 +1,17 @@
+#pragma once
+
+// The nine comparison flags, always handled as one record in this order.
+// A set flag switches a check off. Member initialisers are the defaults.
+struct TCompareOption {
+    bool IgnoreSize = false;        // sizes are not compared
+    bool IgnoreAttr = false;        // no attribute bit is compared
+    bool IgnoreAttrR = true;        // the read-only bit (0x01) is not compared
+    bool IgnoreAttrH = false;       // the hidden bit (0x02) is not compared
+    bool IgnoreAttrS = false;       // the system bit (0x04) is not compared
+    bool IgnoreAttrA = true;        // the archive bit (0x20) is not compared
+    bool IgnoreTime = false;        // modification times are not compared
+    bool IgnoreDirTimeSize = true;  // two folders: neither size nor time is compared
+    bool SkipContents = false;      // the bytes of two files are not compared
+
+    bool operator==(const TCompareOption&) const = default;
+};

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Attribute bits of an entry. Only 0x01, 0x02, 0x04 and 0x20 ever take part in a
+// comparison; 0x10 tells folders from files; the others carry extra facts.
+namespace Attr {
+constexpr uint32_t ReadOnly = 0x01;   // the owner has no write permission
+constexpr uint32_t Hidden = 0x02;     // the name begins with "."
+constexpr uint32_t System = 0x04;     // a device, FIFO or socket
+constexpr uint32_t Directory = 0x10;  // a folder (or a link to one)
+constexpr uint32_t Archive = 0x20;    // never set on Linux
+constexpr uint32_t SymLink = 0x400;   // the entry is a symbolic link
+}  // namespace Attr
+
+// What the file system holds behind an entry. Special files are never opened.
+enum class TFileKind : uint8_t {
+    Regular,
+    Directory,
+    Fifo,
+    CharDevice,
+    BlockDevice,
+    Socket,
+    Dangling,  // a symbolic link whose target does not exist
+};
+
+// The three times of an entry as 64-bit file times: 100-nanosecond ticks since
+// 1601-01-01 UTC. 0 means the file system keeps no such time.
+struct TFindData {
+    uint64_t CreationTime = 0;
+    uint64_t LastAccessTime = 0;
+    uint64_t LastWriteTime = 0;
+};
+
+// One listed file or folder.
+struct TSearchRec {
+    // Modification time in seconds since the Unix epoch, floored to an even
+    // second, so that two times in the same 2-second slot are equal.
+    int64_t Time = 0;
+    int64_t Size = 0;   // 64-bit size; folders report 0
+    uint32_t Attr = 0;  // bits of namespace Attr
+    std::string Name;   // the entry's own name as raw bytes, no folder part
+    TFindData FindData;
+};
+
+// A folder listed below a compared root. All entries of one folder share it.
+struct TFolder {
+    std::string Dir;         // the folder's path, built from the root, ending in "/"
+    size_t RootLength = 0;   // length of the root prefix (the root with its trailing "/")
+};
+
+// One listed entry with its place in the tree. Entries are owned by the
+// engine's lists and never move once listed.
+struct TSearchRecEx : TSearchRec {
+    // 0 when listed; set during pairing to the entry's position in its sorted
+    // list. Atomic because the window's thread may read it while pairing runs.
+    std::atomic<int> Index{0};
+    const TFolder* Folder = nullptr;
+    TFileKind Kind = TFileKind::Regular;
+    std::string_view SortKey;  // collation key of RelPath (owned by the list)
+
+    bool IsFolder() const { return (Attr & Attr::Directory) != 0; }
+    // The folder holding the entry, ending in "/": "/data/a/" for /data/a/b.txt.
+    const std::string& Dir() const { return Folder->Dir; }
+    // Dir followed by Name.
+    std::string FullPath() const { return Folder->Dir + Name; }
+    // The path below the compared root, without a leading "/": "a/b.txt".
+    std::string RelPath() const {
+        return Folder->Dir.substr(Folder->RootLength) + Name;
+    }
+    // The folder part of RelPath without its last "/" ("" directly below the root).
+    std::string_view RelDir() const {
+        std::string_view dir(Folder->Dir);
+        dir.remove_prefix(Folder->RootLength);
+        if (!dir.empty()) dir.remove_suffix(1);
+        return dir;
+    }
+};
