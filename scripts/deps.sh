@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev
     fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-dev
+    rsync
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The runner's command line.
+struct TBenchOptions {
+    std::vector<std::string> Workloads;  // in the order they run
+    std::vector<std::string> Tools;      // "tandrilb", "diff", "rsync", "floor"
+    double Scale = 1.0;
+    int Rounds = 5;
+    uint64_t Seed = 1;
+    std::string DataDir = "bench/data";
+    std::string ResultsDir = "bench/results";
+    std::string TandrilB = "build/plain/batch/TandrilB";
+    bool TandrilBGiven = false;  // given on the command line: then it must exist
+    // A second console program (for example a sequential build of the engine)
+    // whose report must equal TandrilB's byte for byte. Empty: none.
+    std::string Reference;
+    std::string BinDir;  // where ReadFloor and StopLatency are; empty: beside the runner
+};
+
+inline const std::vector<std::string> AllTools = {"tandrilb", "diff", "rsync", "floor"};
+
+// Parses argv. Returns false with `error` set on a bad command line, and false
+// with an empty `error` when the usage text was asked for.
+bool ParseBenchOptions(int argc, char** argv, TBenchOptions& options, std::string& error);
+
+extern const char* const BenchUsage;

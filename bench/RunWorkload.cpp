@@ -1,0 +1,315 @@
+#include "RunWorkload.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <sstream>
+
+#include "BenchFiles.h"
+#include "BenchText.h"
+#include "GenerateWorkload.h"
+#include "ReportCheck.h"
+#include "RunProcess.h"
+
+namespace {
+
+// One timed program of a comparison workload.
+struct TTool {
+    std::string Key;    // as in --tools
+    std::string Label;  // as printed
+    TProcessSpec Spec;
+    std::vector<int> GoodExits;
+    std::vector<TProcessResult> Runs;  // the timed rounds
+    bool Failed = false;
+};
+
+// The goals of the issue for one workload: TandrilB against diff -rq and
+// against the read floor.
+struct TGoals {
+    double VsDiff = 0, VsFloor = 0;
+};
+std::optional<TGoals> GoalsOf(const std::string& workload) {
+    if (workload == Workload::ManySmall)
+        return TGoals{0.6, 1.0};
+    if (workload == Workload::FewLarge)
+        return TGoals{0.2, 1.1};
+    return std::nullopt;
+}
+
+// Peak memory allowed: 64 MiB plus 250 bytes per listed entry of both trees.
+constexpr double MemoryBase = 64.0 * 1024 * 1024;
+constexpr double MemoryPerEntry = 250.0;
+
+// Flushed at once: the runner's output is often piped through tee.
+void Print(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void PrintProblems(const std::string& what, const std::vector<std::string>& found,
+                   const std::string& success, std::vector<std::string>& problems) {
+    if (found.empty())
+        return Print("   check: " + what + " " + success);
+    Print("   check FAILED: " + what + ":");
+    for (const auto& p : found) {
+        Print("     " + p);
+        problems.push_back(what + ": " + p);
+    }
+}
+
+// The last lines of a program's standard error, to say why it failed.
+void PrintErrorTail(const std::string& path) {
+    std::string text = ReadWholeFile(path);
+    if (text.size() > 2000)
+        text = "..." + text.substr(text.size() - 2000);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        Print("     | " + line);
+}
+
+bool RunChecked(TTool& tool, std::vector<std::string>& problems, const std::string& when,
+                TProcessResult* out = nullptr) {
+    TProcessResult r = RunProcess(tool.Spec);
+    if (out)
+        *out = r;
+    for (int code : tool.GoodExits)
+        if (r.Started && r.Signal == 0 && r.ExitCode == code)
+            return true;
+    std::string problem = tool.Label + " " + when + ": " + DescribeEnd(r);
+    Print("   FAILED: " + problem);
+    PrintErrorTail(tool.Spec.StderrPath);
+    problems.push_back(problem);
+    tool.Failed = true;
+    return false;
+}
+
+std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& programs,
+                             const std::string& workload, const std::string& folder,
+                             const TManifest& m) {
+    const std::string out = o.ResultsDir + "/" + workload + "-";
+    const bool anyDifference = m.Differences() + int64_t(m.Renamed.size()) > 0;
+    std::vector<TTool> tools;
+    for (const std::string& key : o.Tools) {
+        TTool t;
+        t.Key = key;
+        t.Spec.WorkDir = folder;
+        t.GoodExits = {0};
+        if (key == "tandrilb") {
+            if (programs.TandrilB.empty())
+                continue;
+            t.Label = "TandrilB";
+            t.Spec.Argv = {programs.TandrilB, "/file", out + "TandrilB.csv", "/fromdir", "A",
+                           "/todir",          "B"};
+        } else if (key == "diff") {
+            t.Label = "diff -rq";
+            t.Spec.Argv = {"diff", "-rq", "A", "B"};
+            t.Spec.Env = {{"LC_ALL", "C"}};  // the messages parsed below are the C locale's
+            t.GoodExits = {anyDifference ? 1 : 0};
+        } else if (key == "rsync") {
+            t.Label = "rsync -rcn";
+            t.Spec.Argv = {"rsync", "-rcn", "--delete", "A/", "B/"};
+            t.Spec.Env = {{"LC_ALL", "C"}};
+        } else if (key == "floor") {
+            t.Label = "read floor";
+            t.Spec.Argv = {programs.ReadFloor, "A", "B"};
+        }
+        t.Spec.StdoutPath = out + t.Key + ".out";
+        t.Spec.StderrPath = out + t.Key + ".err";
+        tools.push_back(std::move(t));
+    }
+    return tools;
+}
+
+// The untimed first round: runs every program once, which also warms the page
+// cache, and checks what each answered.
+void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const TManifest& m,
+                const std::string& folder, const std::string& out, std::string& firstReport,
+                std::vector<std::string>& problems) {
+    for (TTool& t : tools) {
+        if (!RunChecked(t, problems, "(first run)"))
+            continue;
+        if (t.Key == "tandrilb") {
+            firstReport = ReadWholeFile(t.Spec.Argv[2]);
+            PrintProblems(
+                "TandrilB report", CheckReport(ParseReport(firstReport), m),
+                Format("agrees with the manifest (%s rows, %s differences)",
+                       FormatCount(m.ExpectedRows()).c_str(), FormatCount(m.Differences()).c_str()),
+                problems);
+        } else if (t.Key == "diff") {
+            TDiffList list = ParseDiffOutput(ReadWholeFile(t.Spec.StdoutPath), "A", "B");
+            PrintProblems("diff -rq", CheckDiffList(list, m), "agrees with the manifest", problems);
+        } else if (t.Key == "floor") {
+            long long files = -1, folders = -1, bytes = -1;
+            std::sscanf(ReadWholeFile(t.Spec.StdoutPath).c_str(),
+                        "files %lld folders %lld bytes %lld", &files, &folders, &bytes);
+            std::vector<std::string> found;
+            if (files != m.FilesA + m.FilesB || folders != m.FoldersA + m.FoldersB ||
+                bytes != m.BytesA + m.BytesB)
+                found.push_back(
+                    Format("read %lld files, %lld folders, %lld bytes", files, folders, bytes));
+            PrintProblems("read floor", found, "read every file of both trees", problems);
+        }
+    }
+    // A second console program (a sequential build, say) must write the very
+    // same report: the same rows in the same order with the same texts.
+    if (!programs.Reference.empty() && !firstReport.empty()) {
+        TTool ref;
+        ref.Label = "reference";
+        ref.GoodExits = {0};
+        ref.Spec.WorkDir = folder;
+        ref.Spec.Argv = {programs.Reference, "/file", out + "reference.csv", "/fromdir", "A",
+                         "/todir",           "B"};
+        ref.Spec.StdoutPath = out + "reference.out";
+        ref.Spec.StderrPath = out + "reference.err";
+        if (RunChecked(ref, problems, "(first run)")) {
+            std::vector<std::string> found;
+            if (ReadWholeFile(out + "reference.csv") != firstReport)
+                found.push_back("its report differs from TandrilB's (" + out + "reference.csv)");
+            PrintProblems("reference report", found, "is identical to TandrilB's", problems);
+        }
+    }
+}
+
+void PrintTimings(const std::vector<TTool>& tools, int rounds) {
+    Print(Format("   %-22s %10s %10s %10s %13s", Format("%d rounds, warm cache", rounds).c_str(),
+                 "median s", "min s", "max s", "peak RSS MiB"));
+    for (const TTool& t : tools) {
+        if (t.Failed || t.Runs.empty())
+            continue;
+        std::vector<double> seconds;
+        long rss = 0;
+        for (const auto& r : t.Runs) {
+            seconds.push_back(r.Seconds);
+            rss = std::max(rss, r.MaxRssKiB);
+        }
+        auto [lo, hi] = std::minmax_element(seconds.begin(), seconds.end());
+        Print(Format("   %-22s %10.3f %10.3f %10.3f %13.1f", t.Label.c_str(), Median(seconds), *lo,
+                     *hi, rss / 1024.0));
+    }
+}
+
+double MedianOf(const std::vector<TTool>& tools, const std::string& key) {
+    for (const TTool& t : tools) {
+        if (t.Key != key || t.Failed || t.Runs.empty())
+            continue;
+        std::vector<double> seconds;
+        for (const auto& r : t.Runs)
+            seconds.push_back(r.Seconds);
+        return Median(seconds);
+    }
+    return 0;
+}
+
+void PrintRatios(const std::vector<TTool>& tools, const std::string& workload, const TManifest& m) {
+    const std::optional<TGoals> goals = GoalsOf(workload);
+    struct TRatio {
+        const char* Label;
+        const char* Top;
+        const char* Bottom;
+        double Goal;
+    } ratios[] = {
+        {"TandrilB / diff -rq", "tandrilb", "diff", goals ? goals->VsDiff : 0},
+        {"TandrilB / read floor", "tandrilb", "floor", goals ? goals->VsFloor : 0},
+        {"diff -rq / read floor", "diff", "floor", 0},
+        {"rsync -rcn / read floor", "rsync", "floor", 0},
+    };
+    Print(Format("   %-26s %9s   %s", "ratio of medians", "measured", "goal"));
+    for (const TRatio& r : ratios) {
+        double top = MedianOf(tools, r.Top), bottom = MedianOf(tools, r.Bottom);
+        if (top <= 0 || bottom <= 0)
+            continue;
+        double ratio = top / bottom;
+        std::string line = Format("   %-26s %9.2f", r.Label, ratio);
+        if (r.Goal > 0)
+            line += Format("   <= %.2f  %s", r.Goal, ratio <= r.Goal ? "met" : "MISSED");
+        Print(line);
+    }
+    for (const TTool& t : tools) {
+        if (t.Key != "tandrilb" || t.Failed || t.Runs.empty())
+            continue;
+        long rss = 0;
+        for (const auto& r : t.Runs)
+            rss = std::max(rss, r.MaxRssKiB);
+        const int64_t entries = m.FilesA + m.FoldersA + m.FilesB + m.FoldersB;
+        const double goal = MemoryBase + MemoryPerEntry * double(entries);
+        const double peak = rss * 1024.0;
+        Print(Format("   %-26s %5.1f MiB   <= %.1f MiB (64 MiB + 250 B x %s entries)  %s",
+                     "TandrilB peak memory", peak / 1048576, goal / 1048576,
+                     FormatCount(entries).c_str(), peak <= goal ? "met" : "MISSED"));
+    }
+}
+
+// Runs StopLatency on the workload's trees and shows what it printed.
+void RunStopLatency(const TBenchOptions& o, const TBenchPrograms& programs,
+                    const std::string& workload, const std::string& folder,
+                    std::vector<std::string>& problems) {
+    TTool stop;
+    stop.Label = "StopLatency (" + workload + ")";
+    stop.GoodExits = {0};
+    stop.Spec.WorkDir = folder;
+    stop.Spec.Argv = {programs.StopLatency, "--rounds", std::to_string(o.Rounds), "A", "B"};
+    stop.Spec.StdoutPath = o.ResultsDir + "/" + workload + "-stop.out";
+    stop.Spec.StderrPath = o.ResultsDir + "/" + workload + "-stop.err";
+    RunChecked(stop, problems, "");
+    std::istringstream lines(ReadWholeFile(stop.Spec.StdoutPath));
+    for (std::string line; std::getline(lines, line);)
+        Print("   " + line);
+}
+
+}  // namespace
+
+void RunWorkload(const TBenchOptions& o, const TBenchPrograms& programs,
+                 const std::string& workload, std::vector<std::string>& problems) {
+    using Clock = std::chrono::steady_clock;
+    const std::string folder = o.DataDir + "/" + workload;
+    Print(Format("== %s (scale %g, seed %llu)", workload.c_str(), o.Scale,
+                 static_cast<unsigned long long>(o.Seed)));
+
+    const auto start = Clock::now();
+    bool generated = false;
+    TManifest m = PrepareWorkload(workload, o.Scale, o.Seed, folder, generated);
+    const double prepare = std::chrono::duration<double>(Clock::now() - start).count();
+    Print(
+        Format("   trees %s in %s (%.1f s): A %s files, %s folders, %s; B %s files, %s folders, %s",
+               generated ? "generated" : "reused", folder.c_str(), prepare,
+               FormatCount(m.FilesA).c_str(), FormatCount(m.FoldersA).c_str(),
+               FormatBytes(m.BytesA).c_str(), FormatCount(m.FilesB).c_str(),
+               FormatCount(m.FoldersB).c_str(), FormatBytes(m.BytesB).c_str()));
+    const int64_t available = AvailableMemory();
+    if (available > 0 && double(m.BytesA + m.BytesB) > 0.9 * double(available))
+        Print("   warning: the trees do not fit in the page cache (" + FormatBytes(available) +
+              " available); timings include disk reads");
+
+    if (workload == Workload::StopPair)
+        return RunStopLatency(o, programs, workload, folder, problems);
+
+    std::vector<TTool> tools = MakeTools(o, programs, workload, folder, m);
+    std::string firstReport;
+    CheckRound(tools, programs, m, folder, o.ResultsDir + "/" + workload + "-", firstReport,
+               problems);
+
+    // Interleaved rounds: each round starts with the next program, so that no
+    // program always runs right after the same other one.
+    for (int round = 0; round < o.Rounds; ++round) {
+        for (size_t k = 0; k < tools.size(); ++k) {
+            TTool& t = tools[(k + size_t(round)) % tools.size()];
+            if (t.Failed)
+                continue;
+            TProcessResult r;
+            if (!RunChecked(t, problems, Format("(round %d)", round + 1), &r))
+                continue;
+            t.Runs.push_back(r);
+            if (t.Key == "tandrilb" && ReadWholeFile(t.Spec.Argv[2]) != firstReport) {
+                std::string p =
+                    Format("TandrilB report of round %d differs from the first run's", round + 1);
+                Print("   check FAILED: " + p);
+                problems.push_back(p);
+            }
+        }
+    }
+    PrintTimings(tools, o.Rounds);
+    PrintRatios(tools, workload, m);
+    if (workload == Workload::ManySmall)
+        RunStopLatency(o, programs, workload, folder, problems);
+}
