@@ -121,6 +121,24 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
     return tools;
 }
 
+// Where two reports first differ: "line 12: "..." against "..."".
+std::string FirstDifference(const std::string& mine, const std::string& other) {
+    std::istringstream a(mine), b(other);
+    std::string lineA, lineB;
+    for (int line = 1;; ++line) {
+        bool moreA = bool(std::getline(a, lineA)), moreB = bool(std::getline(b, lineB));
+        if (!moreA && !moreB)
+            return "the reports differ";
+        for (std::string* l : {&lineA, &lineB})
+            if (!l->empty() && l->back() == '\r')
+                l->pop_back();
+        if (moreA != moreB || lineA != lineB)
+            return Format("line %d: TandrilB \"%s\", reference \"%s\"", line,
+                          moreA ? Cp932ToUtf8(lineA).c_str() : "(end)",
+                          moreB ? Cp932ToUtf8(lineB).c_str() : "(end)");
+    }
+}
+
 // The untimed first round: runs every program once, which also warms the page
 // cache, and checks what each answered.
 void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const TManifest& m,
@@ -133,7 +151,7 @@ void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const
             firstReport = ReadWholeFile(t.Spec.Argv[2]);
             PrintProblems(
                 "TandrilB report", CheckReport(ParseReport(firstReport), m),
-                Format("agrees with the manifest (%s rows, %s differences)",
+                Format("agrees with the manifest (rows: %s, differences: %s)",
                        FormatCount(m.ExpectedRows()).c_str(), FormatCount(m.Differences()).c_str()),
                 problems);
         } else if (t.Key == "diff") {
@@ -164,15 +182,17 @@ void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const
         ref.Spec.StderrPath = out + "reference.err";
         if (RunChecked(ref, problems, "(first run)")) {
             std::vector<std::string> found;
-            if (ReadWholeFile(out + "reference.csv") != firstReport)
-                found.push_back("its report differs from TandrilB's (" + out + "reference.csv)");
+            const std::string other = ReadWholeFile(out + "reference.csv");
+            if (other != firstReport)
+                found.push_back(FirstDifference(firstReport, other) + " (" + out +
+                                "reference.csv)");
             PrintProblems("reference report", found, "is identical to TandrilB's", problems);
         }
     }
 }
 
 void PrintTimings(const std::vector<TTool>& tools, int rounds) {
-    Print(Format("   %-22s %10s %10s %10s %13s", Format("%d rounds, warm cache", rounds).c_str(),
+    Print(Format("   %-22s %10s %10s %10s %13s", Format("rounds: %d, warm cache", rounds).c_str(),
                  "median s", "min s", "max s", "peak RSS MiB"));
     for (const TTool& t : tools) {
         if (t.Failed || t.Runs.empty())
