@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "BenchText.h"
+#include "RunProcess.h"
+#include "TempFolder.h"
+
+TEST(RunProcess, RedirectsOutputSetsFolderAndEnvironmentAndKeepsExitStatus) {
+    TTempFolder temp;
+    TProcessSpec spec;
+    spec.Argv = {"sh", "-c", "echo \"$GREETING\"; pwd; echo oops >&2; exit 3"};
+    spec.WorkDir = temp.Path();
+    spec.Env = {{"GREETING", "hello"}};
+    spec.StdoutPath = temp / "out.txt";
+    spec.StderrPath = temp / "err.txt";
+    TProcessResult r = RunProcess(spec);
+    EXPECT_TRUE(r.Started);
+    EXPECT_EQ(r.ExitCode, 3);
+    EXPECT_EQ(r.Signal, 0);
+    EXPECT_GT(r.Seconds, 0);
+    EXPECT_EQ(ReadWholeFile(temp / "out.txt"), "hello\n" + temp.Path() + "\n");
+    EXPECT_EQ(ReadWholeFile(temp / "err.txt"), "oops\n");
+    EXPECT_EQ(DescribeEnd(r), "exit status 3");
+}
+
+TEST(RunProcess, TellsSignalsAndFailedStartsApart) {
+    TProcessSpec spec;
+    spec.Argv = {"sh", "-c", "kill -9 $$"};
+    TProcessResult killed = RunProcess(spec);
+    EXPECT_TRUE(killed.Started);
+    EXPECT_EQ(killed.Signal, 9);
+    EXPECT_NE(killed.ExitCode, 0);
+
+    // A program that is not there must not pass for a run that failed with 127.
+    spec.Argv = {"no-such-program-anywhere"};
+    TProcessResult missing = RunProcess(spec);
+    EXPECT_FALSE(missing.Started);
+    EXPECT_NE(missing.Error.find("no-such-program-anywhere"), std::string::npos);
+
+    TTempFolder temp;
+    spec.Argv = {"true"};
+    spec.WorkDir = temp / "missing";
+    EXPECT_FALSE(RunProcess(spec).Started);
+}
+
+// The peak memory is the child's own, not the largest of every child so far:
+// a small program after a big one must show small.
+TEST(RunProcess, PeakMemoryBelongsToEachRun) {
+    TProcessSpec big;
+    big.Argv = {"dd", "if=/dev/zero", "of=/dev/null", "bs=64M", "count=1"};
+    TProcessResult bigRun = RunProcess(big);
+    ASSERT_EQ(bigRun.ExitCode, 0);
+    EXPECT_GT(bigRun.MaxRssKiB, 60 * 1024);
+
+    TProcessSpec small;
+    small.Argv = {"true"};
+    TProcessResult smallRun = RunProcess(small);
+    ASSERT_EQ(smallRun.ExitCode, 0);
+    EXPECT_LT(smallRun.MaxRssKiB, 20 * 1024);
+}
+
+TEST(FindProgram, LooksInPathAndAtPaths) {
+    EXPECT_TRUE(FindProgram("sh"));
+    EXPECT_TRUE(FindProgram("/bin/sh"));
+    EXPECT_FALSE(FindProgram("no-such-program-anywhere"));
+    EXPECT_FALSE(FindProgram("/no/such/program"));
+}
