@@ -41,7 +41,9 @@ std::string FormatDateTime(const TDateTime& value, TDateFormat format);
 std::string RowLine(const std::vector<std::string>& list, char delimiter, char quote);
 
 // Appends one field of a line by the RowLine rule (for writers that build a
-// line without a list).
+// line without a list): the field only, quoted when it must be; the caller
+// writes the delimiters between fields and the two quotes of a line that is
+// one empty field.
 void AppendRowField(std::string& line, std::string_view field, char delimiter, char quote);
 
 // path unchanged when it ends in "/", otherwise path followed by "/".

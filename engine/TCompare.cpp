@@ -1,58 +1,212 @@
-// Skeleton: the listing, pairing and content comparison arrive with the engine work.
 #include "TCompare.h"
 
-#include <sys/stat.h>
+#include <exception>
+#include <utility>
 
-class TEntryList {};
-class TResultList {};
+#include "TContentComparer.h"
+#include "TEntryList.h"
+#include "TFolderLister.h"
+#include "TPairing.h"
+#include "TResultList.h"
+#include "platform/Collator.h"
+#include "platform/Directory.h"
 
-TCompare::TCompare(ICompareCallBack* callback) { Reset(); Callback = callback; }
-TCompare::~TCompare() = default;
+namespace {
 
-static bool IsFolder(const std::string& path) {
-    struct stat st;
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+constexpr const char* TextBadPathM = "比較元のパスが不正です";
+constexpr const char* TextBadPathS = "比較先のパスが不正です";
+constexpr const char* TextListStoppedM = "比較元のファイルリスト取得中に処理が中断されました";
+constexpr const char* TextListStoppedS = "比較先のファイルリスト取得中に処理が中断されました";
+constexpr const char* TextPairingStopped = "処理が中断されました";
+constexpr const char* TextNoDifference = "相違はありませんでした";
+constexpr const char* TextDifferences = " 件の相違が見つかりました";
+
+}  // namespace
+
+TCompare::TCompare(ICompareCallBack* callback) {
+    Reset();
+    Callback = callback;
 }
 
+TCompare::~TCompare() = default;
+
 int TCompare::TestPaths() const {
-    if (!IsFolder(PathM)) return CompareStatus::BadPathM;
-    if (!IsFolder(PathS)) return CompareStatus::BadPathS;
+    if (!platform::IsFolder(PathM))
+        return CompareStatus::BadPathM;
+    if (!platform::IsFolder(PathS))
+        return CompareStatus::BadPathS;
     return CompareStatus::Success;
 }
 
 int TCompare::CheckPaths() {
     Reset();
     Status = TestPaths();
-    if (Status == CompareStatus::BadPathM) ErrorMessage = "比較元のパスが不正です";
-    if (Status == CompareStatus::BadPathS) ErrorMessage = "比較先のパスが不正です";
+    if (Status == CompareStatus::BadPathM)
+        ErrorMessage = TextBadPathM;
+    if (Status == CompareStatus::BadPathS)
+        ErrorMessage = TextBadPathS;
     return Status;
 }
 
 int TCompare::Compare() {
     Reset();
-    if (Callback) Callback->OnCompareBegin(this);
-    if (Callback) Callback->OnCompareEnd(this);
+    Retired.clear();
+    try {
+        if (Callback)
+            Callback->OnCompareBegin(this);
+        ListAndPair();
+    } catch (const std::exception& e) {
+        Status = CompareStatus::RuntimeFailure;
+        ErrorMessage = e.what();
+    } catch (...) {
+        Status = CompareStatus::RuntimeFailure;
+        ErrorMessage = "unknown exception";
+    }
+    try {
+        if (Callback)
+            Callback->OnCompareEnd(this);
+    } catch (const std::exception& e) {
+        Status = CompareStatus::RuntimeFailure;
+        ErrorMessage = e.what();
+    } catch (...) {
+        Status = CompareStatus::RuntimeFailure;
+        ErrorMessage = "unknown exception";
+    }
     return Status;
 }
 
-void TCompare::RequestStop(bool stop) {
-    if (!StopFlag.load()) StopFlag.store(stop);
+void TCompare::ListAndPair() {
+    std::shared_ptr<TEntryList> listM;
+    std::shared_ptr<TEntryList> listS;
+    try {
+        listM = std::make_shared<TEntryList>();
+        if (TFolderLister(*listM, StopFlag).ListTree(PathM) == -1) {
+            Status = CompareStatus::ListStoppedM;
+            ErrorMessage = TextListStoppedM;
+        }
+        // Listed whatever the source gave: a stop still set stops it at its first name.
+        listS = std::make_shared<TEntryList>();
+        if (TFolderLister(*listS, StopFlag).ListTree(PathS) == -1) {
+            Status = CompareStatus::ListStoppedS;
+            ErrorMessage = TextListStoppedS;
+        }
+        if (Status == CompareStatus::Success) {
+            // Sorted before they are published, so that a list another thread
+            // can see is complete and never changes order.
+            platform::TCollator collator;
+            listM->Sort(collator);
+            listS->Sort(collator);
+        }
+    } catch (...) {
+        // The lists made so far replace the old ones, as after a stop.
+        Publish(std::move(listM), std::move(listS));
+        throw;
+    }
+    Publish(std::move(listM), std::move(listS));
+    if (Status == CompareStatus::Success)
+        Pair();
 }
-int TCompare::GetRowCount() const { return 0; }
-const TResultRow* TCompare::GetRow(int) const { return nullptr; }
-const TSearchRecEx* TCompare::GetEntryM(int) const { return nullptr; }
-const TSearchRecEx* TCompare::GetEntryS(int) const { return nullptr; }
-const TSearchRecEx* TCompare::GetRowEntryM(int) const { return nullptr; }
-const TSearchRecEx* TCompare::GetRowEntryS(int) const { return nullptr; }
-void TCompare::Clear() { Reset(); }
+
+void TCompare::Pair() {
+    if (Callback)
+        Callback->OnListReady(this, ListM->Count(), ListS->Count());
+    auto results = std::make_shared<TResultList>(ListM, ListS);
+    Retired.reserve(Retired.size() + 1);
+    ResultsView.store(results.get(), std::memory_order_release);
+    Retire(std::exchange(Results, std::move(results)));
+
+    TContentComparer contents([this] { return IsStopRequested(); });
+    const TCompareOption option = Option;
+    TPairing pairing(this, Callback, option, StopFlag, contents);
+    TPairingResult result = pairing.Run(*ListM, *ListS, *Results);
+    if (result.Stopped) {
+        Status = CompareStatus::PairingStopped;
+        ErrorMessage = TextPairingStopped;
+    }
+    int different = result.Rows - result.Equal;
+    if (Callback)
+        Callback->OnCompareDone(this, result.Rows, result.Equal, different);
+    Summary = different == 0 ? TextNoDifference : std::to_string(different) + TextDifferences;
+}
+
+void TCompare::Retire(std::shared_ptr<void> old) noexcept {
+    if (!old)
+        return;
+    try {
+        Retired.push_back(std::move(old));
+    } catch (...) {
+        // Without room to keep it, it is freed now; only a reader racing this
+        // very moment could notice.
+    }
+}
+
+void TCompare::Publish(std::shared_ptr<TEntryList> listM,
+                       std::shared_ptr<TEntryList> listS) noexcept {
+    if (listM) {
+        ViewM.store(listM.get(), std::memory_order_release);
+        Retire(std::exchange(ListM, std::move(listM)));
+    }
+    if (listS) {
+        ViewS.store(listS.get(), std::memory_order_release);
+        Retire(std::exchange(ListS, std::move(listS)));
+    }
+}
+
+void TCompare::RequestStop(bool stop) {
+    if (!StopFlag.load())
+        StopFlag.store(stop);
+}
+
+int TCompare::GetRowCount() const {
+    const TResultList* results = ResultsView.load(std::memory_order_acquire);
+    return results ? results->Count() : 0;
+}
+
+const TResultRow* TCompare::GetRow(int index) const {
+    const TResultList* results = ResultsView.load(std::memory_order_acquire);
+    return results ? results->Row(index) : nullptr;
+}
+
+const TSearchRecEx* TCompare::GetEntryM(int index) const {
+    const TEntryList* list = ViewM.load(std::memory_order_acquire);
+    return list ? list->At(index) : nullptr;
+}
+
+const TSearchRecEx* TCompare::GetEntryS(int index) const {
+    const TEntryList* list = ViewS.load(std::memory_order_acquire);
+    return list ? list->At(index) : nullptr;
+}
+
+// String 5 (6) of a row is its source (target) entry's Index in decimal, or
+// empty; reading the Index directly gives the same number without the text.
+const TSearchRecEx* TCompare::GetRowEntryM(int index) const {
+    const TResultRow* row = GetRow(index);
+    if (!row || !row->EntryM())
+        return nullptr;
+    return GetEntryM(row->EntryM()->Index.load(std::memory_order_relaxed));
+}
+
+const TSearchRecEx* TCompare::GetRowEntryS(int index) const {
+    const TResultRow* row = GetRow(index);
+    if (!row || !row->EntryS())
+        return nullptr;
+    return GetEntryS(row->EntryS()->Index.load(std::memory_order_relaxed));
+}
+
+void TCompare::Clear() {
+    Reset();
+    ResultsView.store(nullptr, std::memory_order_release);
+    ViewM.store(nullptr, std::memory_order_release);
+    ViewS.store(nullptr, std::memory_order_release);
+    Results.reset();
+    ListM.reset();
+    ListS.reset();
+    Retired.clear();
+}
+
 void TCompare::Reset() {
     StopFlag.store(false);
-    Status = 0;
+    Status = CompareStatus::Success;
     ErrorMessage.clear();
     Summary.clear();
 }
-std::string TCompare::HeaderText() {
-    return "比較元ファイル,フォルダ,比較先ファイル,フォルダ,比較結果,比較元番号,比較先番号";
-}
-std::string TCompare::AppendixHeaderText() { return HeaderText(); }
-void TCompare::AddAppendix(std::vector<std::string>&, const TSearchRecEx*, const TSearchRecEx*) {}

@@ -16,12 +16,12 @@ class TResultList;
 // Status codes of CheckPaths and Compare.
 namespace CompareStatus {
 constexpr int Success = 0;
-constexpr int BadPathM = 1;         // "比較元のパスが不正です"
-constexpr int BadPathS = 2;         // "比較先のパスが不正です"
-constexpr int ListStoppedM = 11;    // "比較元のファイルリスト取得中に処理が中断されました"
-constexpr int ListStoppedS = 12;    // "比較先のファイルリスト取得中に処理が中断されました"
-constexpr int PairingStopped = 100; // "処理が中断されました"
-constexpr int RuntimeFailure = -1;  // the failure's own message
+constexpr int BadPathM = 1;  // "比較元のパスが不正です"
+constexpr int BadPathS = 2;  // "比較先のパスが不正です"
+constexpr int ListStoppedM = 11;  // "比較元のファイルリスト取得中に処理が中断されました"
+constexpr int ListStoppedS = 12;  // "比較先のファイルリスト取得中に処理が中断されました"
+constexpr int PairingStopped = 100;  // "処理が中断されました"
+constexpr int RuntimeFailure = -1;   // the failure's own message
 }  // namespace CompareStatus
 
 // The comparison engine: lists two folder trees, pairs their entries by path
@@ -92,10 +92,24 @@ public:
                             const TSearchRecEx* s);
 
 private:
+    void ListAndPair();
+    void Pair();
+    // Makes new entry lists (either may be null: keep that side's list) the
+    // ones that GetEntryM and GetEntryS read.
+    void Publish(std::shared_ptr<TEntryList> listM, std::shared_ptr<TEntryList> listS) noexcept;
+    void Retire(std::shared_ptr<void> old) noexcept;
+
     ICompareCallBack* Callback = nullptr;
-    std::unique_ptr<TResultList> Results;
+    std::shared_ptr<TResultList> Results;
     std::shared_ptr<TEntryList> ListM;
     std::shared_ptr<TEntryList> ListS;
+    // What other threads read during a run, each published once complete.
+    std::atomic<TResultList*> ResultsView{nullptr};
+    std::atomic<TEntryList*> ViewM{nullptr};
+    std::atomic<TEntryList*> ViewS{nullptr};
+    // Lists and rows replaced during this run, freed at the next run or Clear,
+    // so that a reader on another thread never has them freed under it.
+    std::vector<std::shared_ptr<void>> Retired;
     TCompareOption Option;
     std::atomic<bool> StopFlag{false};
     std::string Summary;

@@ -48,8 +48,8 @@ struct TSearchRec {
 
 // A folder listed below a compared root. All entries of one folder share it.
 struct TFolder {
-    std::string Dir;         // the folder's path, built from the root, ending in "/"
-    size_t RootLength = 0;   // length of the root prefix (the root with its trailing "/")
+    std::string Dir;        // the folder's path, built from the root, ending in "/"
+    size_t RootLength = 0;  // length of the root prefix (the root with its trailing "/")
 };
 
 // One listed entry with its place in the tree. Entries are owned by the
@@ -68,14 +68,13 @@ struct TSearchRecEx : TSearchRec {
     // Dir followed by Name.
     std::string FullPath() const { return Folder->Dir + Name; }
     // The path below the compared root, without a leading "/": "a/b.txt".
-    std::string RelPath() const {
-        return Folder->Dir.substr(Folder->RootLength) + Name;
-    }
+    std::string RelPath() const { return Folder->Dir.substr(Folder->RootLength) + Name; }
     // The folder part of RelPath without its last "/" ("" directly below the root).
     std::string_view RelDir() const {
         std::string_view dir(Folder->Dir);
         dir.remove_prefix(Folder->RootLength);
-        if (!dir.empty()) dir.remove_suffix(1);
+        if (!dir.empty())
+            dir.remove_suffix(1);
         return dir;
     }
 };

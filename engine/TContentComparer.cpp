@@ -1,0 +1,135 @@
+#include "TContentComparer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+constexpr const char* TextSizeMismatch = "内容が不一致(サイズが一致しなかった)";
+constexpr const char* TextMismatch = "内容が不一致";
+constexpr const char* TextCancelled = "不明(キャンセルされた)";
+constexpr const char* TextOpenFailed = "バイナリ比較失敗>open file error!!>";
+constexpr const char* TextOpenError = "比較失敗>open file error!!";
+constexpr const char* TextCheckFailed = "バイナリ比較失敗>check file error!!>";
+
+bool IsSpecial(TFileKind kind) {
+    return kind == TFileKind::Fifo || kind == TFileKind::CharDevice ||
+           kind == TFileKind::BlockDevice || kind == TFileKind::Socket;
+}
+
+// Bytes that cycle `offset` takes from a block holding `count` bytes.
+size_t CycleCount(int64_t count, size_t offset) {
+    if (count <= static_cast<int64_t>(offset))
+        return 0;
+    return std::min(TContentComparer::CycleSize, static_cast<size_t>(count) - offset);
+}
+
+}  // namespace
+
+TContentComparer::TContentComparer(std::function<bool()> stopRequested)
+    : StopRequested(std::move(stopRequested)),
+      BufferM(std::make_unique<char[]>(BlockSize)),
+      BufferS(std::make_unique<char[]>(BlockSize)) {}
+
+TContentComparer::~TContentComparer() = default;
+
+int TContentComparer::Compare(const std::string& pathM, TFileKind kindM, const std::string& pathS,
+                              TFileKind kindS, std::string& reason) {
+    int code = ContentResult::Equal;
+    try {
+        reason.clear();
+        code = Open(pathM, kindM, pathS, kindS, reason);
+        if (code == ContentResult::Equal && !IsSpecial(kindM) && !IsSpecial(kindS)) {
+            try {
+                code = CompareBytes(reason);
+            } catch (const std::exception& e) {
+                reason = std::string(TextCheckFailed) + e.what();
+                code = ContentResult::ReadFailed;
+            }
+        }
+    } catch (const std::exception& e) {
+        reason = e.what();
+        code = ContentResult::Cancelled;
+    } catch (...) {
+        reason.clear();
+        code = ContentResult::Cancelled;
+    }
+    ReaderM.Close();
+    ReaderS.Close();
+    return code;
+}
+
+int TContentComparer::Open(const std::string& pathM, TFileKind& kindM, const std::string& pathS,
+                           TFileKind& kindS, std::string& reason) {
+    try {
+        // Source first, then target: the first file that cannot be opened is named.
+        struct {
+            platform::TFileReader& Reader;
+            const std::string& Path;
+            TFileKind& Kind;
+        } sides[] = {{ReaderM, pathM, kindM}, {ReaderS, pathS, kindS}};
+        for (auto& side : sides) {
+            if (IsSpecial(side.Kind))
+                continue;
+            TFileKind found = side.Kind;
+            auto result = side.Reader.Open(side.Path, found);
+            if (result == platform::TFileReader::TOpenResult::Failed) {
+                reason = std::string(TextOpenFailed) + "ファイル " + side.Path + " は開けません";
+                return ContentResult::OpenFailed;
+            }
+            if (result == platform::TFileReader::TOpenResult::Special)
+                side.Kind = found;
+        }
+        if (IsSpecial(kindM) || IsSpecial(kindS)) {
+            if (kindM == kindS)
+                return ContentResult::Equal;
+            reason = TextMismatch;
+            return ContentResult::Different;
+        }
+        return ContentResult::Equal;
+    } catch (...) {
+        reason = TextOpenError;
+        return ContentResult::OpenError;
+    }
+}
+
+int TContentComparer::CompareBytes(std::string& reason) {
+    char* blockM = BufferM.get();
+    char* blockS = BufferS.get();
+    while (true) {
+        // The probe before a block read is the probe of the block's first cycle.
+        if (StopRequested && StopRequested()) {
+            reason = TextCancelled;
+            return ContentResult::Cancelled;
+        }
+        int64_t countM = ReaderM.ReadFull(blockM, BlockSize);
+        if (countM < 0) {
+            reason = TextCheckFailed + ReaderM.Error();
+            return ContentResult::ReadFailed;
+        }
+        int64_t countS = ReaderS.ReadFull(blockS, BlockSize);
+        if (countS < 0) {
+            reason = TextCheckFailed + ReaderS.Error();
+            return ContentResult::ReadFailed;
+        }
+        for (size_t offset = 0; offset < BlockSize; offset += CycleSize) {
+            if (offset > 0 && StopRequested && StopRequested()) {
+                reason = TextCancelled;
+                return ContentResult::Cancelled;
+            }
+            size_t cycleM = CycleCount(countM, offset);
+            size_t cycleS = CycleCount(countS, offset);
+            if (cycleM == 0 && cycleS == 0)
+                return ContentResult::Equal;
+            if (cycleM != cycleS) {
+                reason = TextSizeMismatch;
+                return ContentResult::Different;
+            }
+            if (std::memcmp(blockM + offset, blockS + offset, cycleM) != 0) {
+                reason = TextMismatch;
+                return ContentResult::Different;
+            }
+        }
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "TSearchRec.h"
+#include "platform/FileReader.h"
+
+// Result codes of a content comparison.
+namespace ContentResult {
+constexpr int Equal = 0;
+constexpr int Different = -1;  // "内容が不一致" or "内容が不一致(サイズが一致しなかった)"
+constexpr int OpenFailed = -101;  // "バイナリ比較失敗>open file error!!>" + message
+constexpr int OpenError = -102;   // "比較失敗>open file error!!"
+constexpr int ReadFailed = -111;  // "バイナリ比較失敗>check file error!!>" + message
+constexpr int Cancelled = -999;  // "不明(キャンセルされた)", or the message of another failure
+}  // namespace ContentResult
+
+// Decides whether two files hold the same bytes, with the outcome of a
+// comparison in 1024-byte cycles: cycle k reads min(1024, size - 1024k) bytes
+// of each file; different counts end it with "内容が不一致(サイズが一致しなかった)",
+// a differing byte in equal counts with "内容が不一致", two empty reads with
+// equal. The stop probe is asked before every cycle.
+//
+// The files are read in blocks of 256 KiB (a system call per KiB would dominate
+// the time) and each block is walked in 1024-byte cycles, which gives the same
+// texts and the same stop points. The buffers belong to the comparer and are
+// reused for every pair of a run.
+//
+// FIFOs, devices and sockets are never opened: two special files of the same
+// kind are equal, a special file against anything else differs. A read failure
+// is reported as a failure, never taken for the end of a file.
+class TContentComparer {
+public:
+    static constexpr size_t CycleSize = 1024;
+    static constexpr size_t BlockSize = 256 * 1024;
+
+    // stopRequested is asked before every cycle; true ends with -999.
+    explicit TContentComparer(std::function<bool()> stopRequested);
+    ~TContentComparer();
+
+    // Compares the files at pathM and pathS; kindM and kindS are what the
+    // listing found. Returns a ContentResult code and sets reason (empty for
+    // equal). Never throws.
+    int Compare(const std::string& pathM, TFileKind kindM, const std::string& pathS,
+                TFileKind kindS, std::string& reason);
+
+private:
+    int Open(const std::string& pathM, TFileKind& kindM, const std::string& pathS, TFileKind& kindS,
+             std::string& reason);
+    int CompareBytes(std::string& reason);
+
+    std::function<bool()> StopRequested;
+    std::unique_ptr<char[]> BufferM;
+    std::unique_ptr<char[]> BufferS;
+    platform::TFileReader ReaderM;
+    platform::TFileReader ReaderS;
+};

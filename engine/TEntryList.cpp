@@ -1,0 +1,78 @@
+#include "TEntryList.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Collator.h"
+
+const TFolder& TEntryList::AddFolder(std::string dir, size_t rootLength) {
+    TFolder& folder = Folders.emplace_back();
+    folder.Dir = std::move(dir);
+    folder.RootLength = rootLength;
+    return folder;
+}
+
+TSearchRecEx& TEntryList::AddEntry(const TFolder& folder) {
+    Items.reserve(Items.size() + 1);  // so that a failure leaves no entry out of Items
+    TSearchRecEx& entry = Entries.emplace_back();
+    entry.Folder = &folder;
+    Items.push_back(&entry);
+    return entry;
+}
+
+std::string_view TEntryList::StoreKey(std::string_view key) {
+    constexpr size_t BlockSize = 256 * 1024;
+    if (KeyBlocks.empty() || KeyBlockSize - KeyBlockUsed < key.size()) {
+        size_t size = std::max(BlockSize, key.size());
+        KeyBlocks.push_back(std::make_unique<char[]>(size));
+        KeyBlockSize = size;
+        KeyBlockUsed = 0;
+    }
+    char* place = KeyBlocks.back().get() + KeyBlockUsed;
+    if (!key.empty())
+        std::memcpy(place, key.data(), key.size());
+    KeyBlockUsed += key.size();
+    return std::string_view(place, key.size());
+}
+
+int TEntryList::CompareRelPathBytes(const TSearchRecEx& a, const TSearchRecEx& b) {
+    // RelPath is the folder's part below the root (ending in "/" unless empty)
+    // followed by Name; compare the two pieces without building either path.
+    auto piece = [](const TSearchRecEx& e, int part) -> std::string_view {
+        std::string_view dir(e.Folder->Dir);
+        dir.remove_prefix(e.Folder->RootLength);
+        return part == 0 ? dir : std::string_view(e.Name);
+    };
+    std::string_view a0 = piece(a, 0), a1 = piece(a, 1);
+    std::string_view b0 = piece(b, 0), b1 = piece(b, 1);
+    size_t ia = 0, ib = 0;
+    size_t na = a0.size() + a1.size(), nb = b0.size() + b1.size();
+    while (ia < na && ib < nb) {
+        unsigned char ca = static_cast<unsigned char>(ia < a0.size() ? a0[ia] : a1[ia - a0.size()]);
+        unsigned char cb = static_cast<unsigned char>(ib < b0.size() ? b0[ib] : b1[ib - b0.size()]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++ia;
+        ++ib;
+    }
+    if (na == nb)
+        return 0;
+    return na < nb ? -1 : 1;
+}
+
+void TEntryList::Sort(platform::TCollator& collator) {
+    std::string relPath;
+    std::string key;
+    for (TSearchRecEx* entry : Items) {
+        relPath.assign(entry->Folder->Dir, entry->Folder->RootLength);
+        relPath.append(entry->Name);
+        collator.SortKey(relPath, key);
+        entry->SortKey = StoreKey(key);
+    }
+    std::sort(Items.begin(), Items.end(), [](const TSearchRecEx* a, const TSearchRecEx* b) {
+        int c = CompareKeys(*a, *b);
+        if (c != 0)
+            return c < 0;
+        return CompareRelPathBytes(*a, *b) < 0;
+    });
+}

@@ -1,0 +1,179 @@
+#include "TFolderLister.h"
+
+#include "RowText.h"
+
+namespace {
+
+// Seconds between 1601-01-01 and 1970-01-01, the two epochs of file times.
+constexpr int64_t FileTimeEpochOffset = 11644473600;
+
+// 100-ns ticks since 1601 UTC; 0 (the "not kept" value) for earlier times.
+uint64_t FileTime(const platform::TTimeSpec& t) {
+    if (t.Seconds < -FileTimeEpochOffset)
+        return 0;
+    return static_cast<uint64_t>(t.Seconds + FileTimeEpochOffset) * 10000000u +
+           t.Nanoseconds / 100u;
+}
+
+// Floors to an even second, so that two times in one 2-second slot are equal.
+int64_t EvenSeconds(int64_t seconds) {
+    int64_t odd = seconds % 2;
+    if (odd < 0)
+        odd += 2;
+    return seconds - odd;
+}
+
+bool IsSpecial(TFileKind kind) {
+    return kind == TFileKind::Fifo || kind == TFileKind::CharDevice ||
+           kind == TFileKind::BlockDevice || kind == TFileKind::Socket;
+}
+
+}  // namespace
+
+int TFolderLister::ListTree(const std::string& root) {
+    std::string prefix = IncludeTrailingDelimiter(root);
+    RootLength = prefix.size();
+    Depth = 0;
+    LowestOpen = 1;
+    if (Levels.empty())
+        Levels.emplace_back();
+    TLevel& top = Levels[0];
+    top.Next = 0;
+    top.Count = 0;
+    if (!top.Dir.OpenPath(root) || !top.Dir.Identity(top.Device, top.Inode) ||
+        !top.Dir.ReadNames(top.Names)) {
+        top.Dir.Close();
+        return 0;
+    }
+    top.Folder = &List.AddFolder(prefix, RootLength);
+    Depth = 1;
+
+    while (true) {
+        TLevel& level = Levels[Depth - 1];
+        int result = 0;
+        if (level.Next == level.Names.Size()) {
+            result = level.Count;
+        } else if (Stop.load(std::memory_order_relaxed)) {
+            result = -1;
+        } else {
+            size_t i = level.Next++;
+            std::string_view name = level.Names.Name(i);
+            if (name != "." && name != "..")
+                ListEntry(name, level.Names.Hint(i));
+            continue;
+        }
+        Leave();
+        if (Depth == 0)
+            return result;
+        Levels[Depth - 1].Count += result;
+    }
+}
+
+void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint hint) {
+    TLevel& level = Levels[Depth - 1];
+    platform::TFileStatus status;
+    bool known = level.Dir.IsOpen() && level.Dir.Stat(name.data(), hint, status);
+
+    TSearchRecEx& entry = List.AddEntry(*level.Folder);
+    entry.Name.assign(name);
+    uint32_t attr = 0;
+    bool folder;
+    if (known) {
+        folder = status.Kind == TFileKind::Directory;
+        entry.Kind = status.Kind;
+        entry.Size = folder ? 0 : status.Size;
+        entry.Time = EvenSeconds(status.ModifyTime.Seconds);
+        entry.FindData.LastWriteTime = FileTime(status.ModifyTime);
+        entry.FindData.LastAccessTime = FileTime(status.AccessTime);
+        entry.FindData.CreationTime = status.HasBirthTime ? FileTime(status.BirthTime) : 0;
+        if (!status.OwnerWritable)
+            attr |= Attr::ReadOnly;
+        if (IsSpecial(status.Kind))
+            attr |= Attr::System;
+        if (status.IsLink)
+            attr |= Attr::SymLink;
+    } else {
+        // The name is listed but cannot be examined (a folder readable without
+        // search permission): only what the folder itself said is known.
+        folder = hint == platform::TNameList::THint::Directory;
+        entry.Kind = folder ? TFileKind::Directory : TFileKind::Regular;
+        if (hint == platform::TNameList::THint::Link)
+            attr |= Attr::SymLink;
+    }
+    if (folder)
+        attr |= Attr::Directory;
+    if (name[0] == '.')
+        attr |= Attr::Hidden;
+    entry.Attr = attr;
+    level.Count++;
+
+    if (known && folder && !OnCurrentPath(status.Device, status.Inode))
+        Enter(name, status.Device, status.Inode);
+}
+
+bool TFolderLister::OnCurrentPath(uint64_t device, uint64_t inode) const {
+    for (size_t i = 0; i < Depth; ++i)
+        if (Levels[i].Device == device && Levels[i].Inode == inode)
+            return true;
+    return false;
+}
+
+void TFolderLister::Enter(std::string_view name, uint64_t device, uint64_t inode) {
+    if (Levels.size() == Depth)
+        Levels.emplace_back();
+    TLevel& parent = Levels[Depth - 1];
+    TLevel& child = Levels[Depth];
+    // name points into the parent's name list, which stays put while the child is listed.
+    if (!child.Dir.OpenChild(parent.Dir, name.data(), device, inode))
+        return;
+    if (!child.Dir.ReadNames(child.Names)) {
+        child.Dir.Close();
+        return;
+    }
+    std::string dir;
+    dir.reserve(parent.Folder->Dir.size() + name.size() + 1);
+    dir.append(parent.Folder->Dir).append(name).push_back('/');
+    child.Folder = &List.AddFolder(std::move(dir), RootLength);
+    child.NameInParent.assign(name);
+    child.Device = device;
+    child.Inode = inode;
+    child.Next = 0;
+    child.Count = 0;
+    ++Depth;
+    if (Depth - LowestOpen > OpenHandleLimit) {
+        Levels[LowestOpen].Dir.Close();
+        ++LowestOpen;
+    }
+}
+
+void TFolderLister::Leave() {
+    size_t top = Depth - 1;
+    if (top >= 1) {
+        size_t parent = top - 1;
+        if (parent >= 1 && parent < LowestOpen) {
+            TLevel& p = Levels[parent];
+            // ".." leads back unless the child was reached through a symbolic link.
+            if (!p.Dir.OpenParentOf(Levels[top].Dir, p.Device, p.Inode) && !Reopen(parent))
+                p.Next = p.Names.Size();  // gone meanwhile: its other names cannot be examined
+            LowestOpen = parent;
+        }
+    }
+    Levels[top].Dir.Close();
+    Depth = top;
+}
+
+bool TFolderLister::Reopen(size_t level) {
+    // Walk down by name from the root, checking each folder's identity.
+    platform::TDirectory current;
+    const platform::TDirectory* base = &Levels[0].Dir;
+    for (size_t i = 1; i <= level; ++i) {
+        TLevel& step = Levels[i];
+        platform::TDirectory next;
+        if (!next.OpenChild(*base, step.NameInParent.c_str(), step.Device, step.Inode))
+            return false;
+        current = std::move(next);
+        base = &current;
+    }
+    Levels[level].Dir = std::move(current);
+    return true;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <string>
+
+#include "TEntryList.h"
+#include "platform/Directory.h"
+
+// Lists a folder tree into a TEntryList in depth-first pre-order: each folder's
+// entry comes before the entries inside it, a folder's entries in the order the
+// file system delivers them, "." and ".." first.
+//
+// Every folder is opened once by a handle relative to its parent and every
+// entry examined by one status call relative to that handle, so no path is
+// resolved from the root again and trees deeper than PATH_MAX are listed.
+// Symbolic links are followed; a link to a folder that is one of its own
+// ancestors on the current path (same device and inode) is listed but not
+// descended into. A folder that cannot be opened or read lists as empty.
+//
+// The stop flag is read before every delivered name, "." and ".." included. A
+// stopped folder counts -1 in its parent's count, and the stop takes effect at
+// the parent's next name, so a stop seen only after the last name of every open
+// folder is not reported as a stop.
+class TFolderLister {
+public:
+    TFolderLister(TEntryList& list, const std::atomic<bool>& stop) : List(list), Stop(stop) {}
+
+    // Lists everything below root (not root itself). Returns -1 when stopped,
+    // otherwise the count of the top folder.
+    int ListTree(const std::string& root);
+
+    // Most folder handles held open at once; deeper levels close the shallower
+    // handles and open them again on the way back.
+    static constexpr size_t OpenHandleLimit = 64;
+
+private:
+    struct TLevel {
+        platform::TDirectory Dir;
+        platform::TNameList Names;
+        const TFolder* Folder = nullptr;
+        std::string NameInParent;
+        uint64_t Device = 0;
+        uint64_t Inode = 0;
+        size_t Next = 0;
+        int Count = 0;
+    };
+
+    void ListEntry(std::string_view name, platform::TNameList::THint hint);
+    void Enter(std::string_view name, uint64_t device, uint64_t inode);
+    // Closes the deepest level and makes sure its parent's handle is open.
+    void Leave();
+    bool Reopen(size_t level);
+    bool OnCurrentPath(uint64_t device, uint64_t inode) const;
+
+    TEntryList& List;
+    const std::atomic<bool>& Stop;
+    size_t RootLength = 0;
+    // Grows to the deepest level met and is reused; a deque, because names in
+    // use point into the levels' name lists.
+    std::deque<TLevel> Levels;
+    size_t Depth = 0;       // levels in use
+    size_t LowestOpen = 1;  // open handles: level 0 and LowestOpen..Depth-1
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "TEntryList.h"
+#include "TResultRow.h"
+
+// The result rows of one pairing pass. Room for every row is reserved up
+// front (a pass makes at most one row per entry), so appending never moves a
+// row; the count is published after the row is written, so another thread
+// that reads Count() may read every row below it. The rows point into the two
+// entry lists, which the store keeps alive, and into the store's result texts,
+// each kept once however many rows share it.
+class TResultList {
+public:
+    TResultList(std::shared_ptr<TEntryList> listM, std::shared_ptr<TEntryList> listS);
+    TResultList(const TResultList&) = delete;
+    TResultList& operator=(const TResultList&) = delete;
+
+    // The stored copy of a result text; equal texts give the same copy.
+    const std::string* Intern(std::string_view text);
+    // Appends a row; at most Capacity rows.
+    void Append(const TResultRow& row);
+
+    int Count() const { return Published.load(std::memory_order_acquire); }
+    // Row index, or null when index is not below Count().
+    const TResultRow* Row(int index) const {
+        if (index < 0 || index >= Count())
+            return nullptr;
+        return &Rows[static_cast<size_t>(index)];
+    }
+    size_t Capacity() const { return RowCapacity; }
+
+private:
+    struct THash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    std::shared_ptr<TEntryList> ListM;
+    std::shared_ptr<TEntryList> ListS;
+    std::unordered_set<std::string, THash, std::equal_to<>> Texts;
+    size_t RowCapacity = 0;
+    std::unique_ptr<TResultRow[]> Rows;
+    std::atomic<int> Published{0};
+};

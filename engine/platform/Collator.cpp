@@ -1,0 +1,89 @@
+#include "platform/Collator.h"
+
+#include <unicode/ucol.h>
+#include <unicode/ustring.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+
+std::string CollationLocale() {
+    const char* value = nullptr;
+    for (const char* name : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+        const char* v = std::getenv(name);
+        if (v && *v) {
+            value = v;
+            break;
+        }
+    }
+    if (!value)
+        return "";
+    std::string locale(value);
+    size_t cut = locale.find_first_of(".@");
+    if (cut != std::string::npos)
+        locale.resize(cut);
+    if (locale == "C" || locale == "POSIX")
+        return "";
+    return locale;
+}
+
+struct TCollator::TState {
+    UCollator* Collator = nullptr;
+    std::vector<UChar> Text;
+};
+
+TCollator::TCollator() : State(std::make_unique<TState>()), Locale(CollationLocale()) {
+    UErrorCode status = U_ZERO_ERROR;
+    State->Collator = ucol_open(Locale.c_str(), &status);
+    if (U_FAILURE(status)) {
+        State->Collator = nullptr;
+        status = U_ZERO_ERROR;
+        State->Collator = ucol_open("", &status);
+        if (U_FAILURE(status))
+            State->Collator = nullptr;
+    }
+    if (State->Collator)
+        ucol_setStrength(State->Collator, UCOL_SECONDARY);
+}
+
+TCollator::~TCollator() {
+    if (State->Collator)
+        ucol_close(State->Collator);
+}
+
+void TCollator::SortKey(std::string_view utf8, std::string& key) {
+    if (!State->Collator) {
+        // Without collation data the order is that of bytes with ASCII letters folded.
+        key.assign(utf8);
+        for (char& c : key)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return;
+    }
+    std::vector<UChar>& text = State->Text;
+    if (text.size() < utf8.size() + 1)
+        text.resize(utf8.size() + 1);
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    // UTF-16 never needs more units than UTF-8 has bytes, so one call suffices.
+    u_strFromUTF8WithSub(text.data(), static_cast<int32_t>(text.size()), &length, utf8.data(),
+                         static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
+    if (U_FAILURE(status))
+        length = 0;
+    if (key.size() < 16 + 4 * utf8.size())
+        key.resize(16 + 4 * utf8.size());
+    int32_t size =
+        ucol_getSortKey(State->Collator, text.data(), length,
+                        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    if (size > static_cast<int32_t>(key.size())) {
+        key.resize(static_cast<size_t>(size));
+        size = ucol_getSortKey(State->Collator, text.data(), length,
+                               reinterpret_cast<uint8_t*>(key.data()),
+                               static_cast<int32_t>(key.size()));
+    }
+    // The key ends in a NUL byte that adds nothing to byte comparisons.
+    key.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
+}
+
+}  // namespace platform

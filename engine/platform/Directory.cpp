@@ -1,0 +1,208 @@
+#include "platform/Directory.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/LongPath.h"
+
+namespace platform {
+
+void TNameList::Clear() {
+    Text.clear();
+    Starts.assign(1, 0);
+    Hints.clear();
+}
+
+void TNameList::Add(std::string_view name, THint hint) {
+    Text.append(name);
+    Text.push_back('\0');
+    Starts.push_back(static_cast<uint32_t>(Text.size()));
+    Hints.push_back(hint);
+}
+
+TDirectory& TDirectory::operator=(TDirectory&& other) noexcept {
+    if (this != &other) {
+        Close();
+        Fd = other.Fd;
+        other.Fd = -1;
+    }
+    return *this;
+}
+
+void TDirectory::Close() {
+    if (Fd >= 0)
+        close(Fd);
+    Fd = -1;
+}
+
+bool TDirectory::OpenPath(const std::string& path) {
+    Close();
+    if (path.empty())
+        return false;
+    Fd = OpenLongPath(path, O_RDONLY | O_DIRECTORY);
+    return Fd >= 0;
+}
+
+static bool SameFolder(int fd, uint64_t device, uint64_t inode) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev == device && st.st_ino == inode;
+}
+
+bool TDirectory::OpenChild(const TDirectory& parent, const char* name, uint64_t device,
+                           uint64_t inode) {
+    Close();
+    int fd = openat(parent.Fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // The name may have been replaced between the status call and the open.
+    if (!SameFolder(fd, device, inode)) {
+        close(fd);
+        return false;
+    }
+    Fd = fd;
+    return true;
+}
+
+bool TDirectory::OpenParentOf(const TDirectory& child, uint64_t device, uint64_t inode) {
+    return OpenChild(child, "..", device, inode);
+}
+
+bool TDirectory::ReadNames(TNameList& names) const {
+    names.Clear();
+    // The stream gets its own descriptor so that closing it leaves this handle open.
+    int fd = dup(Fd);
+    if (fd < 0)
+        return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    names.Add(".", TNameList::THint::Directory);
+    names.Add("..", TNameList::THint::Directory);
+    bool any = false;
+    bool failed = false;
+    while (true) {
+        errno = 0;
+        struct dirent* entry = readdir(dir);
+        if (!entry) {
+            failed = errno != 0 && !any;
+            break;
+        }
+        any = true;
+        std::string_view name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        TNameList::THint hint = TNameList::THint::Other;
+        if (entry->d_type == DT_DIR)
+            hint = TNameList::THint::Directory;
+        if (entry->d_type == DT_LNK)
+            hint = TNameList::THint::Link;
+        if (entry->d_type == DT_UNKNOWN)
+            hint = TNameList::THint::Unknown;
+        names.Add(name, hint);
+    }
+    closedir(dir);
+    if (failed)
+        names.Clear();
+    return !failed;
+}
+
+static TFileKind KindOf(uint32_t mode) {
+    switch (mode & S_IFMT) {
+        case S_IFDIR:
+            return TFileKind::Directory;
+        case S_IFIFO:
+            return TFileKind::Fifo;
+        case S_IFCHR:
+            return TFileKind::CharDevice;
+        case S_IFBLK:
+            return TFileKind::BlockDevice;
+        case S_IFSOCK:
+            return TFileKind::Socket;
+        default:
+            return TFileKind::Regular;
+    }
+}
+
+static TTimeSpec TimeOf(const struct statx_timestamp& t) {
+    return TTimeSpec{t.tv_sec, t.tv_nsec};
+}
+
+static void Fill(const struct statx& stx, TFileStatus& status) {
+    status.Kind = KindOf(stx.stx_mode);
+    status.OwnerWritable = (stx.stx_mode & S_IWUSR) != 0;
+    status.Size = static_cast<int64_t>(stx.stx_size);
+    status.ModifyTime = TimeOf(stx.stx_mtime);
+    status.AccessTime = TimeOf(stx.stx_atime);
+    status.HasBirthTime = (stx.stx_mask & STATX_BTIME) != 0;
+    status.BirthTime = status.HasBirthTime ? TimeOf(stx.stx_btime) : TTimeSpec{};
+    status.Device = makedev(stx.stx_dev_major, stx.stx_dev_minor);
+    status.Inode = stx.stx_ino;
+}
+
+bool TDirectory::Stat(const char* name, TNameList::THint hint, TFileStatus& status) const {
+    constexpr unsigned Mask =
+        STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_BTIME | STATX_INO;
+    struct statx stx;
+    status = TFileStatus{};
+    if (hint == TNameList::THint::Unknown) {
+        // The folder did not say whether the name is a link: ask about the name itself.
+        if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0)
+            return false;
+        if ((stx.stx_mode & S_IFMT) != S_IFLNK) {
+            Fill(stx, status);
+            return true;
+        }
+        hint = TNameList::THint::Link;
+    }
+    status.IsLink = hint == TNameList::THint::Link;
+    if (statx(Fd, name, 0, Mask, &stx) == 0) {
+        Fill(stx, status);
+        return true;
+    }
+    // The target cannot be reached (missing, a loop of links, no access): the
+    // entry stands for the link itself, a file without contents.
+    if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0)
+        return false;
+    if ((stx.stx_mode & S_IFMT) != S_IFLNK) {
+        Fill(stx, status);
+        return true;
+    }
+    Fill(stx, status);
+    status.IsLink = true;
+    status.Kind = TFileKind::Dangling;
+    status.Size = 0;
+    return true;
+}
+
+bool TDirectory::Identity(uint64_t& device, uint64_t& inode) const {
+    struct stat st;
+    if (fstat(Fd, &st) != 0)
+        return false;
+    device = st.st_dev;
+    inode = st.st_ino;
+    return true;
+}
+
+bool IsFolder(const std::string& path) {
+    if (path.empty())
+        return false;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    if (errno != ENAMETOOLONG)
+        return false;
+    int fd = OpenLongPath(path, O_PATH | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileStatus.h"
+
+namespace platform {
+
+// The names one folder delivers, in delivery order, read in one go so that the
+// folder's stream can be closed before its subfolders are listed.
+class TNameList {
+public:
+    // The kind the folder reported with the name, when it reported one.
+    enum class THint : uint8_t { Unknown, Directory, Link, Other };
+
+    void Clear();
+    void Add(std::string_view name, THint hint);
+    size_t Size() const { return Hints.size(); }
+    // Name i; its data is followed by a NUL byte, so it can be passed as a C string.
+    std::string_view Name(size_t i) const {
+        return std::string_view(Text).substr(Starts[i], Starts[i + 1] - Starts[i] - 1);
+    }
+    THint Hint(size_t i) const { return Hints[i]; }
+
+private:
+    std::string Text;
+    std::vector<uint32_t> Starts{0};
+    std::vector<THint> Hints;
+};
+
+// An open folder, addressed by a handle so that no path is resolved twice and
+// trees deeper than PATH_MAX can be listed. Move-only; closes on destruction.
+class TDirectory {
+public:
+    TDirectory() = default;
+    ~TDirectory() { Close(); }
+    TDirectory(TDirectory&& other) noexcept : Fd(other.Fd) { other.Fd = -1; }
+    TDirectory& operator=(TDirectory&& other) noexcept;
+    TDirectory(const TDirectory&) = delete;
+    TDirectory& operator=(const TDirectory&) = delete;
+
+    // Opens a folder by path, following symbolic links; paths longer than
+    // PATH_MAX are walked in pieces. False when it is no readable folder.
+    bool OpenPath(const std::string& path);
+    // Opens the folder `name` inside parent, following a symbolic link. When
+    // device and inode are given, a folder that is not that one (renamed or
+    // swapped since it was examined) is refused.
+    bool OpenChild(const TDirectory& parent, const char* name, uint64_t device, uint64_t inode);
+    // Opens the parent of child through "..", accepted only when it is the
+    // folder with that device and inode.
+    bool OpenParentOf(const TDirectory& child, uint64_t device, uint64_t inode);
+    bool IsOpen() const { return Fd >= 0; }
+    void Close();
+
+    // Every name the folder delivers, "." and ".." first (made up when the
+    // file system does not deliver them). False when reading failed at once;
+    // names read before a later failure are kept.
+    bool ReadNames(TNameList& names) const;
+    // Status of `name` inside the folder with links followed; a link whose
+    // target is missing or a loop gives Kind Dangling with the link's own data.
+    // False when not even the name itself can be examined.
+    bool Stat(const char* name, TNameList::THint hint, TFileStatus& status) const;
+    // Device and inode of the open folder.
+    bool Identity(uint64_t& device, uint64_t& inode) const;
+
+private:
+    int Fd = -1;
+};
+
+// True when path names an existing folder (links followed).
+bool IsFolder(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "TSearchRec.h"
+
+namespace platform {
+
+// A point in time as the file system keeps it.
+struct TTimeSpec {
+    int64_t Seconds = 0;  // since the Unix epoch, UTC
+    uint32_t Nanoseconds = 0;
+};
+
+// What one status call tells about an entry, with symbolic links followed.
+struct TFileStatus {
+    TFileKind Kind = TFileKind::Regular;
+    bool IsLink = false;        // the name itself is a symbolic link
+    bool OwnerWritable = true;  // the owner has write permission
+    int64_t Size = 0;
+    TTimeSpec ModifyTime;
+    TTimeSpec AccessTime;
+    TTimeSpec BirthTime;
+    bool HasBirthTime = false;  // false where the file system keeps none
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+};
+
+}  // namespace platform

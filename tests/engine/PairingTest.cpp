@@ -1,0 +1,215 @@
+// Pairing of two real trees: row strings, the pair decision and its tokens,
+// the option flags, counts, summary and names that differ only in case.
+#include <gtest/gtest.h>
+
+#include "TempTree.h"
+
+namespace {
+
+const std::string Equal = "等価";
+const std::string NoSource = "比較元無し";
+const std::string NoTarget = "比較先無し";
+
+class Pairing : public ::testing::Test {
+protected:
+    TTempTree M, S;
+    TRecorder Recorder;
+    TCompare Engine{&Recorder};
+
+    int Run(const TCompareOption& option = TCompareOption()) {
+        return RunCompare(Engine, M.Path(), S.Path(), option);
+    }
+};
+
+}  // namespace
+
+TEST_F(Pairing, EmptyTreesGiveNoRowAndNoDifference) {
+    EXPECT_EQ(Run(), 0);
+    std::vector<std::string> expected = {"begin", "list 0 0", "done 0 0 0", "end"};
+    EXPECT_EQ(Recorder.Events, expected);
+    EXPECT_EQ(Engine.GetSummary(), "相違はありませんでした");
+    EXPECT_EQ(Engine.GetRowCount(), 0);
+    EXPECT_EQ(Engine.GetRow(0), nullptr);
+}
+
+TEST_F(Pairing, RowsHoldNamesFoldersResultAndIndexes) {
+    M.File("sub/same.txt", "abc");
+    S.File("sub/same.txt", "abc");
+    M.File("only-m.txt", "m");
+    S.File("only-s.txt", "s");
+    EXPECT_EQ(Run(), 0);
+    // Sorted by path: only-m.txt, only-s.txt, sub, sub/same.txt.
+    std::vector<std::vector<std::string>> expected = {
+        {"only-m.txt", "/", "", "", NoTarget, "0", ""},
+        {"", "", "only-s.txt", "/", NoSource, "", "0"},
+        {"sub/", "/", "sub/", "/", Equal, "1", "1"},
+        {"same.txt", "sub/", "same.txt", "sub/", Equal, "2", "2"},
+    };
+    EXPECT_EQ(Recorder.Rows, expected);
+    std::vector<std::string> events = {"begin",     "list 3 3",  "row 0 0 1",  "row 1 0 2",
+                                       "row 2 1 2", "row 3 2 2", "done 4 2 2", "end"};
+    EXPECT_EQ(Recorder.Events, events);
+    EXPECT_EQ(Engine.GetSummary(), "2 件の相違が見つかりました");
+
+    // The stored rows and the entries their numbers lead to.
+    ASSERT_EQ(Engine.GetRowCount(), 4);
+    EXPECT_EQ(Engine.GetRow(3)->Strings(), expected[3]);
+    EXPECT_EQ(Engine.GetRow(-1), nullptr);
+    EXPECT_EQ(Engine.GetRow(4), nullptr);
+    EXPECT_EQ(Engine.GetRowEntryM(1), nullptr);  // no source: string 5 is empty
+    EXPECT_EQ(Engine.GetRowEntryS(0), nullptr);
+    EXPECT_EQ(Engine.GetRowEntryM(3)->FullPath(), M.Path("sub/same.txt"));
+    EXPECT_EQ(Engine.GetRowEntryS(1), Engine.GetEntryS(0));
+    EXPECT_EQ(Engine.GetEntryM(3), nullptr);
+    EXPECT_TRUE(Engine.GetRow(2)->IsEqual());
+    EXPECT_FALSE(Engine.GetRow(0)->IsEqual());
+
+    Engine.Clear();
+    EXPECT_EQ(Engine.GetRowCount(), 0);
+    EXPECT_EQ(Engine.GetEntryM(0), nullptr);
+}
+
+TEST_F(Pairing, DecisionTokensComeInCheckOrder) {
+    M.File("size-time.txt", "aaaa", 1600000000);
+    S.File("size-time.txt", "aaaaaa", 1600000010);
+    M.File("time.txt", "aaaa", 1600000000);
+    S.File("time.txt", "bbbb", 1600000002);
+    M.Folder("kind");  // a folder against a FIFO: kind and the system bit
+    S.Fifo("kind");
+    M.Folder("dir-vs-file");
+    S.File("dir-vs-file", "x");
+    M.File("content.txt", "abcd");
+    S.File("content.txt", "abce");
+    M.Fifo("fifo");
+    S.Fifo("fifo");
+    M.File("file-vs-fifo", "");
+    S.Fifo("file-vs-fifo");
+    for (const char* fifo : {"fifo", "file-vs-fifo"})
+        S.SetTime(fifo, 1600000000);
+    M.SetTime("fifo", 1600000000);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Recorder.ResultOf("size-time.txt"), "相違: サイズ 更新日 ");
+    EXPECT_EQ(Recorder.ResultOf("time.txt"), "相違: 更新日 ");
+    EXPECT_EQ(Recorder.ResultOf("kind/"), "相違: フォルダとファイル 属性 ");
+    EXPECT_EQ(Recorder.ResultOf("dir-vs-file/"), "相違: フォルダとファイル ");
+    EXPECT_EQ(Recorder.ResultOf("content.txt"), "相違: 内容が不一致");
+    EXPECT_EQ(Recorder.ResultOf("fifo"), Equal);  // never opened: the test would hang
+    EXPECT_EQ(Recorder.ResultOf("file-vs-fifo"), "相違: 属性 ");
+}
+
+TEST_F(Pairing, OptionFlagsSwitchChecksOff) {
+    M.File("ro.txt", "same");
+    S.File("ro.txt", "same");
+    S.Mode("ro.txt", 0444);
+    M.Folder("dir");
+    S.Folder("dir");
+    M.SetTime("dir", 1500000000);
+    S.SetTime("dir", 1500000100);
+    M.File("sized.txt", std::string(100, 'x'));
+    S.File("sized.txt", std::string(200, 'x'));
+    M.File("bytes.txt", "1234");
+    S.File("bytes.txt", "1235");
+    M.File("late.txt", "same", 1600000000);
+    S.File("late.txt", "same", 1600000004);
+
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Recorder.ResultOf("ro.txt"), Equal);
+    EXPECT_EQ(Recorder.ResultOf("dir/"), Equal);
+    EXPECT_EQ(Recorder.ResultOf("late.txt"), "相違: 更新日 ");
+
+    TCompareOption option;
+    option.IgnoreAttrR = false;
+    option.IgnoreDirTimeSize = false;
+    option.IgnoreSize = true;
+    Recorder.Rows.clear();
+    EXPECT_EQ(Run(option), 0);
+    EXPECT_EQ(Recorder.ResultOf("ro.txt"), "相違: 属性 ");
+    EXPECT_EQ(Recorder.ResultOf("dir/"), "相違: 更新日 ");
+    EXPECT_EQ(Recorder.ResultOf("sized.txt"), "相違: 内容が不一致(サイズが一致しなかった)");
+
+    option.IgnoreTime = true;
+    option.IgnoreAttr = true;
+    option.SkipContents = true;
+    Recorder.Rows.clear();
+    EXPECT_EQ(Run(option), 0);
+    EXPECT_EQ(Recorder.ResultOf("ro.txt"), Equal);
+    EXPECT_EQ(Recorder.ResultOf("bytes.txt"), Equal);
+    EXPECT_EQ(Recorder.ResultOf("sized.txt"), Equal);
+    EXPECT_EQ(Recorder.ResultOf("dir/"), Equal);
+    EXPECT_EQ(Recorder.ResultOf("late.txt"), Equal);
+}
+
+TEST_F(Pairing, TimesCompareInTwoSecondSlots) {
+    M.File("same-slot", "x", 1600000002);
+    S.File("same-slot", "x", 1600000003);
+    M.File("next-slot", "x", 1600000001);
+    S.File("next-slot", "x", 1600000002);
+    M.File("before-1970", "x", -1000001);
+    S.File("before-1970", "x", -1000002);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Recorder.ResultOf("same-slot"), Equal);
+    EXPECT_EQ(Recorder.ResultOf("next-slot"), "相違: 更新日 ");
+    EXPECT_EQ(Recorder.ResultOf("before-1970"), Equal);
+}
+
+TEST_F(Pairing, NamesPairIgnoringCaseAndKeepTheirOwnCase) {
+    M.File("Docs/a.TXT", "x");
+    S.File("docs/A.txt", "x");
+    EXPECT_EQ(Run(), 0);
+    ASSERT_EQ(Recorder.Rows.size(), 2u);
+    EXPECT_EQ(Recorder.Rows[1][0], "a.TXT");
+    EXPECT_EQ(Recorder.Rows[1][1], "Docs/");
+    EXPECT_EQ(Recorder.Rows[1][2], "A.txt");
+    EXPECT_EQ(Recorder.Rows[1][3], "docs/");
+    EXPECT_EQ(Recorder.Rows[1][4], Equal);
+}
+
+TEST_F(Pairing, CaseOnlyCollisionsPairByteEqualNamesFirst) {
+    M.File("a.txt", "lower");
+    M.File("A.TXT", "upper");
+    M.File("B.txt", "b1");
+    M.File("b.TXT", "b2");
+    S.File("a.txt", "lower");
+    S.File("B.TXT", "b1");
+    S.File("b.Txt", "b2");
+    S.File("b.txt", "b3");
+    EXPECT_EQ(Run(), 0);
+    // Source A.TXT has no byte-equal partner and nothing left to pair with;
+    // b-names have none either and pair in byte order; b.txt stays alone.
+    std::vector<std::vector<std::string>> expected = {
+        {"A.TXT", "/", "", "", NoTarget, "0", ""},
+        {"a.txt", "/", "a.txt", "/", Equal, "1", "0"},
+        {"B.txt", "/", "B.TXT", "/", Equal, "2", "1"},
+        {"b.TXT", "/", "b.Txt", "/", Equal, "3", "2"},
+        {"", "", "b.txt", "/", NoSource, "", "3"},
+    };
+    EXPECT_EQ(Recorder.Rows, expected);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Engine.GetEntryM(i)->Index, i);
+        EXPECT_EQ(Engine.GetEntryS(i)->Index, i);
+    }
+}
+
+TEST(PairingEngine, NullCallbackStillFillsResults) {
+    TTempTree m, s;
+    m.File("x", "1");
+    TCompare engine(nullptr);
+    EXPECT_EQ(RunCompare(engine, m.Path(), s.Path()), 0);
+    ASSERT_EQ(engine.GetRowCount(), 1);
+    EXPECT_EQ(engine.GetRow(0)->Result(), NoTarget);
+    EXPECT_EQ(engine.GetSummary(), "1 件の相違が見つかりました");
+}
+
+TEST(PairingEngine, NamesThatAreNotUtf8AreComparedByTheirBytes) {
+    TTempTree m, s;
+    const std::string name = "\x93\xfa\x96\x7b.txt";  // a legacy CP932 name
+    m.File(name, "same");
+    s.File(name, "same");
+    m.File("\xff.txt", "one");
+    s.File("\xff.txt", "two");
+    TRecorder recorder;
+    TCompare engine(&recorder);
+    EXPECT_EQ(RunCompare(engine, m.Path(), s.Path()), 0);
+    EXPECT_EQ(recorder.ResultOf(name), Equal);
+    EXPECT_EQ(recorder.ResultOf("\xff.txt"), "相違: 内容が不一致");
+}

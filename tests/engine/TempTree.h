@@ -1,0 +1,61 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ICompareCallBack.h"
+#include "TCompare.h"
+
+// A folder in the temporary directory, removed with everything in it at the
+// end of the test. Paths given to its helpers are relative to it.
+class TTempTree {
+public:
+    TTempTree();
+    ~TTempTree();
+    TTempTree(const TTempTree&) = delete;
+    TTempTree& operator=(const TTempTree&) = delete;
+
+    // The absolute path of rel (the tree itself for "").
+    std::string Path(const std::string& rel = "") const;
+    // Creates folders on the way; the file gets modification time `time`
+    // (seconds since the epoch) unless it is 0.
+    void File(const std::string& rel, const std::string& content, int64_t time = 1600000000);
+    void Folder(const std::string& rel);
+    void Link(const std::string& rel, const std::string& target);
+    void Fifo(const std::string& rel);
+    void SetTime(const std::string& rel, int64_t seconds, long nanoseconds = 0);
+    void Mode(const std::string& rel, unsigned mode);
+
+private:
+    std::string Root;
+};
+
+// Runs job in a child process as the unprivileged user nobody when the tests
+// run as root (permission bits do not stop root), otherwise in-process; the
+// text the job returns comes back.
+std::string RunUnprivileged(const std::function<std::string()>& job);
+
+// A callback that records every call as a line of text and every row's
+// strings, and can act on the engine in the middle of a run.
+class TRecorder : public ICompareCallBack {
+public:
+    std::vector<std::string> Events;
+    std::vector<std::vector<std::string>> Rows;
+    std::function<void(TCompare*)> AtBegin;
+    std::function<void(TCompare*, int)> AtRow;
+
+    void OnCompareBegin(TCompare* sender) override;
+    void OnListReady(TCompare* sender, int countM, int countS) override;
+    void OnRowReady(TCompare* sender, int index, int equal, int different, const TSearchRecEx* m,
+                    const TSearchRecEx* s, const TResultRow& row) override;
+    void OnCompareDone(TCompare* sender, int rows, int equal, int different) override;
+    void OnCompareEnd(TCompare* sender) override;
+
+    // The result text of the row whose source or target display name is name.
+    std::string ResultOf(const std::string& name) const;
+};
+
+// Runs one comparison of two folders with the given options and recorder.
+int RunCompare(TCompare& engine, const std::string& pathM, const std::string& pathS,
+               const TCompareOption& option = TCompareOption());
