@@ -36,11 +36,43 @@ TContentComparer::~TContentComparer() = default;
 
 int TContentComparer::Compare(const std::string& pathM, TFileKind kindM, const std::string& pathS,
                               TFileKind kindS, std::string& reason) {
+    TSide m{ReaderM, nullptr, nullptr, pathM, kindM, 0};
+    TSide s{ReaderS, nullptr, nullptr, pathS, kindS, 0};
+    return Run(m, s, reason);
+}
+
+const platform::TDirectory* TContentComparer::FolderHandle(const TSearchRecEx& entry,
+                                                           const TFolder*& cached,
+                                                           platform::TDirectory& handle) {
+    if (cached != entry.Folder) {
+        cached = entry.Folder;
+        handle.OpenPath(entry.Folder->Dir);
+    }
+    return handle.IsOpen() ? &handle : nullptr;
+}
+
+int TContentComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason) {
+    PathM.assign(m.Dir()).append(m.Name);
+    PathS.assign(s.Dir()).append(s.Name);
+    const platform::TDirectory* folderM = nullptr;
+    const platform::TDirectory* folderS = nullptr;
+    try {
+        folderM = FolderHandle(m, FolderM, FolderHandleM);
+        folderS = FolderHandle(s, FolderS, FolderHandleS);
+    } catch (...) {
+        // Without a folder handle the file is opened by its path.
+    }
+    TSide sideM{ReaderM, folderM, m.Name.c_str(), PathM, m.Kind, m.Size};
+    TSide sideS{ReaderS, folderS, s.Name.c_str(), PathS, s.Kind, s.Size};
+    return Run(sideM, sideS, reason);
+}
+
+int TContentComparer::Run(TSide& m, TSide& s, std::string& reason) {
     int code = ContentResult::Equal;
     try {
         reason.clear();
-        code = Open(pathM, kindM, pathS, kindS, reason);
-        if (code == ContentResult::Equal && !IsSpecial(kindM) && !IsSpecial(kindS)) {
+        code = Open(m, s, reason);
+        if (code == ContentResult::Equal && !IsSpecial(m.Kind) && !IsSpecial(s.Kind)) {
             try {
                 code = CompareBytes(reason);
             } catch (const std::exception& e) {
@@ -60,29 +92,25 @@ int TContentComparer::Compare(const std::string& pathM, TFileKind kindM, const s
     return code;
 }
 
-int TContentComparer::Open(const std::string& pathM, TFileKind& kindM, const std::string& pathS,
-                           TFileKind& kindS, std::string& reason) {
+int TContentComparer::Open(TSide& m, TSide& s, std::string& reason) {
     try {
         // Source first, then target: the first file that cannot be opened is named.
-        struct {
-            platform::TFileReader& Reader;
-            const std::string& Path;
-            TFileKind& Kind;
-        } sides[] = {{ReaderM, pathM, kindM}, {ReaderS, pathS, kindS}};
-        for (auto& side : sides) {
-            if (IsSpecial(side.Kind))
+        for (TSide* side : {&m, &s}) {
+            if (IsSpecial(side->Kind))
                 continue;
-            TFileKind found = side.Kind;
-            auto result = side.Reader.Open(side.Path, found);
+            TFileKind found = side->Kind;
+            auto result = side->Folder ? side->Reader.OpenAt(*side->Folder, side->Name, side->Path,
+                                                             side->Size)
+                                       : side->Reader.Open(side->Path, found);
             if (result == platform::TFileReader::TOpenResult::Failed) {
-                reason = std::string(TextOpenFailed) + "ファイル " + side.Path + " は開けません";
+                reason = std::string(TextOpenFailed) + "ファイル " + side->Path + " は開けません";
                 return ContentResult::OpenFailed;
             }
             if (result == platform::TFileReader::TOpenResult::Special)
-                side.Kind = found;
+                side->Kind = found;
         }
-        if (IsSpecial(kindM) || IsSpecial(kindS)) {
-            if (kindM == kindS)
+        if (IsSpecial(m.Kind) || IsSpecial(s.Kind)) {
+            if (m.Kind == s.Kind)
                 return ContentResult::Equal;
             reason = TextMismatch;
             return ContentResult::Different;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TSearchRec.h"
+#include "platform/Directory.h"
 #include "platform/FileReader.h"
 
 // Result codes of a content comparison.
@@ -46,14 +47,38 @@ public:
     int Compare(const std::string& pathM, TFileKind kindM, const std::string& pathS,
                 TFileKind kindS, std::string& reason);
 
+    // The same for two listed entries (their FullPaths). Files are opened
+    // relative to a handle of their folder, kept while consecutive pairs
+    // share the folder, so no path is resolved from the root per pair.
+    int Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason);
+
 private:
-    int Open(const std::string& pathM, TFileKind& kindM, const std::string& pathS, TFileKind& kindS,
-             std::string& reason);
+    // One side of a pair: where the file is and what the listing found.
+    struct TSide {
+        platform::TFileReader& Reader;
+        const platform::TDirectory* Folder;  // null: open by path
+        const char* Name;
+        const std::string& Path;
+        TFileKind Kind;
+        int64_t Size;  // as listed
+    };
+    int Run(TSide& m, TSide& s, std::string& reason);
+    int Open(TSide& m, TSide& s, std::string& reason);
     int CompareBytes(std::string& reason);
+    // The open handle of the entry's folder, or null when it cannot be opened.
+    static const platform::TDirectory* FolderHandle(const TSearchRecEx& entry,
+                                                    const TFolder*& cached,
+                                                    platform::TDirectory& handle);
 
     std::function<bool()> StopRequested;
     std::unique_ptr<char[]> BufferM;
     std::unique_ptr<char[]> BufferS;
     platform::TFileReader ReaderM;
     platform::TFileReader ReaderS;
+    std::string PathM;
+    std::string PathS;
+    const TFolder* FolderM = nullptr;
+    const TFolder* FolderS = nullptr;
+    platform::TDirectory FolderHandleM;
+    platform::TDirectory FolderHandleS;
 };

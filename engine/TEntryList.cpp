@@ -13,7 +13,9 @@ const TFolder& TEntryList::AddFolder(std::string dir, size_t rootLength) {
 }
 
 TSearchRecEx& TEntryList::AddEntry(const TFolder& folder) {
-    Items.reserve(Items.size() + 1);  // so that a failure leaves no entry out of Items
+    // Room first, so that a failure cannot leave an entry outside Items.
+    if (Items.size() == Items.capacity())
+        Items.reserve(std::max<size_t>(1024, 2 * Items.size()));
     TSearchRecEx& entry = Entries.emplace_back();
     entry.Folder = &folder;
     Items.push_back(&entry);

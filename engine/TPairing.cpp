@@ -49,9 +49,7 @@ const std::string* TPairing::Decide(const TSearchRecEx& m, const TSearchRecEx& s
     if (Reason.empty()) {
         if (Option.SkipContents || (m.IsFolder() && s.IsFolder()))
             return results.Intern(TextEqual);
-        PathM.assign(m.Dir()).append(m.Name);
-        PathS.assign(s.Dir()).append(s.Name);
-        if (Contents.Compare(PathM, m.Kind, PathS, s.Kind, Reason) == ContentResult::Equal)
+        if (Contents.Compare(m, s, Reason) == ContentResult::Equal)
             return results.Intern(TextEqual);
     }
     Text.assign(TextDifferent).append(Reason);

@@ -68,6 +68,4 @@ private:
     // Reused for every pair.
     std::string Reason;
     std::string Text;
-    std::string PathM;
-    std::string PathS;
 };

@@ -53,6 +53,8 @@ public:
     // folder with that device and inode.
     bool OpenParentOf(const TDirectory& child, uint64_t device, uint64_t inode);
     bool IsOpen() const { return Fd >= 0; }
+    // The descriptor, for other parts of the platform layer.
+    int Handle() const { return Fd; }
     void Close();
 
     // Every name the folder delivers, "." and ".." first (made up when the

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Directory.h"
 #include "platform/LongPath.h"
 
 namespace platform {
@@ -34,22 +35,48 @@ static TFileKind KindOf(mode_t mode) {
     }
 }
 
+// O_NONBLOCK: a file that became a FIFO after the listing must not block the run.
+constexpr int OpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
 TFileReader::TOpenResult TFileReader::Open(const std::string& path, TFileKind& kind) {
     Close();
     Path = path;
-    ErrorText.clear();
-    // O_NONBLOCK: a FIFO that became one after the listing must not block the run.
-    constexpr int Flags = O_RDONLY | O_NONBLOCK | O_NOCTTY;
-    int fd = OpenLongPath(path, Flags | O_NOATIME);
+    int fd = OpenLongPath(path, OpenFlags | O_NOATIME);
+    // O_NOATIME is refused on files of other owners.
     if (fd < 0 && errno == EPERM)
-        fd = OpenLongPath(path, Flags);
+        fd = OpenLongPath(path, OpenFlags);
+    return Opened(fd, kind);
+}
+
+TFileReader::TOpenResult TFileReader::OpenAt(const TDirectory& dir, const char* name,
+                                             const std::string& path, int64_t size) {
+    Close();
+    Path = path;
+    ErrorText.clear();
+    int fd = openat(dir.Handle(), name, OpenFlags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = openat(dir.Handle(), name, OpenFlags);
     if (fd < 0) {
-        ErrorText = "open(" + path + "): " + ErrorString(errno);
+        ErrorText = "open(" + Path + "): " + ErrorString(errno);
+        return TOpenResult::Failed;
+    }
+    Fd = fd;
+    Size = size;
+    Offset = 0;
+    if (Size > 4 * 1024 * 1024)
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return TOpenResult::Opened;
+}
+
+TFileReader::TOpenResult TFileReader::Opened(int fd, TFileKind& kind) {
+    ErrorText.clear();
+    if (fd < 0) {
+        ErrorText = "open(" + Path + "): " + ErrorString(errno);
         return TOpenResult::Failed;
     }
     struct stat st;
     if (fstat(fd, &st) != 0) {
-        ErrorText = "fstat(" + path + "): " + ErrorString(errno);
+        ErrorText = "fstat(" + Path + "): " + ErrorString(errno);
         close(fd);
         return TOpenResult::Failed;
     }
@@ -58,7 +85,11 @@ TFileReader::TOpenResult TFileReader::Open(const std::string& path, TFileKind& k
         close(fd);
         return TOpenResult::Special;
     }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    Size = st.st_size;
+    Offset = 0;
+    // Read-ahead pays off only for files that take several blocks.
+    if (Size > 4 * 1024 * 1024)
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     Fd = fd;
     return TOpenResult::Opened;
 }
@@ -76,6 +107,10 @@ int64_t TFileReader::ReadFull(char* buffer, size_t size) {
             return -1;
         }
         done += static_cast<size_t>(n);
+        Offset += n;
+        // Everything the file held is read: spare the call that would return 0.
+        if (done < size && Offset >= Size && Size > 0)
+            break;
     }
     return static_cast<int64_t>(done);
 }
