@@ -1,6 +1,7 @@
 #include "TCompare.h"
 
 #include <exception>
+#include <thread>
 #include <utility>
 
 #include "TContentComparer.h"
@@ -75,34 +76,72 @@ int TCompare::Compare() {
     return Status;
 }
 
-void TCompare::ListAndPair() {
-    std::shared_ptr<TEntryList> listM;
-    std::shared_ptr<TEntryList> listS;
+namespace {
+
+// One tree listed (and sorted, unless a stop is pending), with what went wrong.
+struct TListing {
+    std::shared_ptr<TEntryList> List;
+    int Result = 0;
+    bool Delivered = false;
+    std::exception_ptr Failure;
+};
+
+void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>& stop) noexcept {
     try {
-        listM = std::make_shared<TEntryList>();
-        if (TFolderLister(*listM, StopFlag).ListTree(PathM) == -1) {
-            Status = CompareStatus::ListStoppedM;
-            ErrorMessage = TextListStoppedM;
-        }
-        // Listed whatever the source gave: a stop still set stops it at its first name.
-        listS = std::make_shared<TEntryList>();
-        if (TFolderLister(*listS, StopFlag).ListTree(PathS) == -1) {
-            Status = CompareStatus::ListStoppedS;
-            ErrorMessage = TextListStoppedS;
-        }
-        if (Status == CompareStatus::Success) {
-            // Sorted before they are published, so that a list another thread
-            // can see is complete and never changes order.
+        out.List = std::make_shared<TEntryList>();
+        TFolderLister lister(*out.List, stop);
+        out.Result = lister.ListTree(root);
+        out.Delivered = lister.RootDelivered();
+        // Sorted before it is published, so that a list another thread can see
+        // is complete and never changes order. After a stop nothing is paired.
+        if (out.Result != -1 && !stop.load(std::memory_order_relaxed)) {
             platform::TCollator collator;
-            listM->Sort(collator);
-            listS->Sort(collator);
+            out.List->Sort(collator);
         }
     } catch (...) {
-        // The lists made so far replace the old ones, as after a stop.
-        Publish(std::move(listM), std::move(listS));
-        throw;
+        out.Failure = std::current_exception();
     }
-    Publish(std::move(listM), std::move(listS));
+}
+
+}  // namespace
+
+void TCompare::ListAndPair() {
+    // The two trees are listed at once, the target on a second thread.
+    TListing m, s;
+    std::thread worker;
+    try {
+        worker = std::thread(ListAndSort, std::ref(s), std::cref(PathS), std::cref(StopFlag));
+    } catch (...) {
+        // No thread to be had: the target is listed after the source.
+    }
+    ListAndSort(m, PathM, StopFlag);
+    if (worker.joinable()) {
+        worker.join();
+    } else {
+        ListAndSort(s, PathS, StopFlag);
+    }
+    if (m.Failure) {
+        // The target list is not replaced: it would not have been listed yet.
+        Publish(std::move(m.List), nullptr);
+        std::rethrow_exception(m.Failure);
+    }
+    Publish(std::move(m.List), std::move(s.List));
+    if (s.Failure)
+        std::rethrow_exception(s.Failure);
+
+    // The result is that of listing one tree after the other: a stop during
+    // the source listing, still pending, would have stopped the target at its
+    // first name, unless the target root delivers none.
+    bool stoppedM = m.Result == -1;
+    bool stoppedS = s.Result == -1 || (stoppedM && s.Delivered);
+    if (stoppedM) {
+        Status = CompareStatus::ListStoppedM;
+        ErrorMessage = TextListStoppedM;
+    }
+    if (stoppedS) {
+        Status = CompareStatus::ListStoppedS;
+        ErrorMessage = TextListStoppedS;
+    }
     if (Status == CompareStatus::Success)
         Pair();
 }

@@ -29,7 +29,8 @@ constexpr int RuntimeFailure = -1;   // the failure's own message
 // result row per pairing step. No failure escapes its operations: they end in
 // a status code and message (runs) or in a row's result text (content reads).
 //
-// Threads: Compare and every callback run on the caller's thread. From another
+// Threads: Compare and every callback run on the caller's thread (the target
+// tree is listed on a helper thread meanwhile, joined before OnListReady). From another
 // thread, during a run, it is safe to call RequestStop, IsStopRequested,
 // GetRowCount, GetRow (for an index below GetRowCount), GetPathM, GetPathS,
 // TestPaths, GetEntryM and GetEntryS (the lists are complete before

@@ -38,6 +38,7 @@ int TFolderLister::ListTree(const std::string& root) {
     if (Levels.empty())
         Levels.emplace_back();
     TLevel& top = Levels[0];
+    Delivered = false;
     top.Next = 0;
     top.Count = 0;
     if (!top.Dir.OpenPath(root) || !top.Dir.Identity(top.Device, top.Inode) ||
@@ -45,6 +46,7 @@ int TFolderLister::ListTree(const std::string& root) {
         top.Dir.Close();
         return 0;
     }
+    Delivered = true;
     top.Folder = &List.AddFolder(prefix, RootLength);
     Depth = 1;
 

@@ -29,6 +29,9 @@ public:
     // Lists everything below root (not root itself). Returns -1 when stopped,
     // otherwise the count of the top folder.
     int ListTree(const std::string& root);
+    // True when the last ListTree's root was opened and read, so that it
+    // delivered at least "." and "..".
+    bool RootDelivered() const { return Delivered; }
 
     // Most folder handles held open at once; deeper levels close the shallower
     // handles and open them again on the way back.
@@ -56,6 +59,7 @@ private:
     TEntryList& List;
     const std::atomic<bool>& Stop;
     size_t RootLength = 0;
+    bool Delivered = false;
     // Grows to the deepest level met and is reused; a deque, because names in
     // use point into the levels' name lists.
     std::deque<TLevel> Levels;

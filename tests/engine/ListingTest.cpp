@@ -28,25 +28,6 @@ int ListInto(TEntryList& list, const std::string& root) {
     return TFolderLister(list, stop).ListTree(root);
 }
 
-// Makes a chain of `depth` folders named `name` below dir, each holding a
-// file "f" of one byte, by handles (the full path may be longer than PATH_MAX).
-void MakeChain(const std::string& dir, int depth, const std::string& name) {
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(fd, 0);
-    for (int i = 0; i < depth; ++i) {
-        ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
-        int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-        close(fd);
-        ASSERT_GE(next, 0);
-        fd = next;
-        int file = openat(fd, "f", O_WRONLY | O_CREAT, 0644);
-        ASSERT_GE(file, 0);
-        ASSERT_EQ(write(file, "x", 1), 1);
-        close(file);
-    }
-    close(fd);
-}
-
 }  // namespace
 
 TEST(Listing, RelPathAndDirAreBuiltFromTheRoot) {
@@ -136,7 +117,7 @@ TEST(Listing, TreesDeeperThanThePathLimitAreListedCompletely) {
     // 300 levels of 20-character names: about 6300 characters, and far more
     // levels than folder handles are kept open at once.
     const int depth = 300;
-    MakeChain(tree.Path(), depth, std::string(20, 'd'));
+    tree.Chain("", depth, std::string(20, 'd'));
     TEntryList list;
     EXPECT_EQ(ListInto(list, tree.Path()), 2 * depth);
     size_t longest = 0;
@@ -157,7 +138,7 @@ TEST(Listing, DeepTreeBehindALinkReopensItsFoldersByName) {
     // target does not lead back to it, so it is reopened from the root.
     tree.Folder("root/a/b/c");
     tree.Folder("elsewhere");
-    MakeChain(tree.Path("elsewhere"), 100, "n");
+    tree.Chain("elsewhere", 100, "n");
     tree.Link("root/a/b/c/link", "../../../../elsewhere");
     tree.File("root/a/b/c/zz-after.txt", "after");
     tree.File("root/a/zz-after.txt", "after");

@@ -213,3 +213,13 @@ TEST(PairingEngine, NamesThatAreNotUtf8AreComparedByTheirBytes) {
     EXPECT_EQ(recorder.ResultOf(name), Equal);
     EXPECT_EQ(recorder.ResultOf("\xff.txt"), "相違: 内容が不一致");
 }
+
+TEST(PairingEngine, FilesBeyondThePathLimitAreCompared) {
+    TTempTree m, s;
+    m.Chain("", 250, std::string(20, 'd'));
+    s.Chain("", 250, std::string(20, 'd'));
+    TCompare engine(nullptr);
+    EXPECT_EQ(RunCompare(engine, m.Path(), s.Path(), TCompareOption{.IgnoreTime = true}), 0);
+    EXPECT_EQ(engine.GetRowCount(), 500);
+    EXPECT_EQ(engine.GetSummary(), "相違はありませんでした");
+}

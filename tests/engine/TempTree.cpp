@@ -71,6 +71,22 @@ void TTempTree::Mode(const std::string& rel, unsigned mode) {
         throw std::runtime_error("chmod");
 }
 
+void TTempTree::Chain(const std::string& rel, int depth, const std::string& name) {
+    int fd = open(Path(rel).c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        int next = -1;
+        if (mkdirat(fd, name.c_str(), 0755) == 0)
+            next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = next;
+        int file = fd < 0 ? -1 : openat(fd, "f", O_WRONLY | O_CREAT, 0644);
+        if (file < 0 || write(file, "x", 1) != 1) throw std::runtime_error("chain");
+        close(file);
+    }
+    if (fd < 0) throw std::runtime_error("chain");
+    close(fd);
+}
+
 std::string RunUnprivileged(const std::function<std::string()>& job) {
     if (geteuid() != 0)
         return job();

@@ -26,6 +26,9 @@ public:
     void Fifo(const std::string& rel);
     void SetTime(const std::string& rel, int64_t seconds, long nanoseconds = 0);
     void Mode(const std::string& rel, unsigned mode);
+    // A chain of `depth` folders named `name` below rel, each holding a file
+    // "f" of one byte, made by handles (the full path may pass PATH_MAX).
+    void Chain(const std::string& rel, int depth, const std::string& name);
 
 private:
     std::string Root;
