@@ -8,7 +8,8 @@
 //   StopLatency [--rounds N] [--goal-ms MS] FOLDER_M FOLDER_S
 //
 // Exit status 0 when every stop ended the run with a status that a stop may
-// give (or the run had already ended), 1 otherwise, 2 on wrong usage.
+// give (or the run had already ended) and at most the last row was cut short,
+// 1 otherwise, 2 on wrong usage.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -28,15 +29,22 @@ double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// Counts the rows; the engine calls it on the worker thread only.
+const std::string Cancelled = "相違: 不明(キャンセルされた)";
+
+// Counts the rows and the ones whose content comparison was cut short by the
+// stop; the engine calls it on the worker thread only.
 class TRowCounter : public ICompareCallBack {
 public:
     int Rows = 0;
-    void OnCompareBegin(TCompare*) override { Rows = 0; }
+    int CancelledRows = 0;
+    bool LastCancelled = false;
+    void OnCompareBegin(TCompare*) override { Rows = CancelledRows = 0, LastCancelled = false; }
     void OnListReady(TCompare*, int, int) override {}
     void OnRowReady(TCompare*, int, int, int, const TSearchRecEx*, const TSearchRecEx*,
-                    const TResultRow&) override {
+                    const TResultRow& row) override {
         ++Rows;
+        LastCancelled = row.Result() == Cancelled;
+        CancelledRows += LastCancelled;
     }
     void OnCompareDone(TCompare*, int, int, int) override {}
     void OnCompareEnd(TCompare*) override {}
@@ -47,6 +55,8 @@ struct TStopRun {
     double LatencyMs = 0;
     int Status = 0;
     int Rows = 0;
+    int CancelledRows = 0;
+    bool LastCancelled = false;
 };
 
 // One run; with a delay, a stop is requested that long after the start.
@@ -67,6 +77,8 @@ TStopRun RunOnce(TCompare& engine, TRowCounter& counter, Clock::duration* delay,
     TStopRun run;
     run.Status = engine.GetStatus();
     run.Rows = counter.Rows;
+    run.CancelledRows = counter.CancelledRows;
+    run.LastCancelled = counter.LastCancelled;
     run.EndedFirst = returned <= requested;
     run.LatencyMs = Milliseconds(returned - requested);
     if (fullMs)
@@ -103,8 +115,13 @@ int main(int argc, char** argv) {
         std::printf("stop latency: %s\n", engine.GetErrorMessage().c_str());
         return 1;
     }
-    double fullMs = 0;
+    // Two full runs: the first warms the page cache, the faster one sets T.
+    double fullMs = 0, secondMs = 0;
     TStopRun full = RunOnce(engine, counter, nullptr, &fullMs);
+    if (full.Status == 0) {
+        full = RunOnce(engine, counter, nullptr, &secondMs);
+        fullMs = std::min(fullMs, secondMs);
+    }
     std::printf("stop latency: full run %.1f ms, status %d, %d rows\n", fullMs, full.Status,
                 full.Rows);
     if (full.Status != 0) {
@@ -127,8 +144,9 @@ int main(int argc, char** argv) {
         if (run.EndedFirst) {
             std::printf("the run had ended already (status %d, %d rows)\n", run.Status, run.Rows);
         } else {
-            std::printf("returned after %.2f ms, status %d, %d rows\n", run.LatencyMs, run.Status,
-                        run.Rows);
+            std::printf("returned after %.2f ms, status %d, %d rows%s\n", run.LatencyMs, run.Status,
+                        run.Rows,
+                        run.LastCancelled ? ", the last one stopped inside its contents" : "");
             latencies.push_back(run.LatencyMs);
         }
         // A stop ends the source listing (11), the target listing (12) or the
@@ -137,6 +155,13 @@ int main(int argc, char** argv) {
         if (status != 0 && status != 11 && status != 12 && status != 100) {
             std::printf("  fault: status %d after a stop: %s\n", status,
                         engine.GetErrorMessage().c_str());
+            faulty = true;
+        }
+        // Only the pair being compared when the stop came may show as cancelled,
+        // and the run must end right after its row.
+        if (run.CancelledRows > 1 || (run.CancelledRows == 1 && !run.LastCancelled)) {
+            std::printf("  fault: %d rows cancelled, the last one %s\n", run.CancelledRows,
+                        run.LastCancelled ? "among them" : "not among them");
             faulty = true;
         }
     }
