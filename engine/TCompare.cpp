@@ -96,7 +96,7 @@ void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>
         // is complete and never changes order. After a stop nothing is paired.
         if (out.Result != -1 && !stop.load(std::memory_order_relaxed)) {
             platform::TCollator collator;
-            out.List->Sort(collator);
+            out.List->Sort(collator, &stop);
         }
     } catch (...) {
         out.Failure = std::current_exception();

@@ -62,10 +62,13 @@ int TEntryList::CompareRelPathBytes(const TSearchRecEx& a, const TSearchRecEx& b
     return na < nb ? -1 : 1;
 }
 
-void TEntryList::Sort(platform::TCollator& collator) {
+bool TEntryList::Sort(platform::TCollator& collator, const std::atomic<bool>* stop) {
     std::string relPath;
     std::string key;
+    size_t done = 0;
     for (TSearchRecEx* entry : Items) {
+        if (stop && ++done % 4096 == 0 && stop->load(std::memory_order_relaxed))
+            return false;
         relPath.assign(entry->Folder->Dir, entry->Folder->RootLength);
         relPath.append(entry->Name);
         collator.SortKey(relPath, key);
@@ -77,4 +80,5 @@ void TEntryList::Sort(platform::TCollator& collator) {
             return c < 0;
         return CompareRelPathBytes(*a, *b) < 0;
     });
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <string>
@@ -40,7 +41,10 @@ public:
     }
 
     // Makes every entry's sort key once and sorts Items.
-    void Sort(platform::TCollator& collator);
+    // Making keys is the slow part of a sort, so a stop request (when given)
+    // is read every few thousand entries; false when it ended the sort early,
+    // leaving Items as they were.
+    bool Sort(platform::TCollator& collator, const std::atomic<bool>* stop = nullptr);
 
     // Negative, zero or positive as a sorts before, with or after b by
     // collation alone (zero for names that differ only in letter case).
