@@ -1,0 +1,120 @@
+#include "TfrmMain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "TCompare.h"
+#include "settings/IniFile.h"
+
+namespace {
+constexpr const char* FormSection = "Form";
+}
+
+TfrmMain::TfrmMain(const QString& settingsPath, QWidget* parent)
+    : QMainWindow(parent), SettingsFile(settingsPath) {
+    CreateControls();
+    Option = AppOption();
+    RegisterDropTargets();
+    CompareEngine = std::make_unique<TCompare>(this);
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    // FormDestroy. No comparison runs here: closing is refused while one does.
+    CompareEngine.reset();
+}
+
+bool TfrmMain::IsRunning() const {
+    return !mnFileComp->isEnabled();
+}
+
+void TfrmMain::FormCreate() {
+    IniFile ini;
+    ini.Load(SettingsFile);  // a missing or unreadable file: every key takes its default
+    Option.Load(ini);
+    LoadPlacement(ini);
+    const bool maximised = ini.ReadBool(FormSection, "Max", false);
+    LoadPathHistory(cmbFilePathM, ini);
+    LoadPathHistory(cmbFilePathS, ini);
+    cmbFilePathM->setEditText(ini.ReadString(FormSection, "FilePathM", {}));
+    cmbFilePathS->setEditText(ini.ReadString(FormSection, "FilePathS", {}));
+    LoadToolBars(ini);
+    mnViewEndInfo->setChecked(Option.EndDialog);
+    mnViewFront->setChecked(Option.ShowFront);
+    SetTopMost(Option.ShowFront);
+    UpdateAppMenuItems();
+    ClearResults();
+    // Shown only now, at its restored place, so it is never seen at the built-in one.
+    if (maximised) {
+        showMaximized();
+    } else {
+        show();
+    }
+}
+
+void TfrmMain::LoadPlacement(const IniFile& ini) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize =
+        screen ? screen->geometry().size() : QSize(BuiltInWidth, BuiltInHeight);
+    // The defaults centre the built-in size; stored values are taken as they are.
+    const int top = ini.ReadInteger(FormSection, "Top", (screenSize.height() - BuiltInHeight) / 2);
+    const int left = ini.ReadInteger(FormSection, "Left", (screenSize.width() - BuiltInWidth) / 2);
+    const int width = ini.ReadInteger(FormSection, "Width", BuiltInWidth);
+    const int height = ini.ReadInteger(FormSection, "Height", BuiltInHeight);
+    move(left, top);
+    resize(width, height);
+}
+
+void TfrmMain::SavePlacement(IniFile& ini) const {
+    const bool maximised = isMaximized();
+    ini.WriteBool(FormSection, "Max", maximised);
+    // A maximised window keeps the normal placement stored before.
+    if (maximised)
+        return;
+    ini.WriteInteger(FormSection, "Top", y());
+    ini.WriteInteger(FormSection, "Left", x());
+    ini.WriteInteger(FormSection, "Width", width());
+    ini.WriteInteger(FormSection, "Height", height());
+}
+
+bool TfrmMain::FormCloseQuery() const {
+    return !IsRunning();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TfrmMain::FormClose() {
+    IniFile ini;
+    // A file that exists but cannot be read is left alone rather than replaced
+    // by this window's keys alone.
+    if (!ini.Load(SettingsFile))
+        return;
+    SavePlacement(ini);
+    ini.WriteString(FormSection, "FilePathM", cmbFilePathM->currentText());
+    ini.WriteString(FormSection, "FilePathS", cmbFilePathS->currentText());
+    Option.Save(ini);
+    SaveToolBars(ini);
+    SavePathHistory(cmbFilePathM, ini);
+    SavePathHistory(cmbFilePathS, ini);
+    ini.Save(SettingsFile);  // a failure is swallowed: the window closes all the same
+}
+
+void TfrmMain::SetTopMost(bool flag) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == flag)
+        return;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, flag);
+    // Changing a window flag hides the window.
+    if (visible)
+        show();
+}

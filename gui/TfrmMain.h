@@ -1,0 +1,219 @@
+#pragma once
+
+#include <memory>
+
+#include <QMainWindow>
+#include <QPoint>
+
+#include "ICompareCallBack.h"
+#include "commands/CommandTypes.h"
+#include "commands/TMainActions.h"
+#include "settings/AppOption.h"
+
+class IniFile;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QMimeData;
+class QPushButton;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class TCompare;
+class TPanelBar;
+class TSameGridModel;
+struct TSearchRecEx;
+
+// The desktop program's one window: two path boxes with their histories, the
+// result grid, the find buttons, the information, message and counts bars, the
+// menus and the two toolbars. It owns one comparison engine for its whole life
+// and receives the engine's callbacks. Its options and layout are read from the
+// settings file when it is made and written back when it closes.
+//
+// The controls and actions are public members under their own names, as the
+// fields of a form, so that the commands of later files and the window tests
+// reach them directly.
+class TfrmMain : public QMainWindow, public ICompareCallBack, public TMainActions {
+    Q_OBJECT
+public:
+    static constexpr int BuiltInWidth = 685;
+    static constexpr int BuiltInHeight = 429;
+    static constexpr int HistoryLimitMax = 256;
+
+    // Builds the window, makes the engine, then restores options, placement,
+    // histories and toolbars from the settings file at settingsPath and shows
+    // the window (FormCreate). The settings file is only read here.
+    explicit TfrmMain(const QString& settingsPath, QWidget* parent = nullptr);
+    // FormDestroy: destroys the engine.
+    ~TfrmMain() override;
+
+    // --- Controls ---
+    QMenuBar* MenuMain = nullptr;
+    QMenu* PopupMenu = nullptr;    // the grid's pop-up menu
+    QMenu* PopupExport = nullptr;  // the export button's drop-down
+    QToolBar* ToolBarMain = nullptr;
+    QToolBar* ToolBarOption = nullptr;
+    QToolButton* tbtnExpCsv = nullptr;  // split button: mnFileExpCsv, arrow opens PopupExport
+    QWidget* pnlPath = nullptr;
+    QLabel* lblFilePathM = nullptr;
+    QLabel* lblFilePathS = nullptr;
+    QComboBox* cmbFilePathM = nullptr;
+    QComboBox* cmbFilePathS = nullptr;
+    QLabel* lblFindSame = nullptr;  // "等価検索"
+    QLabel* lblFindDiff = nullptr;  // "相違検索"
+    QPushButton* btnFindSameUp = nullptr;
+    QPushButton* btnFindSameDown = nullptr;
+    QPushButton* btnFindDiffUp = nullptr;
+    QPushButton* btnFindDiffDown = nullptr;
+    QTableView* sgrdSame = nullptr;
+    TSameGridModel* sgrdSameModel = nullptr;
+    QWidget* pnlBottom = nullptr;
+    TPanelBar* stbFileInfoHeader = nullptr;
+    TPanelBar* stbFileInfoM = nullptr;
+    TPanelBar* stbFileInfoS = nullptr;
+    TPanelBar* stbMsg = nullptr;
+    TPanelBar* stbSu = nullptr;
+
+    // --- State ---
+    const AppOption& Options() const { return Option; }
+    AppOption& Options() { return Option; }
+    TCompare* Engine() const { return CompareEngine.get(); }
+    const QString& SettingsPath() const { return SettingsFile; }
+    // A comparison runs exactly while the start action is disabled.
+    bool IsRunning() const;
+
+    // --- Window lifecycle and settings sections ---
+    // Whether the window may close: never while a comparison runs.
+    bool FormCloseQuery() const;
+    // Writes the "Form", option, "ToolBar" and "RecentFile" sections into the
+    // settings file. Every failure is swallowed.
+    void FormClose();
+    // Keeps the window above all others, or stops doing so.
+    void SetTopMost(bool flag);
+
+    // --- Path histories ---
+    // Sets the box's history limit ("ListCount", 0..256) and fills its list.
+    void LoadPathHistory(QComboBox* box, const IniFile& ini);
+    // Puts the trimmed text at the top of the box's list when it names an
+    // existing folder, dropping the oldest entry of a full list.
+    void AddPathHistory(QComboBox* box, const QString& text);
+    // Writes the box's list and deletes the keys between its end and the limit.
+    void SavePathHistory(QComboBox* box, IniFile& ini) const;
+    static int HistoryLimit(const QComboBox* box);
+
+    // --- Drops and path labels ---
+    // Puts the first local file or folder of a drop into the box. Returns
+    // whether the drop held one.
+    bool WmDropFiles(QComboBox* box, const QMimeData* data);
+    void HighlightLabel(QLabel* label);
+    void UnhighlightLabel(QLabel* label);
+
+    // --- Action states ---
+    void SetRunningState(bool running);
+    void UpdateOptionActionStates();
+    void UpdateAppMenuItems();
+    // Sets the checks of the hide and comparison-option actions from Option.
+    void SetOptionChecks();
+
+    // --- Results, run and status ---
+    void ClearResults();
+    void ShowStatusMessage(const QString& text);
+    void StartComparison();
+    void StopComparison();
+    void FindRow(int direction, TFindWanted wanted);
+    void ShowEntryInfo(TPanelBar* bar, const TSearchRecEx* entry);
+    void ShowCounts(int total, int equal, int different, int throttleMs);
+
+    // --- Larger commands ---
+    void ExportResults(const QString& title, ExportKind kind);
+    void CopyBetweenSides(TCopyDirection direction);
+    void OpenWithApp(int application, TSide side);
+    void RunCompareApp();
+    // Opens the external-applications dialog on Option; true when closed with OK.
+    bool ShowOptionDialog();
+
+    // --- ICompareCallBack (called on the engine's thread) ---
+    void OnCompareBegin(TCompare* sender) override;
+    void OnListReady(TCompare* sender, int countM, int countS) override;
+    void OnRowReady(TCompare* sender, int index, int equal, int different, const TSearchRecEx* m,
+                    const TSearchRecEx* s, const TResultRow& row) override;
+    void OnCompareDone(TCompare* sender, int rows, int equal, int different) override;
+    void OnCompareEnd(TCompare* sender) override;
+
+    // --- Action handlers ---
+    void mnFileNewExecute();
+    void mnFileOpenMExecute();
+    void mnFileOpenSExecute();
+    void mnFileExpCsvExecute();
+    void mnFileExpCsvSameExecute();
+    void mnFileExpCsvDiffExecute();
+    void mnFileCompExecute();
+    void mnFileCompStopExecute();
+    void mnFileExitExecute();
+    void mnEditCopyRowExecute();
+    void mnEditCopyMExecute();
+    void mnEditCopySExecute();
+    void mnPopUpCopyToSExecute();
+    void mnPopUpCopyToMExecute();
+    void mnEditOpenMExecute();
+    void mnEditOpenSExecute();
+    void mnPopUpApp1MExecute();
+    void mnPopUpApp1SExecute();
+    void mnPopUpApp2MExecute();
+    void mnPopUpApp2SExecute();
+    void mnPopUpAppCmpExecute();
+    void mnViewTBarMainExecute();
+    void mnViewTBarOptionExecute();
+    void mnViewFrontExecute();
+    void mnViewEndInfoExecute();
+    void mnViewSameExecute();
+    void mnViewDiffExecute();
+    // The nine comparison-option toggles share one handler.
+    void mnOptExecute(QAction* action);
+    void mnOptAppExecute();
+    void mnHelpContentsExecute();
+    void mnHelpVersionInfoExecute();
+    void mnHelpGoUrl_DevExecute();
+    void mnHelpGoUrl_NewExecute();
+    void btnFindSameUpClick();
+    void btnFindSameDownClick();
+    void btnFindDiffUpClick();
+    void btnFindDiffDownClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The tool area's own pop-up menu: the two toolbar toggles.
+    QMenu* createPopupMenu() override;
+
+private:
+    void CreateControls();
+    void CreatePathArea();
+    void CreateGrid();
+    void CreateBottomPanel();
+    void CreateMenus();
+    void CreateToolBars();
+    void ConnectActions();
+    void ConnectControls();
+    void LayoutPathArea();
+    void LayoutBottomPanel();
+    void RegisterDropTargets();
+
+    void FormCreate();
+    void LoadPlacement(const IniFile& ini);
+    void SavePlacement(IniFile& ini) const;
+    void LoadToolBars(const IniFile& ini);
+    void SaveToolBars(IniFile& ini);
+    void RememberToolBarPlace(QToolBar* bar);
+    QComboBox* PathBoxOf(QObject* watched) const;
+    bool PathLabelEvent(QLabel* label, QEvent* event);
+    bool PathBoxDragEvent(QComboBox* box, QEvent* event);
+
+    QString SettingsFile;
+    AppOption Option;
+    std::unique_ptr<TCompare> CompareEngine;
+    // Places of the toolbars in the tool area (left, top), as last seen.
+    QPoint PlaceMain;
+    QPoint PlaceOption;
+};

@@ -1,0 +1,5 @@
+// TO BE FILLED by the copy work: copying the cursor row's entry from one side
+// to the other.
+#include "TfrmMain.h"
+
+void TfrmMain::CopyBetweenSides(TCopyDirection) {}

@@ -1,0 +1,26 @@
+// The desktop program Tandril. Takes no arguments; returns 0 when its window
+// has closed.
+#include <exception>
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "MainFont.h"
+#include "TfrmMain.h"
+#include "settings/SettingsPath.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tandril"));
+    QApplication::setFont(MainFont());
+    try {
+        // The window shows itself once its placement is restored.
+        TfrmMain frmMain(SettingsFilePath());
+        QApplication::exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Tandril"), QString::fromUtf8(error.what()));
+    } catch (...) {
+        QMessageBox::critical(nullptr, QStringLiteral("Tandril"), QString());
+    }
+    return 0;
+}

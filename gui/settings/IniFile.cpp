@@ -1,0 +1,151 @@
+#include "IniFile.h"
+
+// Keys and values are UTF-8 bytes throughout: no wide-character conversion.
+#define SI_NO_CONVERSION
+// The template's code is compiled here (Debian's header hides it otherwise).
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+#include <charconv>
+#include <climits>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "platform/Encoding.h"
+
+struct IniStore {
+    CSimpleIniA Ini{/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/true};
+};
+
+IniFile::IniFile() : Store(std::make_unique<IniStore>()) {
+    Store->Ini.SetSpaces(false);  // "key=value", as Windows ini files have them
+}
+IniFile::~IniFile() = default;
+
+bool IniFile::Load(const QString& path) {
+    Store->Ini.Reset();
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
+    // Files written by older tools are in the Japanese code page.
+    if (!platform::IsValidUtf8(text))
+        text = platform::Cp932ToUtf8(text);
+    return Store->Ini.LoadData(text) >= 0;
+}
+
+std::string IniFile::Text() const {
+    std::string lf;
+    Store->Ini.Save(lf, /*a_bAddSignature=*/false);
+    // SimpleIni ends lines with "\n" on this platform; the file uses CR LF.
+    std::string crlf;
+    crlf.reserve(lf.size() + lf.size() / 16);
+    for (char c : lf) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    return crlf;
+}
+
+bool IniFile::Save(const QString& path) const {
+    const std::string text = Text();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return false;
+    QSaveFile file(path);
+    // A file that may be replaced in a folder that may not be written to.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const auto size = static_cast<qint64>(text.size());
+    if (file.write(text.data(), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+const char* IniFile::RawValue(const std::string& section, const std::string& key) const {
+    return Store->Ini.GetValue(section.c_str(), key.c_str(), nullptr);
+}
+
+bool IniFile::HasKey(const std::string& section, const std::string& key) const {
+    return RawValue(section, key) != nullptr;
+}
+
+static bool ParseInteger(std::string_view text, int& value) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (text.size() > 1 && text[0] == '$') {
+        base = 16;
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return false;
+    long long magnitude = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (error != std::errc() || end != text.data() + text.size() || magnitude < 0)
+        return false;
+    const long long signedValue = negative ? -magnitude : magnitude;
+    if (signedValue < INT_MIN || signedValue > INT_MAX)
+        return false;
+    value = static_cast<int>(signedValue);
+    return true;
+}
+
+int IniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+    const char* raw = RawValue(section, key);
+    int value = 0;
+    if (raw == nullptr || !ParseInteger(raw, value))
+        return def;
+    return value;
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+QString IniFile::ReadString(const std::string& section, const std::string& key,
+                            const QString& def) const {
+    const char* raw = RawValue(section, key);
+    return raw == nullptr ? def : QString::fromUtf8(raw);
+}
+
+void IniFile::WriteRaw(const std::string& section, const std::string& key,
+                       const std::string& value) {
+    Store->Ini.SetValue(section.c_str(), key.c_str(), value.c_str());
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteRaw(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteRaw(section, key, value ? "1" : "0");
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key,
+                          const QString& value) {
+    WriteRaw(section, key, value.toStdString());
+}
+
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+    Store->Ini.Delete(section.c_str(), key.c_str(), /*bRemoveEmpty=*/false);
+}

@@ -1,0 +1,151 @@
+// The options record against real settings files: defaults, the Speed rule,
+// truth values and texts on their way in and out.
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestFiles.h"
+#include "settings/AppOption.h"
+#include "settings/IniFile.h"
+
+namespace {
+
+AppOption LoadFrom(const QString& path) {
+    IniFile ini;
+    ini.Load(path);
+    AppOption option;
+    option.Load(ini);
+    return option;
+}
+
+void SaveTo(const AppOption& option, const QString& path) {
+    IniFile ini;
+    ini.Load(path);
+    option.Save(ini);
+    ini.Save(path);
+}
+
+}  // namespace
+
+class AppOptionTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir Dir;
+    QString Path() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
+
+private slots:
+    void init() { QFile::remove(Path()); }
+
+    void MissingFileGivesEveryDefault() {
+        const AppOption o = LoadFrom(Path());
+        QVERIFY(!o.SameOff && !o.DiffOff && !o.ShowFront && !o.EndDialog);
+        QVERIFY(!o.Size && !o.Attr && !o.AttrH && !o.AttrS && !o.UpdYmdt && !o.Naiyou);
+        QVERIFY(o.AttrR && o.AttrA && o.UpdYmdtDir);
+        QCOMPARE(o.Speed, uint8_t(2));
+        QVERIFY(o.Title1.isEmpty() && o.Path1.isEmpty() && o.Title2.isEmpty());
+        QVERIFY(o.Path2.isEmpty() && o.CompTitle.isEmpty() && o.CompPath.isEmpty());
+        // The defaults are the engine's.
+        QVERIFY(o.CompareOption() == TCompareOption());
+    }
+
+    void SpeedTakesItsLowEightBits_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("6 time-critical") << "6" << 6;
+        QTest::newRow("0 idle") << "0" << 0;
+        QTest::newRow("7 out of range") << "7" << 2;
+        QTest::newRow("-1 is 255") << "-1" << 2;
+        QTest::newRow("256 is 0") << "256" << 0;
+        QTest::newRow("258 is 2") << "258" << 2;
+        QTest::newRow("261 is 5") << "261" << 5;
+        QTest::newRow("not a number") << "fast" << 2;
+    }
+    void SpeedTakesItsLowEightBits() {
+        QFETCH(QString, stored);
+        QFETCH(int, expected);
+        WriteLines(Path(), {"[thread]", "speed=" + stored});
+        AppOption o = LoadFrom(Path());
+        QCOMPARE(int(o.Speed), expected);
+        SaveTo(o, Path());
+        QCOMPARE(IniValue(Path(), "Thread", "Speed"), QString::number(expected));
+    }
+
+    void TruthValuesAreWrittenAsOneOrZero() {
+        WriteLines(Path(), {"[View]", "SameOff=5", "DiffOff=1", "[Option]", "AttrR=0", "Naiyou=x"});
+        const AppOption o = LoadFrom(Path());
+        QVERIFY(o.SameOff);
+        QVERIFY(o.DiffOff);  // both hide flags load as stored
+        QVERIFY(!o.AttrR);   // the read-only bit then takes part in the comparison
+        QVERIFY(!o.CompareOption().IgnoreAttrR);
+        QVERIFY(!o.Naiyou);  // not a number: the default
+        SaveTo(o, Path());
+        QCOMPARE(IniValue(Path(), "View", "SameOff"), QStringLiteral("1"));
+        QCOMPARE(IniValue(Path(), "Option", "AttrR"), QStringLiteral("0"));
+        QCOMPARE(IniValue(Path(), "Option", "Naiyou"), QStringLiteral("0"));
+    }
+
+    void SaveWritesAllTwentyKeysInOrder() {
+        AppOption o = LoadFrom(Path());
+        SaveTo(o, Path());
+        QCOMPARE(Sections(Path()), QStringList({"View", "Option", "Thread", "Application"}));
+        QCOMPARE(SectionLines(Path(), "View"),
+                 QStringList({"SameOff=0", "DiffOff=0", "ShowFront=0", "EndDialog=0"}));
+        QCOMPARE(SectionLines(Path(), "Option"),
+                 QStringList({"Size=0", "Attr=0", "AttrR=1", "AttrH=0", "AttrS=0", "AttrA=1",
+                              "UpdYmdt=0", "UpdYmdtDir=1", "Naiyou=0"}));
+        QCOMPARE(SectionLines(Path(), "Thread"), QStringList({"Speed=2"}));
+        // Empty texts are written as keys with nothing after "=".
+        QCOMPARE(
+            SectionLines(Path(), "Application"),
+            QStringList({"Title1=", "Path1=", "Title2=", "Path2=", "CompTitle=", "CompPath="}));
+    }
+
+    void TextsRoundTripUnchanged() {
+        AppOption o = LoadFrom(Path());
+        o.Title1 = QStringLiteral("差分 ビューア");
+        o.Path1 = QStringLiteral("/opt/差分 ツール/bin/viewer");
+        o.CompTitle = QStringLiteral("比較アプリ");
+        o.CompPath = QStringLiteral("\"/usr/bin/my diff\" ?m ?s");
+        SaveTo(o, Path());
+        const AppOption back = LoadFrom(Path());
+        QCOMPARE(back.Title1, o.Title1);
+        QCOMPARE(back.Path1, o.Path1);
+        QCOMPARE(back.CompTitle, o.CompTitle);
+        QCOMPARE(back.CompPath, o.CompPath);
+    }
+
+    void CompareOptionKeepsTheFlagOrder() {
+        // One flag at a time, so that two swapped flags cannot hide each other.
+        bool AppOption::*fields[] = {
+            &AppOption::Size,    &AppOption::Attr,       &AppOption::AttrR,
+            &AppOption::AttrH,   &AppOption::AttrS,      &AppOption::AttrA,
+            &AppOption::UpdYmdt, &AppOption::UpdYmdtDir, &AppOption::Naiyou};
+        bool TCompareOption::*flags[] = {
+            &TCompareOption::IgnoreSize,  &TCompareOption::IgnoreAttr,
+            &TCompareOption::IgnoreAttrR, &TCompareOption::IgnoreAttrH,
+            &TCompareOption::IgnoreAttrS, &TCompareOption::IgnoreAttrA,
+            &TCompareOption::IgnoreTime,  &TCompareOption::IgnoreDirTimeSize,
+            &TCompareOption::SkipContents};
+        for (int i = 0; i < 9; ++i) {
+            AppOption o;
+            for (auto field : fields)
+                o.*field = false;
+            o.*fields[i] = true;
+            const TCompareOption c = o.CompareOption();
+            for (int j = 0; j < 9; ++j)
+                QCOMPARE(c.*flags[j], i == j);
+        }
+    }
+
+    void SpeedTableKeepsTheDefaultBelowNormal() {
+        QCOMPARE(SpeedPriority(0), QThread::IdlePriority);
+        QCOMPARE(SpeedPriority(2), QThread::LowPriority);
+        QCOMPARE(SpeedPriority(3), QThread::NormalPriority);
+        QCOMPARE(SpeedPriority(6), QThread::TimeCriticalPriority);
+        QCOMPARE(SpeedNiceValue(3), 0);
+        QVERIFY(SpeedNiceValue(2) > 0);
+        for (uint8_t s = 1; s <= 6; ++s)
+            QVERIFY(SpeedNiceValue(s) < SpeedNiceValue(s - 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(AppOptionTest)
+#include "AppOptionTest.moc"

@@ -1,0 +1,228 @@
+// The path boxes: their folder histories through the settings file, drops of
+// files and folders, and the two path labels.
+#include <memory>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include "TestFiles.h"
+#include "TfrmMain.h"
+
+namespace {
+
+QStringList Items(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+// Sends a drop of the urls to the widget, as a drag from a file manager ends.
+bool Drop(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+}  // namespace
+
+class PathHistoryTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir Dir;
+    QString Path() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
+    std::unique_ptr<TfrmMain> Open() { return std::make_unique<TfrmMain>(Path()); }
+    QString Folder(const QString& name) {
+        const QString path = Dir.filePath(name);
+        QDir().mkpath(path);
+        return path;
+    }
+
+private slots:
+    void init() { QFile::remove(Path()); }
+
+    void GapsCloseUpAndStaleKeysGo() {
+        WriteLines(Path(), {"[RecentFile]", "ListCount=3", "FilePathM000=", "FilePathM001=/A",
+                            "FilePathM002=/B", "FilePathM003=/beyond"});
+        {
+            auto frm = Open();
+            QCOMPARE(Items(frm->cmbFilePathM), QStringList({"/A", "/B"}));
+            QCOMPARE(TfrmMain::HistoryLimit(frm->cmbFilePathS), 3);  // one count for both boxes
+            QVERIFY(frm->close());
+        }
+        QCOMPARE(IniValue(Path(), "RecentFile", "FilePathM000"), QStringLiteral("/A"));
+        QCOMPARE(IniValue(Path(), "RecentFile", "FilePathM001"), QStringLiteral("/B"));
+        QVERIFY(IniValue(Path(), "RecentFile", "FilePathM002").isNull());
+        // Keys at or past the limit are left alone; the count itself is never written.
+        QCOMPARE(IniValue(Path(), "RecentFile", "FilePathM003"), QStringLiteral("/beyond"));
+        QCOMPARE(IniValue(Path(), "RecentFile", "ListCount"), QStringLiteral("3"));
+    }
+
+    void ListCountIsClampedToItsRange() {
+        QStringList lines = {"[RecentFile]", "ListCount=300"};
+        for (int i = 0; i < 257; ++i)
+            lines << QStringLiteral("FilePathS%1=/s%2").arg(i, 3, 10, QLatin1Char('0')).arg(i);
+        WriteLines(Path(), lines);
+        {
+            auto frm = Open();
+            QCOMPARE(TfrmMain::HistoryLimit(frm->cmbFilePathS), 256);
+            QCOMPARE(frm->cmbFilePathS->count(), 256);
+            QCOMPARE(frm->cmbFilePathS->itemText(255), QStringLiteral("/s255"));
+        }
+        WriteLines(Path(), {"[RecentFile]", "ListCount=-1", "FilePathM000=/A"});
+        auto frm = Open();
+        QCOMPARE(TfrmMain::HistoryLimit(frm->cmbFilePathM), 0);
+        QCOMPARE(frm->cmbFilePathM->count(), 0);
+    }
+
+    void HistoryOffLeavesBoxAndFileAlone() {
+        const QString a = Folder(QStringLiteral("a"));
+        WriteLines(Path(), {"[RecentFile]", "ListCount=0", "FilePathM000=/kept"});
+        {
+            auto frm = Open();
+            frm->AddPathHistory(frm->cmbFilePathM, a + QStringLiteral("  "));
+            QCOMPARE(frm->cmbFilePathM->count(), 0);
+            QVERIFY(frm->close());
+        }
+        QCOMPARE(IniValue(Path(), "RecentFile", "FilePathM000"), QStringLiteral("/kept"));
+    }
+
+    void AddingAKnownFolderMovesItToTopInItsLatestCase() {
+        const QString work = Folder(QStringLiteral("work"));
+        const QString upper = Dir.filePath(QStringLiteral("Work"));
+        WriteLines(Path(),
+                   {"[RecentFile]", "FilePathM000=/A", "FilePathM001=" + upper, "FilePathM002=/B"});
+        auto frm = Open();
+        frm->cmbFilePathM->setEditText(work + QStringLiteral(" \t"));
+        frm->AddPathHistory(frm->cmbFilePathM, frm->cmbFilePathM->currentText());
+        QCOMPARE(Items(frm->cmbFilePathM), QStringList({work, "/A", "/B"}));
+        QCOMPARE(frm->cmbFilePathM->currentText(), work);
+    }
+
+    void AddingToAFullListDropsTheOldest() {
+        const QString d = Folder(QStringLiteral("d"));
+        WriteLines(Path(), {"[RecentFile]", "ListCount=3", "FilePathS000=/A", "FilePathS001=/B",
+                            "FilePathS002=/C"});
+        {
+            auto frm = Open();
+            frm->AddPathHistory(frm->cmbFilePathS, d);
+            QCOMPARE(Items(frm->cmbFilePathS), QStringList({d, "/A", "/B"}));
+            QVERIFY(frm->close());
+        }
+        QCOMPARE(IniValue(Path(), "RecentFile", "FilePathS000"), d);
+        QCOMPARE(IniValue(Path(), "RecentFile", "FilePathS002"), QStringLiteral("/B"));
+    }
+
+    void OnlyExistingFoldersAreAdded() {
+        const QString file = Dir.filePath(QStringLiteral("plain.txt"));
+        WriteBytes(file, "x");
+        auto frm = Open();
+        for (const QString& text : {file, Dir.filePath(QStringLiteral("missing")), QString("  ")})
+            frm->AddPathHistory(frm->cmbFilePathM, text);
+        QCOMPARE(frm->cmbFilePathM->count(), 0);
+    }
+
+    void EnterDoesNotAddToTheHistory() {
+        auto frm = Open();
+        frm->cmbFilePathM->setFocus();
+        frm->cmbFilePathM->setEditText(Folder(QStringLiteral("typed")));
+        QTest::keyClick(frm->cmbFilePathM->lineEdit(), Qt::Key_Return);
+        QCOMPARE(frm->cmbFilePathM->count(), 0);
+    }
+
+    void FirstDroppedNameLandsInTheBoxUnderTheCursor() {
+        const QString a = Folder(QStringLiteral("drop a"));
+        const QString b = Folder(QStringLiteral("drop b"));
+        auto frm = Open();
+        frm->cmbFilePathM->setEditText(QStringLiteral("/before"));
+        QVERIFY(Drop(frm->cmbFilePathS->lineEdit(), {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b),
+                                                     QUrl::fromLocalFile(Dir.path())}));
+        QCOMPARE(frm->cmbFilePathS->currentText(), a);
+        QCOMPARE(frm->cmbFilePathM->currentText(), QStringLiteral("/before"));
+        // A file is taken as well, also when dropped on the box's button part.
+        const QString file = Dir.filePath(QStringLiteral("dropped.txt"));
+        WriteBytes(file, "x");
+        QVERIFY(Drop(frm->cmbFilePathM,
+                     {QUrl(QStringLiteral("https://example.org/")), QUrl::fromLocalFile(file)}));
+        QCOMPARE(frm->cmbFilePathM->currentText(), file);
+        // The history is not touched by a drop.
+        QCOMPARE(frm->cmbFilePathM->count(), 0);
+    }
+
+    void DropsFindNoTargetWhileRunning() {
+        auto frm = Open();
+        frm->SetRunningState(true);
+        frm->cmbFilePathS->setEditText(QStringLiteral("/before"));
+        QVERIFY(!frm->WmDropFiles(frm->cmbFilePathS, nullptr));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Dir.path())});
+        QVERIFY(!frm->WmDropFiles(frm->cmbFilePathS, &data));
+        QCOMPARE(frm->cmbFilePathS->currentText(), QStringLiteral("/before"));
+        frm->SetRunningState(false);
+    }
+
+    void PathLabelsLightUpUnderTheMouse() {
+        auto frm = Open();
+        QLabel* label = frm->lblFilePathM;
+        QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(label, &enter);
+        QVERIFY(label->font().underline());
+        QVERIFY(!label->font().bold());
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(label, &leave);
+        QCOMPARE(label->font(), frm->font());
+        QCOMPARE(label->palette().color(QPalette::WindowText),
+                 frm->palette().color(QPalette::WindowText));
+        // Following the window again: a later window font reaches the label.
+        QFont bigger = frm->font();
+        bigger.setPixelSize(20);
+        frm->setFont(bigger);
+        QCOMPARE(label->font().pixelSize(), 20);
+    }
+
+    void ClickingAPathLabelChoosesAFolderForItsBox() {
+        const QString chosen = Folder(QStringLiteral("chosen"));
+        auto frm = Open();
+        frm->cmbFilePathS->setEditText(QStringLiteral("/before"));
+        QString title;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            dialog->setDirectory(Dir.path());
+            dialog->selectFile(chosen);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QTest::mouseClick(frm->lblFilePathS, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("フォルダを選択して下さい"));
+        QCOMPARE(frm->cmbFilePathS->currentText(), chosen);
+        QCOMPARE(frm->cmbFilePathS->count(), 0);
+
+        // Cancelling leaves the box as it was.
+        QTimer::singleShot(0, this, [] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                static_cast<QDialog*>(dialog)->reject();
+        });
+        frm->mnFileOpenS->trigger();
+        QCOMPARE(frm->cmbFilePathS->currentText(), chosen);
+    }
+};
+
+QTEST_MAIN(PathHistoryTest)
+#include "PathHistoryTest.moc"

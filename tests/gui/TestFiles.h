@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Small helpers over real files for the desktop program's tests.
+
+// Writes the lines joined by CR LF (each line UTF-8) to path.
+void WriteLines(const QString& path, const QStringList& lines);
+// Writes bytes to path unchanged.
+void WriteBytes(const QString& path, const QByteArray& bytes);
+// The whole file; empty when it cannot be read.
+QByteArray ReadBytes(const QString& path);
+// The file's lines (split at CR LF, UTF-8).
+QStringList ReadLines(const QString& path);
+// The section names of an ini file, in file order.
+QStringList Sections(const QString& path);
+// The "key=value" lines of one section, in file order.
+QStringList SectionLines(const QString& path, const QString& section);
+// The value of section/key as the file holds it; a null string when missing.
+QString IniValue(const QString& path, const QString& section, const QString& key);
