@@ -15,8 +15,9 @@ int TPanelBar::AddPanel(const QString& text, int width, Qt::Alignment alignment,
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setLineWidth(1);
     }
-    // Text keeps a little distance from the frame, as status panels do.
-    panel->setContentsMargins(2, 0, 2, 0);
+    // Framed text keeps a little distance from its frame, as status panels do.
+    if (framed)
+        panel->setContentsMargins(2, 0, 2, 0);
     // Fixed places, not a layout: a layout would make the sum of the widths the
     // window's minimum width.
     panel->setGeometry(PanelsWidth, 0, width, height());
