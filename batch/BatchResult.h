@@ -1,0 +1,38 @@
+#pragma once
+
+// Result codes of TandrilB: what ParseCommandLine and Run give, and what the
+// program entry turns into the exit status.
+namespace BatchResult {
+constexpr int Success = 0;       // the comparison ran to its end
+constexpr int Usage = 1;         // no argument, "/?" or "/help": usage text printed
+constexpr int OpenFailed = 1;    // the report file could not be created
+constexpr int WriteFailed = 4;   // the report file could not be written completely
+constexpr int NoFileName = -1;   // no "/file" value
+constexpr int NoFromDir = -2;    // no "/fromdir" value
+constexpr int NoToDir = -3;      // no "/todir" value
+constexpr int BadFormat = -4;    // "/format" is none of csv, tsv, txt
+constexpr int BadEncoding = -5;  // "/encoding" is neither sjis nor utf8
+constexpr int BadPath = -255;    // a folder does not exist, or an error escaped the run
+}  // namespace BatchResult
+
+// The exit status of a result code. Each code has its own status in 0..255 so
+// that scripts can tell them apart; engine statuses other than -1 (which
+// TandrilB never causes, as it never asks the engine to stop) share 3.
+constexpr int ExitStatus(int result) {
+    switch (result) {
+        case BatchResult::Success:
+        case BatchResult::Usage:  // also OpenFailed
+        case BatchResult::WriteFailed:
+            return result;
+        case BatchResult::NoFileName:  // also the engine's runtime failure
+        case BatchResult::NoFromDir:
+        case BatchResult::NoToDir:
+        case BatchResult::BadFormat:
+        case BatchResult::BadEncoding:
+            return 256 + result;
+        case BatchResult::BadPath:
+            return 2;
+        default:
+            return 3;
+    }
+}

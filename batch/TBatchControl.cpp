@@ -1,0 +1,240 @@
+#include "TBatchControl.h"
+
+#include <string_view>
+
+#include "BatchResult.h"
+#include "ProcessArguments.h"
+#include "UsageText.h"
+
+namespace {
+
+enum class OptionWord {
+    None,
+    Help,
+    Silent,
+    FromDir,
+    ToDir,
+    File,
+    Format,
+    NoHeader,
+    Header,
+    Comment,
+    NoComment,
+    Appendix,
+    NoAppendix,
+    Encoding,
+};
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The option word an argument names, written with "/", "-" or "--" in front
+// and in any letter case. Anything else, even when it begins with "/" or "-",
+// is a value: absolute paths begin with "/".
+OptionWord FindOptionWord(std::string_view argument) {
+    std::string_view word;
+    if (argument.starts_with("--")) {
+        word = argument.substr(2);
+    } else if (argument.starts_with("/") || argument.starts_with("-")) {
+        word = argument.substr(1);
+    } else {
+        return OptionWord::None;
+    }
+    // Searched in this order; the first match acts.
+    static constexpr struct {
+        std::string_view name;
+        OptionWord word;
+    } kWords[] = {
+        {"?", OptionWord::Help},
+        {"help", OptionWord::Help},
+        {"silent", OptionWord::Silent},
+        {"fromdir", OptionWord::FromDir},
+        {"todir", OptionWord::ToDir},
+        {"file", OptionWord::File},
+        {"format", OptionWord::Format},
+        {"noHeader", OptionWord::NoHeader},
+        {"Header", OptionWord::Header},
+        {"Comment", OptionWord::Comment},
+        {"noComment", OptionWord::NoComment},
+        {"Appendix", OptionWord::Appendix},
+        {"noAppendix", OptionWord::NoAppendix},
+        {"encoding", OptionWord::Encoding},
+    };
+    for (const auto& entry : kWords) {
+        if (EqualsIgnoreCase(word, entry.name))
+            return entry.word;
+    }
+    return OptionWord::None;
+}
+
+// Removes leading and trailing control characters and spaces (0x01 to 0x20).
+std::string Trim(const std::string& text) {
+    auto blank = [](char c) {
+        auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x01 && byte <= 0x20;
+    };
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && blank(text[begin]))
+        ++begin;
+    while (end > begin && blank(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+std::string FileNamePart(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+TBatchControl::TBatchControl() : Engine(std::make_unique<TCompare>(this)) {
+    ResetSettings();
+}
+
+TBatchControl::~TBatchControl() {
+    Report.reset();
+    Engine.reset();
+}
+
+void TBatchControl::ResetSettings() {
+    Message.clear();
+    FileName.clear();
+    Format = "csv";
+    FromDir.clear();
+    ToDir.clear();
+    Comment = true;
+    Header = true;
+    Appendix = false;
+    Encoding = "sjis";
+}
+
+int TBatchControl::ParseCommandLine() {
+    return ParseCommandLine(ProcessArguments());
+}
+
+int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
+    ResetSettings();
+
+    std::string programName = arguments.empty() ? "" : FileNamePart(Trim(arguments[0]));
+
+    // A value goes into every field whose mark is set; option words set marks
+    // but never clear them.
+    struct {
+        bool Source = false, Target = false, File = false, Format = false, Encoding = false;
+    } pending;
+    bool help = false;
+
+    for (size_t i = 1; i < arguments.size() && !help; ++i) {
+        std::string argument = Trim(arguments[i]);
+        switch (FindOptionWord(argument)) {
+            case OptionWord::None:
+                if (pending.Source)
+                    FromDir = argument;
+                if (pending.Target)
+                    ToDir = argument;
+                if (pending.File)
+                    FileName = argument;
+                if (pending.Format)
+                    Format = argument;
+                if (pending.Encoding)
+                    Encoding = argument;
+                pending = {};
+                break;
+            case OptionWord::Help:
+                help = true;
+                break;
+            case OptionWord::Silent:
+                break;
+            case OptionWord::FromDir:
+                pending.Source = true;
+                break;
+            case OptionWord::ToDir:
+                pending.Target = true;
+                break;
+            case OptionWord::File:
+                pending.File = true;
+                break;
+            case OptionWord::Format:
+                pending.Format = true;
+                break;
+            case OptionWord::NoHeader:
+                Header = false;
+                break;
+            case OptionWord::Header:
+                Header = true;
+                break;
+            case OptionWord::Comment:
+                Comment = true;
+                break;
+            case OptionWord::NoComment:
+                Comment = false;
+                break;
+            case OptionWord::Appendix:
+                Appendix = true;
+                break;
+            case OptionWord::NoAppendix:
+                Appendix = false;
+                break;
+            case OptionWord::Encoding:
+                pending.Encoding = true;
+                break;
+        }
+    }
+
+    if (arguments.size() <= 1 || help) {
+        Message = UsageText(programName);
+        return BatchResult::Usage;
+    }
+    if (FileName.empty()) {
+        Message = "出力ファイルが指定されていません \"/file [ファイル名]\"";
+        return BatchResult::NoFileName;
+    }
+    if (FromDir.empty()) {
+        Message = "比較元のパスが指定されていません \"/fromdir [比較元のパス]\"";
+        return BatchResult::NoFromDir;
+    }
+    if (ToDir.empty()) {
+        Message = "比較先のパスが指定されていません \"/todir [比較先のパス]\"";
+        return BatchResult::NoToDir;
+    }
+    if (!EqualsIgnoreCase(Format, "csv") && !EqualsIgnoreCase(Format, "tsv") &&
+        !EqualsIgnoreCase(Format, "txt")) {
+        Message = "書式が不正です \"/format [csv,tsv,txt]\"";
+        return BatchResult::BadFormat;
+    }
+    if (!EqualsIgnoreCase(Encoding, "sjis") && !EqualsIgnoreCase(Encoding, "utf8")) {
+        Message = "文字コードが不正です \"/encoding [sjis,utf8]\"";
+        return BatchResult::BadEncoding;
+    }
+
+    Engine->SetPathM(FromDir);
+    Engine->SetPathS(ToDir);
+    if (Engine->CheckPaths() != CompareStatus::Success) {
+        Message = Engine->GetErrorMessage();
+        return BatchResult::BadPath;
+    }
+    return BatchResult::Success;
+}
+
+char TBatchControl::Delimiter() const {
+    if (EqualsIgnoreCase(Format, "tsv"))
+        return '\t';
+    if (EqualsIgnoreCase(Format, "txt"))
+        return ' ';
+    return ',';
+}
+
+platform::TTextEncoding TBatchControl::ReportEncoding() const {
+    return EqualsIgnoreCase(Encoding, "utf8") ? platform::TTextEncoding::Utf8
+                                              : platform::TTextEncoding::Cp932;
+}

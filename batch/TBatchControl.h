@@ -1,0 +1,86 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ICompareCallBack.h"
+#include "TCompare.h"
+#include "platform/Encoding.h"
+#include "platform/OutputFile.h"
+
+// The driver of TandrilB: reads the command line, runs one comparison with the
+// engine's default options and writes the report file line by line while the
+// engine calls back. One instance per process; everything runs on the main
+// thread.
+class TBatchControl : public ICompareCallBack {
+public:
+    // Which switch decides whether a report line is written.
+    enum class LineKind { Comment, Header, Detail };
+
+    TBatchControl();
+    // Closes the report file if it is still open, then destroys the engine.
+    ~TBatchControl() override;
+    TBatchControl(const TBatchControl&) = delete;
+    TBatchControl& operator=(const TBatchControl&) = delete;
+
+    // Every setting back to its default.
+    void ResetSettings();
+
+    // Reads and checks the process's arguments (see ProcessArguments). Gives 0
+    // to go on to Run; any other value is the final result (BatchResult) and
+    // Message holds the text to print. Never touches the report file.
+    int ParseCommandLine();
+    // The same for a given argument list, argument 0 being the program's path.
+    int ParseCommandLine(const std::vector<std::string>& arguments);
+
+    // Creates the report file, runs the comparison and completes the report.
+    // 0 when the comparison ran to its end and every report line reached the
+    // file; otherwise a BatchResult code or the engine's status, with Message
+    // set. Call once, after ParseCommandLine gave 0.
+    int Run();
+
+    // Opens the report file (created, or truncated once it is locked for this
+    // process). 0 on success; 1 with Message set when it cannot be created,
+    // is locked by another process or cannot be truncated.
+    int OpenReport(const std::string& name);
+    // Writes text and CR LF to the report in the report's encoding, unless the
+    // switch of that kind of line is off.
+    void WriteLine(const std::string& text, LineKind kind);
+    // The columns joined into one line of the chosen format: comma, tab or
+    // space between them, quoted by the row-line rule.
+    std::string FormatLine(const std::vector<std::string>& columns) const;
+
+    const std::string& GetMessage() const { return Message; }
+    const std::string& GetFileName() const { return FileName; }
+    const std::string& GetFormat() const { return Format; }
+    const std::string& GetFromDir() const { return FromDir; }
+    const std::string& GetToDir() const { return ToDir; }
+    const std::string& GetEncoding() const { return Encoding; }
+    bool GetComment() const { return Comment; }
+    bool GetHeader() const { return Header; }
+    bool GetAppendix() const { return Appendix; }
+
+    void OnCompareBegin(TCompare* sender) override;
+    void OnListReady(TCompare* sender, int countM, int countS) override;
+    void OnRowReady(TCompare* sender, int index, int equal, int different, const TSearchRecEx* m,
+                    const TSearchRecEx* s, const TResultRow& row) override;
+    void OnCompareDone(TCompare* sender, int rows, int equal, int different) override;
+    void OnCompareEnd(TCompare* sender) override;
+
+private:
+    char Delimiter() const;
+    platform::TTextEncoding ReportEncoding() const;
+
+    std::unique_ptr<TCompare> Engine;
+    std::string Message;                           // printed at the end when the result is not 0
+    std::unique_ptr<platform::OutputFile> Report;  // the open report file, or null
+    std::string FileName;                          // "/file": the report file, used unchanged
+    std::string Format;                            // "/format": csv, tsv or txt in any case
+    std::string FromDir;                           // "/fromdir": the source folder (side M)
+    std::string ToDir;                             // "/todir": the target folder (side S)
+    bool Comment = true;                           // "/[no]Comment": comment lines
+    bool Header = true;                            // "/[no]Header": the column-name line
+    bool Appendix = false;                         // "/[no]Appendix": twelve more columns
+    std::string Encoding;                          // "/encoding": sjis or utf8 in any case
+};

@@ -1,0 +1,116 @@
+// The run of TandrilB: the report file, the engine's callbacks and the lines
+// they write.
+#include <cstdio>
+#include <exception>
+
+#include "BatchResult.h"
+#include "ConsoleOutput.h"
+#include "RowText.h"
+#include "TBatchControl.h"
+
+namespace {
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    for (;;) {
+        size_t comma = text.find(',', begin);
+        parts.push_back(text.substr(begin, comma - begin));
+        if (comma == std::string::npos)
+            return parts;
+        begin = comma + 1;
+    }
+}
+
+}  // namespace
+
+int TBatchControl::Run() {
+    Message.clear();
+    if (OpenReport(FileName) != 0)
+        return BatchResult::OpenFailed;
+
+    try {
+        Engine->Compare();
+    } catch (const std::exception& error) {
+        Message = error.what();
+        WriteLine("\r\n" + Message, LineKind::Comment);
+        return BatchResult::BadPath;
+    } catch (...) {
+        Message = "不明なエラーが発生しました";
+        WriteLine("\r\n" + Message, LineKind::Comment);
+        return BatchResult::BadPath;
+    }
+
+    if (Engine->GetStatus() != CompareStatus::Success) {
+        // The report keeps the lines written so far and is closed with this object.
+        Message = Engine->GetErrorMessage();
+        return Engine->GetStatus();
+    }
+    if (!Engine->GetSummary().empty()) {
+        WriteLine("\r\n正常に処理が完了しました\r\n", LineKind::Comment);
+    }
+    // A report that lost lines (disk full, I/O error) must not pass for a
+    // complete one: the failure of any write, the flush or the close ends the
+    // run with its own result.
+    bool written = Report->Close();
+    Report.reset();
+    if (!written) {
+        Message = "ファイルの書き込みに失敗しました\r\nファイル " + FileName + " に書き込めません";
+        return BatchResult::WriteFailed;
+    }
+    return BatchResult::Success;
+}
+
+int TBatchControl::OpenReport(const std::string& name) {
+    auto file = std::make_unique<platform::OutputFile>();
+    if (!file->Open(name)) {
+        Message = "ファイルのオープンに失敗しました\r\nファイル " + name + " を作成できません";
+        return 1;
+    }
+    Report = std::move(file);
+    return 0;
+}
+
+void TBatchControl::WriteLine(const std::string& text, LineKind kind) {
+    if ((kind == LineKind::Comment && !Comment) || (kind == LineKind::Header && !Header))
+        return;
+    if (!Report)
+        return;
+    // After a failure the file drops every further write; Run reports it.
+    Report->Write(platform::EncodeText(text, ReportEncoding()));
+    Report->Write("\r\n");
+}
+
+std::string TBatchControl::FormatLine(const std::vector<std::string>& columns) const {
+    return RowLine(columns, Delimiter(), '"');
+}
+
+void TBatchControl::OnCompareBegin(TCompare*) {}
+
+void TBatchControl::OnListReady(TCompare*, int, int) {
+    WriteLine("比較元: " + FromDir + "\r\n比較先: " + ToDir + "\r\n\r\n--", LineKind::Comment);
+    std::string names = Appendix ? TCompare::AppendixHeaderText() : TCompare::HeaderText();
+    WriteLine(FormatLine(SplitAtCommas(names)), LineKind::Header);
+}
+
+void TBatchControl::OnRowReady(TCompare*, int, int, int, const TSearchRecEx* m,
+                               const TSearchRecEx* s, const TResultRow& row) {
+    std::vector<std::string> columns = row.Strings();
+    if (Appendix)
+        TCompare::AddAppendix(columns, m, s);
+    WriteLine(FormatLine(columns), LineKind::Detail);
+}
+
+void TBatchControl::OnCompareDone(TCompare*, int rows, int equal, int different) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "--\r\n比較回数 :%6d 件\r\n等価     :%6d 件\r\n相違     :%6d 件", rows, equal,
+                  different);
+    WriteLine(text, LineKind::Comment);
+    std::snprintf(text, sizeof text,
+                  "処理が完了しました. 比較回数 : %d 件  等価 : %d 件  相違 : %d 件\r\n", rows,
+                  equal, different);
+    PrintConsole(text);
+}
+
+void TBatchControl::OnCompareEnd(TCompare*) {}

@@ -1,0 +1,40 @@
+#include "UsageText.h"
+
+namespace {
+
+const char* const kOpening =
+    "                                  Copyright (C) Tandril Project\r\n"
+    "                                      URL : https://tandril.example.org/\r\n"
+    " \r\n"
+    "フォルダ比較ユーティリティ「Tandril」は、２つのフォルダ間でファイルの\r\n"
+    "存在チェックや内容の比較を行うフリーソフトウェアです.\r\n"
+    "\r\n";
+
+const char* const kRemainder =
+    " [/file] [/fromdir] [/todir] [/format] [/[no]Header] [/[no]Comment] [/[no]Appendix]\r\n"
+    " \r\n"
+    "  /file     [ファイル名]      比較結果の出力ファイル名\r\n"
+    "  /fromdir  [比較元フォルダ]  比較元フォルダのパス\r\n"
+    "  /todir    [比較先フォルダ]  比較先フォルダのパス\r\n"
+    "  /format   [出力形式] (*)    出力ファイルのフォーマット\r\n"
+    "                               csv = カンマ区切り(CSV)\r\n"
+    "                               tsv = Tab区切り\r\n"
+    "                               txt = スペース区切り\r\n"
+    "  /[no]Header          (*)    ヘッダー文字列(項目名)の出力\r\n"
+    "                              [no] を付けると出力しません\r\n"
+    "  /[no]Comment         (*)    文言の出力(件数等)\r\n"
+    "                              [no] を付けると出力しません\r\n"
+    "  /[no]Appendix        (*)    詳細な情報の出力\r\n"
+    "                              [no] を付けると出力しません\r\n"
+    " \r\n"
+    "(*) デフォルトは /format csv /Header /Comment /noAppendix です\r\n"
+    "   /noHeader と /noComment を同時に指定すると、比較結果の明細だけ出力されます\r\n"
+    " \r\n"
+    "例) TandrilB /file /tmp/compare.log /fromdir /home/hoge /todir /mnt/hoe\r\n"
+    "     比較元: /home/hoge  比較先: /mnt/hoe  エクスポートファイル=/tmp/compare.log\r\n";
+
+}  // namespace
+
+std::string UsageText(const std::string& programName) {
+    return kOpening + programName + kRemainder;
+}

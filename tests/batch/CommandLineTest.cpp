@@ -1,0 +1,234 @@
+// The command line of TandrilB: usage text, messages, result codes and exit
+// statuses, run as a real process; the settings themselves through
+// ParseCommandLine.
+#include <gtest/gtest.h>
+
+#include "BatchTestSupport.h"
+#include "TBatchControl.h"
+
+namespace {
+
+const char* const kUsageLines[] = {
+    "                                  Copyright (C) Tandril Project",
+    "                                      URL : https://tandril.example.org/",
+    " ",
+    "フォルダ比較ユーティリティ「Tandril」は、２つのフォルダ間でファイルの",
+    "存在チェックや内容の比較を行うフリーソフトウェアです.",
+    "",
+    "TandrilB [/file] [/fromdir] [/todir] [/format] [/[no]Header] [/[no]Comment] "
+    "[/[no]Appendix]",
+    " ",
+    "  /file     [ファイル名]      比較結果の出力ファイル名",
+    "  /fromdir  [比較元フォルダ]  比較元フォルダのパス",
+    "  /todir    [比較先フォルダ]  比較先フォルダのパス",
+    "  /format   [出力形式] (*)    出力ファイルのフォーマット",
+    "                               csv = カンマ区切り(CSV)",
+    "                               tsv = Tab区切り",
+    "                               txt = スペース区切り",
+    "  /[no]Header          (*)    ヘッダー文字列(項目名)の出力",
+    "                              [no] を付けると出力しません",
+    "  /[no]Comment         (*)    文言の出力(件数等)",
+    "                              [no] を付けると出力しません",
+    "  /[no]Appendix        (*)    詳細な情報の出力",
+    "                              [no] を付けると出力しません",
+    " ",
+    "(*) デフォルトは /format csv /Header /Comment /noAppendix です",
+    "   /noHeader と /noComment を同時に指定すると、比較結果の明細だけ出力されます",
+    " ",
+    "例) TandrilB /file /tmp/compare.log /fromdir /home/hoge /todir /mnt/hoe",
+    "     比較元: /home/hoge  比較先: /mnt/hoe  エクスポートファイル=/tmp/compare.log",
+};
+
+std::string ExpectedUsage() {
+    std::string text;
+    for (const char* line : kUsageLines)
+        text += std::string(line) + "\r\n";
+    return text + "\n";
+}
+
+const std::string kNoFile = "出力ファイルが指定されていません \"/file [ファイル名]\"\n";
+const std::string kNoFromDir = "比較元のパスが指定されていません \"/fromdir [比較元のパス]\"\n";
+const std::string kNoToDir = "比較先のパスが指定されていません \"/todir [比較先のパス]\"\n";
+const std::string kBadFormat = "書式が不正です \"/format [csv,tsv,txt]\"\n";
+const std::string kBadEncoding = "文字コードが不正です \"/encoding [sjis,utf8]\"\n";
+const std::string kBadPathM = "比較元のパスが不正です\n";
+const std::string kBadPathS = "比較先のパスが不正です\n";
+
+class CommandLine : public ::testing::Test {
+protected:
+    CommandLine() {
+        MakeFolder(dir / "a");
+        MakeFolder(dir / "b");
+        MakeFile(dir / "f.txt", "not a folder");
+    }
+    TempDir dir;
+};
+
+TEST_F(CommandLine, NoArgumentsPrintsUsageWithStatus1) {
+    RunResult run = RunTandrilB({});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, ExpectedUsage());
+    EXPECT_EQ(run.Err, "");
+}
+
+TEST_F(CommandLine, HelpWordStopsReadingWhereverItStands) {
+    std::string report = dir / "r.csv";
+    std::vector<std::vector<std::string>> lines = {
+        {"/?"},
+        {"/help"},
+        {"--HELP"},
+        {"-?"},
+        {"/file", report, "/fromdir", dir / "a", "/todir", dir / "b", "/?"},
+        {"/?", "/file", report, "/fromdir", dir / "a", "/todir", dir / "b"},
+        {"/format", "xml", "/Help", "/file"},
+    };
+    for (const auto& arguments : lines) {
+        SCOPED_TRACE(arguments.front());
+        RunResult run = RunTandrilB(arguments);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Out, ExpectedUsage());
+    }
+    EXPECT_FALSE(Exists(report));
+}
+
+TEST_F(CommandLine, MissingSettingsAreReportedInTheirOrder) {
+    std::string a = dir / "a", b = dir / "b", r = dir / "r.csv";
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;
+    } cases[] = {
+        {{"/silent"}, 255, kNoFile},
+        {{"stray", "/Header"}, 255, kNoFile},
+        {{"/format", "xml", "/encoding", "latin1"}, 255, kNoFile},
+        {{"/file", r}, 254, kNoFromDir},
+        {{"/file", r, "/todir", b, "/fromdir"}, 254, kNoFromDir},
+        {{"/file", r, "/fromdir", a}, 253, kNoToDir},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/format", "xml"}, 252, kBadFormat},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/format", "xml", "/encoding", "x"},
+         252,
+         kBadFormat},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/encoding", "utf-16"}, 251, kBadEncoding},
+        {{"/file", r, "/fromdir", dir / "none", "/todir", dir / "none"}, 2, kBadPathM},
+        {{"/file", r, "/fromdir", a, "/todir", dir / "none"}, 2, kBadPathS},
+        {{"/file", r, "/fromdir", dir / "f.txt", "/todir", b}, 2, kBadPathM},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        RunResult run = RunTandrilB(c.arguments);
+        EXPECT_EQ(run.Status, c.status);
+        EXPECT_EQ(run.Out, c.out);
+        EXPECT_EQ(run.Err, "");
+    }
+    EXPECT_FALSE(Exists(r));
+}
+
+TEST_F(CommandLine, FailedCheckLeavesAnExistingReportUntouched) {
+    std::string report = dir / "r.csv";
+    MakeFile(report, "earlier report\r\n");
+    RunResult run =
+        RunTandrilB({"/file", report, "/fromdir", dir / "missing", "/todir", dir / "b"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Out, kBadPathM);
+    EXPECT_EQ(ReadFile(report), "earlier report\r\n");
+}
+
+TEST_F(CommandLine, FormatAndEncodingValuesIgnoreLetterCase) {
+    for (std::string format : {"CSV", "Txt", "tSv"}) {
+        for (std::string encoding : {"SJIS", "Utf8"}) {
+            TBatchControl control;
+            EXPECT_EQ(
+                control.ParseCommandLine({"TandrilB", "/file", "r", "/fromdir", dir / "a", "/todir",
+                                          dir / "b", "/format", format, "/encoding", encoding}),
+                0);
+        }
+    }
+}
+
+// The settings that a command line leaves, read without running anything.
+class ParsedSettings : public CommandLine {
+protected:
+    int Parse(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "/usr/local/bin/TandrilB");
+        return control.ParseCommandLine(arguments);
+    }
+    TBatchControl control;
+};
+
+TEST_F(ParsedSettings, OneValueFillsEveryPendingField) {
+    // "/x" is none of the option words, so it is a value like any path.
+    EXPECT_EQ(Parse({"/file", "/fromdir", "/x"}), -3);
+    EXPECT_EQ(control.GetFileName(), "/x");
+    EXPECT_EQ(control.GetFromDir(), "/x");
+    EXPECT_EQ(control.GetMessage(), kNoToDir.substr(0, kNoToDir.size() - 1));
+}
+
+TEST_F(ParsedSettings, FlagWordsLeaveAPendingMarkInPlace) {
+    Parse({"/file", "/noHeader", "/noComment", "/Appendix", "out.csv", "/fromdir", "/silent",
+           dir / "a"});
+    EXPECT_EQ(control.GetFileName(), "out.csv");
+    EXPECT_EQ(control.GetFromDir(), dir / "a");
+    EXPECT_FALSE(control.GetHeader());
+    EXPECT_FALSE(control.GetComment());
+    EXPECT_TRUE(control.GetAppendix());
+}
+
+TEST_F(ParsedSettings, LastOccurrenceWins) {
+    Parse({"/file", "a.csv", "/noComment", "/Comment", "/Header", "/noHeader", "/Appendix",
+           "/noAppendix", "/format", "tsv", "/file", "b.csv", "/format", "txt"});
+    EXPECT_EQ(control.GetFileName(), "b.csv");
+    EXPECT_EQ(control.GetFormat(), "txt");
+    EXPECT_TRUE(control.GetComment());
+    EXPECT_FALSE(control.GetHeader());
+    EXPECT_FALSE(control.GetAppendix());
+}
+
+TEST_F(ParsedSettings, OptionWordsTakeAnyCaseAndDashes) {
+    EXPECT_EQ(Parse({"--FILE", "r", "-FromDir", dir / "a", "/TODIR", dir / "b", "--NOHEADER",
+                     "-nocomment", "/APPENDIX", "--Format", "tsv"}),
+              0);
+    EXPECT_EQ(control.GetFileName(), "r");
+    EXPECT_EQ(control.GetToDir(), dir / "b");
+    EXPECT_FALSE(control.GetHeader());
+    EXPECT_FALSE(control.GetComment());
+    EXPECT_TRUE(control.GetAppendix());
+    EXPECT_EQ(control.GetFormat(), "tsv");
+}
+
+TEST_F(ParsedSettings, UnknownWordsAreValuesAndStrayValuesAreIgnored) {
+    Parse({"stray", "/file", "-", "/fromdir", "--", "/todir", "/nofile", "/"});
+    EXPECT_EQ(control.GetFileName(), "-");
+    EXPECT_EQ(control.GetFromDir(), "--");
+    EXPECT_EQ(control.GetToDir(), "/nofile");
+}
+
+TEST_F(ParsedSettings, ArgumentsAreTrimmed) {
+    EXPECT_EQ(Parse({" \t/file ", "  out.csv\r\n", "\x01/fromdir", " " + dir / "a" + " ", "/todir ",
+                     dir / "b", " /noheader"}),
+              0);
+    EXPECT_EQ(control.GetFileName(), "out.csv");
+    EXPECT_EQ(control.GetFromDir(), dir / "a");
+    EXPECT_FALSE(control.GetHeader());
+}
+
+TEST_F(ParsedSettings, EmptyValueClearsTheField) {
+    EXPECT_EQ(Parse({"/file", "r", "/file", "", "/fromdir", dir / "a", "/todir", dir / "b"}), -1);
+    EXPECT_EQ(control.GetFileName(), "");
+}
+
+TEST_F(ParsedSettings, ParsingStartsFromTheDefaults) {
+    Parse({"/file", "r", "/noHeader", "/format", "tsv"});
+    Parse({"/file", "r"});
+    EXPECT_TRUE(control.GetHeader());
+    EXPECT_TRUE(control.GetComment());
+    EXPECT_FALSE(control.GetAppendix());
+    EXPECT_EQ(control.GetFormat(), "csv");
+    EXPECT_EQ(control.GetEncoding(), "sjis");
+}
+
+TEST_F(ParsedSettings, UsageNamesTheProgramByItsFileName) {
+    EXPECT_EQ(Parse({}), 1);
+    EXPECT_EQ(control.GetMessage() + "\n", ExpectedUsage());
+}
+
+}  // namespace
