@@ -10,6 +10,7 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/plain/gui/Tandril ]; 
     exec build/plain/gui/Tandril
 fi
 if [ -x build/plain/batch/TandrilB ]; then
+    examples/prepare.sh
     report=$(mktemp --suffix=.csv)
     status=0
     build/plain/batch/TandrilB /file "$report" /fromdir examples/source /todir examples/target \
