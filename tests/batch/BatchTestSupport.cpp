@@ -23,9 +23,10 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tandrilb-test-XXXXXX";
+TempDir::TempDir(const std::string& base) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = !base.empty() ? base : tmp && *tmp ? tmp : "/tmp";
+    std::string pattern = folder + "/tandrilb-test-XXXXXX";
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     path_ = pattern;

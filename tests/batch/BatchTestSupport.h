@@ -11,7 +11,8 @@
 // also run in it as an unprivileged user.
 class TempDir {
 public:
-    TempDir();
+    // base: the folder to make it in; empty for $TMPDIR or /tmp.
+    explicit TempDir(const std::string& base = "");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

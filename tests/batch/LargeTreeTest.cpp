@@ -2,7 +2,10 @@
 // in the engine's order. Its speed is measured by the benchmarks, not here.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
+
+#include <linux/magic.h>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +31,16 @@ void WriteSmallFile(const std::string& path, const std::string& content) {
         throw std::runtime_error("cannot write " + path);
 }
 
+// Making 200,000 files on a journalled disk costs minutes of metadata writes;
+// in memory it takes a second. Most files are empty, so a file costs an
+// inode but no page.
+std::string FastTempBase() {
+    struct statfs fs;
+    if (statfs("/dev/shm", &fs) == 0 && fs.f_type == TMPFS_MAGIC && access("/dev/shm", W_OK) == 0)
+        return "/dev/shm";
+    return "";
+}
+
 // Splits a CSV detail line written without quotes (no column here needs them).
 std::vector<std::string> Columns(const std::string& line) {
     std::vector<std::string> columns;
@@ -42,7 +55,7 @@ std::vector<std::string> Columns(const std::string& line) {
 }
 
 TEST(LargeTree, EveryRowHasOneDetailLineInOrder) {
-    TempDir dir;
+    TempDir dir(FastTempBase());
     int missingInTarget = 0, differentContent = 0;
     for (int f = 0; f < kFolders; ++f) {
         char folder[16];
@@ -54,7 +67,7 @@ TEST(LargeTree, EveryRowHasOneDetailLineInOrder) {
             int n = f * kFilesPerFolder + i;
             char name[16];
             std::snprintf(name, sizeof name, "/f%04d.txt", i);
-            std::string content = "content " + std::to_string(n);
+            std::string content = n % 997 == 0 ? "c" : "";
             WriteSmallFile(a + name, content);
             if (n % 1009 == 0) {
                 ++missingInTarget;
@@ -62,7 +75,7 @@ TEST(LargeTree, EveryRowHasOneDetailLineInOrder) {
             }
             if (n % 997 == 0) {
                 ++differentContent;
-                content[0] = 'C';
+                content = "C";
             }
             WriteSmallFile(b + name, content);
         }

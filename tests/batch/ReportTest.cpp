@@ -75,7 +75,7 @@ TEST_F(WorkedExample, ComesOutByteForByteInEachFormat) {
     struct {
         std::string format;
         char delimiter;
-    } formats[] = {{"csv", ','}, {"tsv", '\t'}, {"txt", ' '}, {"TSV", '\t'}};
+    } formats[] = {{"csv", ','}, {"TSV", '\t'}, {"tsv", '\t'}, {"txt", ' '}};
     for (const auto& f : formats) {
         SCOPED_TRACE(f.format);
         RunResult run = Run({"/format", f.format});
@@ -84,7 +84,7 @@ TEST_F(WorkedExample, ComesOutByteForByteInEachFormat) {
         EXPECT_EQ(run.Err, "");
         EXPECT_EQ(ReadFile(report), Expected(f.delimiter));
     }
-    // Spelled out once: empty columns in txt are adjacent spaces, and the
+    // Spelled out once (txt ran last): empty columns are adjacent spaces, and the
     // last one leaves a trailing space.
     EXPECT_NE(ReadFile(report).find("y.txt /   比較先無し 1 \r\n"), std::string::npos);
 }
