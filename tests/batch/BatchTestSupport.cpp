@@ -86,6 +86,39 @@ bool CanDropPrivileges() {
 
 namespace {
 
+// A copy of TandrilB that user nobody can run even when the build lies below a
+// folder closed to others (/root in CI); removed when the tests end.
+class NobodyCopy {
+public:
+    NobodyCopy() {
+        std::string pattern = "/tmp/tandrilb-bin-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        folder_ = pattern;
+        chmod(folder_.c_str(), 0755);
+        path_ = folder_ + "/TandrilB";
+        fs::copy_file(TANDRILB_PATH, path_);
+        chmod(path_.c_str(), 0755);
+    }
+    ~NobodyCopy() {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+const std::string& ExecutableFor(bool asNobody) {
+    static const std::string own = TANDRILB_PATH;
+    if (!asNobody)
+        return own;
+    static const NobodyCopy copy;
+    return copy.Path();
+}
+
 void DrainInto(int fd, std::string& out) {
     char buffer[65536];
     ssize_t n = read(fd, buffer, sizeof buffer);
@@ -96,7 +129,7 @@ void DrainInto(int fd, std::string& out) {
 }  // namespace
 
 RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOptions& options) {
-    std::vector<std::string> argv{TANDRILB_PATH};
+    std::vector<std::string> argv{ExecutableFor(options.AsNobody)};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env{"PATH=/usr/bin:/bin", "LC_ALL=" + options.Locale, "TZ=UTC"};
 
