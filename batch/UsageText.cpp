@@ -31,7 +31,23 @@ const char* const kRemainder =
     "   /noHeader と /noComment を同時に指定すると、比較結果の明細だけ出力されます\r\n"
     " \r\n"
     "例) TandrilB /file /tmp/compare.log /fromdir /home/hoge /todir /mnt/hoe\r\n"
-    "     比較元: /home/hoge  比較先: /mnt/hoe  エクスポートファイル=/tmp/compare.log\r\n";
+    "     比較元: /home/hoge  比較先: /mnt/hoe  エクスポートファイル=/tmp/compare.log\r\n"
+    " \r\n"
+    "  /encoding [文字コード]       出力ファイルの文字コード (デフォルトは sjis)\r\n"
+    "                               sjis = Shift_JIS (CP932)\r\n"
+    "                               utf8 = UTF-8\r\n"
+    " \r\n"
+    "終了コード:\r\n"
+    "    0  正常に処理が完了しました\r\n"
+    "    1  使い方を表示しました / 出力ファイルのオープンに失敗しました\r\n"
+    "    2  比較元または比較先のパスが不正です\r\n"
+    "    3  比較処理が中断されました\r\n"
+    "    4  出力ファイルの書き込みに失敗しました\r\n"
+    "  255  出力ファイルが指定されていません / 比較処理中にエラーが発生しました\r\n"
+    "  254  比較元のパスが指定されていません\r\n"
+    "  253  比較先のパスが指定されていません\r\n"
+    "  252  書式が不正です\r\n"
+    "  251  文字コードが不正です\r\n";
 
 }  // namespace
 
