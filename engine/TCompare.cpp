@@ -156,7 +156,8 @@ void TCompare::Pair() {
 
     TContentComparer contents([this] { return IsStopRequested(); });
     const TCompareOption option = Option;
-    TPairing pairing(this, Callback, option, StopFlag, contents);
+    TPairing pairing(this, Callback, option, StopFlag, contents,
+                     Sequential ? TLookahead::Sequential() : TLookahead::Pipelined());
     TPairingResult result = pairing.Run(*ListM, *ListS, *Results);
     if (result.Stopped) {
         Status = CompareStatus::PairingStopped;

@@ -29,8 +29,10 @@ constexpr int RuntimeFailure = -1;   // the failure's own message
 // result row per pairing step. No failure escapes its operations: they end in
 // a status code and message (runs) or in a row's result text (content reads).
 //
-// Threads: Compare and every callback run on the caller's thread (the target
-// tree is listed on a helper thread meanwhile, joined before OnListReady). From another
+// Threads: Compare and every callback run on the caller's thread. The target
+// tree is listed on a helper thread meanwhile, joined before OnListReady, and
+// during pairing worker threads compare the contents of later pairs; they are
+// joined before OnCompareDone and never call back. From another
 // thread, during a run, it is safe to call RequestStop, IsStopRequested,
 // GetRowCount, GetRow (for an index below GetRowCount), GetPathM, GetPathS,
 // TestPaths, GetEntryM and GetEntryS (the lists are complete before
@@ -44,6 +46,12 @@ public:
 
     void SetOption(const TCompareOption& option) { Option = option; }
     const TCompareOption& GetOption() const { return Option; }
+    // Sequential: every content comparison runs on the thread of Compare when
+    // its row is due. Otherwise (the default) contents of later pairs are
+    // compared ahead on worker threads; the rows, their order and the stop
+    // behaviour are the same either way. Takes effect at the next Compare.
+    void SetSequential(bool sequential) { Sequential = sequential; }
+    bool IsSequential() const { return Sequential; }
     void SetPathM(const std::string& path) { PathM = path; }
     void SetPathS(const std::string& path) { PathS = path; }
     std::string GetPathM() const { return PathM; }
@@ -112,6 +120,7 @@ private:
     // so that a reader on another thread never has them freed under it.
     std::vector<std::shared_ptr<void>> Retired;
     TCompareOption Option;
+    bool Sequential = false;
     std::atomic<bool> StopFlag{false};
     std::string Summary;
     int Status = 0;

@@ -1,6 +1,10 @@
 #include "TPairing.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "ICompareCallBack.h"
+#include "TContentPipeline.h"
 
 namespace {
 
@@ -9,11 +13,32 @@ constexpr std::string_view TextNoSource = "比較元無し";
 constexpr std::string_view TextNoTarget = "比較先無し";
 constexpr std::string_view TextDifferent = "相違: ";
 
+// Steps planned ahead: enough to keep the workers busy through a run of rows
+// that need no comparison, small enough to cost nothing.
+constexpr size_t PipelineWindow = 128;
+
+void SetIndex(const TEntryList& list, int position) {
+    if (TSearchRecEx* entry = list.At(position))
+        entry->Index.store(position, std::memory_order_relaxed);
+}
+
 }  // namespace
 
+TLookahead TLookahead::Pipelined() {
+    // The pass's own thread compares too whenever it would otherwise wait, so
+    // one worker per further core keeps every core reading.
+    int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return {PipelineWindow, std::clamp(cores - 1, 1, 3)};
+}
+
 TPairing::TPairing(TCompare* sender, ICompareCallBack* callback, const TCompareOption& option,
-                   const std::atomic<bool>& stop, TContentComparer& contents)
-    : Sender(sender), Callback(callback), Option(option), Stop(stop), Contents(contents) {}
+                   const std::atomic<bool>& stop, TContentComparer& contents, TLookahead lookahead)
+    : Sender(sender),
+      Callback(callback),
+      Option(option),
+      Stop(stop),
+      Contents(contents),
+      Lookahead(lookahead) {}
 
 void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
                                const TCompareOption& option, std::string& reason) {
@@ -42,29 +67,33 @@ void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
     }
 }
 
-const std::string* TPairing::Decide(const TSearchRecEx& m, const TSearchRecEx& s,
-                                    TResultList& results) {
-    Reason.clear();
-    AttributeReason(m, s, Option, Reason);
-    if (Reason.empty()) {
-        if (Option.SkipContents || (m.IsFolder() && s.IsFolder()))
-            return results.Intern(TextEqual);
-        if (Contents.Compare(m, s, Reason) == ContentResult::Equal)
-            return results.Intern(TextEqual);
+void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntryList& listS,
+                        TContentPipeline& pipeline) {
+    using TKind = TPlanned::TKind;
+    const TSearchRecEx* m = listM.At(planned.Step.RowM);
+    const TSearchRecEx* s = listS.At(planned.Step.RowS);
+    planned.Reason.clear();
+    if (!m) {
+        planned.Kind = TKind::NoSource;
+    } else if (!s) {
+        planned.Kind = TKind::NoTarget;
+    } else {
+        // Entries do not change during the pass (but for Index), so the
+        // attribute checks can be made ahead of the row.
+        AttributeReason(*m, *s, Option, planned.Reason);
+        if (!planned.Reason.empty()) {
+            planned.Kind = TKind::Different;
+        } else if (Option.SkipContents || (m->IsFolder() && s->IsFolder())) {
+            planned.Kind = TKind::Equal;
+        } else {
+            planned.Kind = TKind::Contents;
+            pipeline.Post(*m, *s);
+        }
     }
-    Text.assign(TextDifferent).append(Reason);
-    return results.Intern(Text);
 }
 
-void TPairing::Emit(TSearchRecEx* m, TSearchRecEx* s, TResultList& results) {
-    const std::string* text;
-    if (!m) {
-        text = results.Intern(TextNoSource);
-    } else if (!s) {
-        text = results.Intern(TextNoTarget);
-    } else {
-        text = Decide(*m, *s, results);
-    }
+void TPairing::Emit(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* text,
+                    TResultList& results) {
     TResultRow row(m, s, text);
     if (*text == TextEqual)
         ++EqualRows;
@@ -74,107 +103,68 @@ void TPairing::Emit(TSearchRecEx* m, TSearchRecEx* s, TResultList& results) {
     ++RowIndex;
 }
 
-void TPairing::PlanGroup(const TEntryList& listM, int beginM, int endM, const TEntryList& listS,
-                         int beginS, int endS, TPlan& plan) {
-    // Both ranges are in byte order of RelPath: match byte-equal paths by a merge.
-    std::vector<int> partner(static_cast<size_t>(endM - beginM), -1);
-    std::vector<bool> takenS(static_cast<size_t>(endS - beginS), false);
-    for (int i = beginM, j = beginS; i < endM && j < endS;) {
-        int c = TEntryList::CompareRelPathBytes(*listM.At(i), *listS.At(j));
-        if (c == 0) {
-            partner[static_cast<size_t>(i - beginM)] = j;
-            takenS[static_cast<size_t>(j - beginS)] = true;
-        }
-        if (c <= 0)
-            ++i;
-        if (c >= 0)
-            ++j;
-    }
-    // The rest pair in order, source with target.
-    int j = beginS;
-    for (int i = beginM; i < endM; ++i) {
-        int& p = partner[static_cast<size_t>(i - beginM)];
-        if (p >= 0)
-            continue;
-        while (j < endS && takenS[static_cast<size_t>(j - beginS)])
-            ++j;
-        if (j < endS) {
-            p = j;
-            takenS[static_cast<size_t>(j - beginS)] = true;
-        }
-    }
-    plan.clear();
-    for (int i = beginM; i < endM; ++i)
-        plan.emplace_back(i, partner[static_cast<size_t>(i - beginM)]);
-    for (int k = beginS; k < endS; ++k)
-        if (!takenS[static_cast<size_t>(k - beginS)])
-            plan.emplace_back(-1, k);
-}
-
-void TPairing::EmitPlanned(const TEntryList& listM, const TEntryList& listS, TResultList& results) {
-    auto [iM, iS] = Plan[PlanNext++];
-    TSearchRecEx* m = listM.At(iM);
-    TSearchRecEx* s = listS.At(iS);
-    if (m)
-        m->Index.store(iM, std::memory_order_relaxed);
-    if (s)
-        s->Index.store(iS, std::memory_order_relaxed);
-    Emit(m, s, results);
-}
-
 TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
                              TResultList& results) {
-    const int countM = listM.Count();
-    const int countS = listS.Count();
-    int iM = 0, iS = 0;
-    TPairingResult result;
+    using TKind = TPlanned::TKind;
     RowIndex = 0;
     EqualRows = 0;
-    Plan.clear();
-    PlanNext = 0;
+    TPairingResult result;
+    TPairingSteps steps(listM, listS);
+    const size_t window = std::max<size_t>(1, Lookahead.Window);
+    // Declared after the ring so that the workers are joined before it goes.
+    std::vector<TPlanned> ring(window);
+    TContentPipeline pipeline(Stop, window, Lookahead.Workers);
+    size_t head = 0, planned = 0;
+    bool planning = true;
 
     while (true) {
+        // Plan ahead: nothing a reader can see changes here.
+        while (planning && planned - head < window) {
+            TPlanned& next = ring[planned % window];
+            if (!steps.Next(next.Step)) {
+                planning = false;
+                break;
+            }
+            PlanStep(next, listM, listS, pipeline);
+            ++planned;
+        }
         if (Stop.load(std::memory_order_relaxed)) {
             result.Stopped = true;
             break;
         }
-        if (PlanNext < Plan.size()) {
-            EmitPlanned(listM, listS, results);
-            continue;
-        }
-        TSearchRecEx* m = listM.At(iM);
-        TSearchRecEx* s = listS.At(iS);
-        if (!m && !s)
+        if (head == planned)
             break;
-        if (m)
-            m->Index.store(iM, std::memory_order_relaxed);
-        if (s)
-            s->Index.store(iS, std::memory_order_relaxed);
-        int c = !m ? 1 : !s ? -1 : TEntryList::CompareKeys(*m, *s);
-        if (c > 0) {
-            Emit(nullptr, s, results);
-            ++iS;
-        } else if (c < 0) {
-            Emit(m, nullptr, results);
-            ++iM;
-        } else {
-            int endM = iM + 1;
-            while (endM < countM && TEntryList::CompareKeys(*listM.At(endM), *m) == 0)
-                ++endM;
-            int endS = iS + 1;
-            while (endS < countS && TEntryList::CompareKeys(*listS.At(endS), *s) == 0)
-                ++endS;
-            if (endM - iM == 1 && endS - iS == 1) {
-                Emit(m, s, results);
-            } else {
-                // The group's rows take this step and the next ones.
-                PlanGroup(listM, iM, endM, listS, iS, endS, Plan);
-                PlanNext = 0;
-                EmitPlanned(listM, listS, results);
-            }
-            iM = endM;
-            iS = endS;
+        TPlanned& due = ring[head % window];
+        SetIndex(listM, due.Step.HeadM);
+        SetIndex(listS, due.Step.HeadS);
+        SetIndex(listM, due.Step.RowM);
+        SetIndex(listS, due.Step.RowS);
+        const std::string* text = nullptr;
+        switch (due.Kind) {
+            case TKind::NoSource:
+                text = results.Intern(TextNoSource);
+                break;
+            case TKind::NoTarget:
+                text = results.Intern(TextNoTarget);
+                break;
+            case TKind::Equal:
+                text = results.Intern(TextEqual);
+                break;
+            case TKind::Contents:
+                // A stop seen by this comparison came after this step's stop
+                // check: the sequential pass would have cut this very pair.
+                if (pipeline.TakeNext(Contents, due.Reason) == ContentResult::Equal) {
+                    text = results.Intern(TextEqual);
+                    break;
+                }
+                [[fallthrough]];
+            case TKind::Different:
+                Text.assign(TextDifferent).append(due.Reason);
+                text = results.Intern(Text);
+                break;
         }
+        Emit(listM.At(due.Step.RowM), listS.At(due.Step.RowS), text, results);
+        ++head;
     }
     result.Rows = RowIndex;
     result.Equal = EqualRows;

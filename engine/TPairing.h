@@ -7,6 +7,7 @@
 #include "TCompareOption.h"
 #include "TContentComparer.h"
 #include "TEntryList.h"
+#include "TPairingSteps.h"
 #include "TResultList.h"
 
 class TCompare;
@@ -19,22 +20,37 @@ struct TPairingResult {
     bool Stopped = false;
 };
 
-// The pairing pass: walks two sorted entry lists side by side and makes one
-// result row per step: two entries with the same RelPath (to the collator), or
-// one entry without a partner. The stop flag is read before every step; each
-// row is reported through OnRowReady before it is appended.
+// How far the pass looks ahead of the row being delivered.
+struct TLookahead {
+    // Steps planned at most, the one being delivered included.
+    size_t Window = 1;
+    // Threads comparing contents besides the one that runs the pass.
+    int Workers = 0;
+
+    // Every comparison when its row is due, on the thread of the pass.
+    static TLookahead Sequential() { return {1, 0}; }
+    // Contents of later pairs compared ahead on other threads.
+    static TLookahead Pipelined();
+};
+
+// The pairing pass: walks two sorted entry lists side by side (TPairingSteps)
+// and makes one result row per step. The stop flag is read before every step;
+// each row is reported through OnRowReady before it is appended, on the
+// thread that runs the pass, in row order.
 //
-// Names equal to the collator but not byte for byte (a.txt and A.TXT in one
-// folder) form a group on each side. A group pairs byte-equal RelPaths first;
-// the entries left over pair in byte order of RelPath, source with target; the
-// surplus of the larger side stands alone. Rows of a group come in byte order
-// of the source entries (each paired or alone), then the target entries
-// without a partner in byte order. Every entry stands in exactly one row and
-// the rows are the same on every run.
+// With lookahead, the contents of later pairs are compared on worker threads
+// while earlier rows are delivered. The rows are those of the sequential pass
+// stopped at some moment: the pass ends at the first step that finds the stop
+// flag set, and a pair whose comparison saw the stop is delivered as
+// "不明(キャンセルされた)" only when it is the row due, after which the next
+// step ends the pass. Comparisons cut short further ahead are thrown away, and
+// an entry's Index is set only when its step is delivered.
 class TPairing {
 public:
+    // contents compares the pairs that the pass's own thread compares.
     TPairing(TCompare* sender, ICompareCallBack* callback, const TCompareOption& option,
-             const std::atomic<bool>& stop, TContentComparer& contents);
+             const std::atomic<bool>& stop, TContentComparer& contents,
+             TLookahead lookahead = TLookahead::Sequential());
 
     TPairingResult Run(const TEntryList& listM, const TEntryList& listS, TResultList& results);
 
@@ -46,26 +62,27 @@ public:
                                 const TCompareOption& option, std::string& reason);
 
 private:
-    // Positions in the two lists of the rows of a group, -1 for a missing side.
-    using TPlan = std::vector<std::pair<int, int>>;
+    // A planned step and what is known of its result before it is due.
+    struct TPlanned {
+        enum class TKind { NoSource, NoTarget, Equal, Different, Contents };
+        TPairingStep Step;
+        TKind Kind = TKind::Equal;
+        std::string Reason;  // for Different; for Contents once compared
+    };
 
-    void Emit(TSearchRecEx* m, TSearchRecEx* s, TResultList& results);
-    // Emits the next row of the group plan, with its entries' Index set.
-    void EmitPlanned(const TEntryList& listM, const TEntryList& listS, TResultList& results);
-    const std::string* Decide(const TSearchRecEx& m, const TSearchRecEx& s, TResultList& results);
-    static void PlanGroup(const TEntryList& listM, int beginM, int endM, const TEntryList& listS,
-                          int beginS, int endS, TPlan& plan);
+    void PlanStep(TPlanned& planned, const TEntryList& listM, const TEntryList& listS,
+                  class TContentPipeline& pipeline);
+    void Emit(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* text,
+              TResultList& results);
 
     TCompare* Sender;
     ICompareCallBack* Callback;
     const TCompareOption Option;  // a copy: the owner may change its own during a run
     const std::atomic<bool>& Stop;
     TContentComparer& Contents;
+    const TLookahead Lookahead;
     int RowIndex = 0;
     int EqualRows = 0;
-    TPlan Plan;
-    size_t PlanNext = 0;
-    // Reused for every pair.
-    std::string Reason;
+    // Reused for every row.
     std::string Text;
 };

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TContentComparer.h"
+
+// Compares the contents of pairs ahead of the row that is being delivered.
+// The thread that runs the pairing pass posts pairs in row order and takes
+// their results back in the same order; worker threads compare the posted
+// pairs meanwhile, always the oldest one nobody has started. While the
+// oldest result is not ready, the taking thread compares pairs itself rather
+// than wait idle.
+//
+// Every comparison reads the stop flag before each 1024-byte cycle, so a
+// stop ends the comparisons under way within one block; their results say
+// "不明(キャンセルされた)". Whether such a result is ever delivered is for the
+// pairing pass to decide. With no workers and a window of one pair, every
+// comparison runs on the taking thread when its result is taken: the
+// sequential engine.
+//
+// Nothing is allocated per pair: the results live in a ring of `window`
+// slots made once, and each worker owns one comparer with its buffers.
+class TContentPipeline {
+public:
+    TContentPipeline(const std::atomic<bool>& stop, size_t window, int workers);
+    // Ends the comparisons under way and joins the workers.
+    ~TContentPipeline();
+    TContentPipeline(const TContentPipeline&) = delete;
+    TContentPipeline& operator=(const TContentPipeline&) = delete;
+
+    // True when `window` pairs are posted and not yet taken.
+    bool Full() const { return Posted - Taken == Slots.size(); }
+    // Posts a pair of files. The entries must stay unchanged until its result
+    // is taken. The workers start with the first pair posted.
+    void Post(const TSearchRecEx& m, const TSearchRecEx& s);
+    // The result of the oldest pair posted and not yet taken: a ContentResult
+    // code, with its reason (the string's buffer is swapped, not copied).
+    // Compares pending pairs with `own` while that result is not ready.
+    int TakeNext(TContentComparer& own, std::string& reason);
+
+private:
+    struct TSlot {
+        const TSearchRecEx* M = nullptr;
+        const TSearchRecEx* S = nullptr;
+        int Code = 0;
+        std::string Reason;
+        bool Done = false;
+    };
+
+    void Start();
+    void Work();
+    // Claims the oldest pair nobody has started, or returns null. Lock held.
+    TSlot* Claim();
+    void Abandon() noexcept;
+
+    const std::atomic<bool>& Stop;
+    // Set when the pass ends early (a stop or a failure): comparisons under
+    // way end at their next cycle and nothing new is started.
+    std::atomic<bool> Abandoned{false};
+    const int WorkerCount;
+    std::vector<TSlot> Slots;
+    std::mutex Lock;
+    std::condition_variable WorkReady;
+    std::condition_variable SlotDone;
+    // Pairs posted, started and taken since the pass began (guarded by Lock).
+    size_t Posted = 0;
+    size_t Claimed = 0;
+    size_t Taken = 0;
+    bool TakerWaiting = false;
+    std::vector<std::thread> Workers;
+};
