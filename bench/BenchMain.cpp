@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
         } else if (options.TandrilBGiven) {
             throw std::runtime_error("TandrilB not found at " + options.TandrilB);
         }
+        // By default the report is checked against the sequential engine's.
+        if (options.Reference.empty() && FindProgram(bin + "/TandrilBSequential"))
+            options.Reference = bin + "/TandrilBSequential";
         if (!options.Reference.empty()) {
             if (!FindProgram(options.Reference))
                 throw std::runtime_error("reference program not found: " + options.Reference);

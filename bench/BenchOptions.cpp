@@ -16,6 +16,7 @@ const char* const BenchUsage =
     "  --results DIR     where reports and outputs are kept (default bench/results)\n"
     "  --tandrilb PATH   the console program (default build/plain/batch/TandrilB)\n"
     "  --reference PATH  a second console program whose report must be identical\n"
+    "                    (default: TandrilBSequential beside this program, if built)\n"
     "  --tools LIST      tandrilb,diff,rsync,floor or a subset (default all)\n"
     "  --bin DIR         folder of ReadFloor and StopLatency (default: beside this program)\n";
 

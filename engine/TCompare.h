@@ -120,7 +120,11 @@ private:
     // so that a reader on another thread never has them freed under it.
     std::vector<std::shared_ptr<void>> Retired;
     TCompareOption Option;
+#ifdef TANDRIL_SEQUENTIAL_ENGINE
+    bool Sequential = true;  // the benchmark's reference build
+#else
     bool Sequential = false;
+#endif
     std::atomic<bool> StopFlag{false};
     std::string Summary;
     int Status = 0;
