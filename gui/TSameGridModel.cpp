@@ -1,5 +1,11 @@
 #include "TSameGridModel.h"
 
+#include <algorithm>
+
+#include <QColor>
+
+#include "TCompare.h"
+
 TSameGridModel::TSameGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QStringList TSameGridModel::HeaderTexts() {
@@ -13,8 +19,17 @@ QList<int> TSameGridModel::ColumnWidths() {
     return {129, 128, 124, 128, 157, 29, 28};
 }
 
+bool TSameGridModel::IsEqualText(const QString& result) {
+    return result == QStringLiteral("等価");
+}
+
 void TSameGridModel::Clear() {
+    const int wasShown = Shown;
+    Shown = 0;
+    LastRow = TResultRow();
     SetRowCount(ClearedRowCount);
+    if (wasShown > 0)
+        emit dataChanged(index(0, 0), index(std::min(wasShown, Rows) - 1, ColumnCount - 1));
 }
 
 void TSameGridModel::SetRowCount(int rows) {
@@ -30,6 +45,49 @@ void TSameGridModel::SetRowCount(int rows) {
     }
 }
 
+void TSameGridModel::ShowRows(int last, const TResultRow& lastRow) {
+    if (last < Shown)
+        return;
+    const int first = Shown;
+    Shown = last + 1;
+    LastRow = lastRow;
+    // Rows are always written into rows the table already has: it grows ahead
+    // of them, by a block whenever the row just written is its last.
+    int rows = Rows;
+    while (rows <= last + 1)
+        rows += GrowthRows;
+    if (first < Rows)
+        emit dataChanged(index(first, 0), index(std::min(last, Rows - 1), ColumnCount - 1));
+    SetRowCount(rows);
+}
+
+int TSameGridModel::ResultCount() const {
+    const int held = Engine ? Engine->GetRowCount() : 0;
+    return std::min(held, Shown);
+}
+
+const TResultRow* TSameGridModel::Row(int row) const {
+    if (row < 0 || row >= Shown || !Engine)
+        return nullptr;
+    if (const TResultRow* held = Engine->GetRow(row))
+        return held;
+    return row == Shown - 1 ? &LastRow : nullptr;
+}
+
+QString TSameGridModel::CellText(int row, int column) const {
+    const TResultRow* result = Row(row);
+    if (!result)
+        return {};
+    std::string text;
+    result->AppendColumn(column, text);
+    return QString::fromUtf8(text);
+}
+
+bool TSameGridModel::IsEqualRow(int row) const {
+    const TResultRow* result = Row(row);
+    return result && result->IsEqual();
+}
+
 int TSameGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Rows;
 }
@@ -38,8 +96,20 @@ int TSameGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant TSameGridModel::data(const QModelIndex&, int) const {
-    return {};
+QVariant TSameGridModel::data(const QModelIndex& index, int role) const {
+    switch (role) {
+        case Qt::DisplayRole: {
+            QString text = CellText(index.row(), index.column());
+            return text.isEmpty() ? QVariant() : QVariant(text);
+        }
+        case Qt::ForegroundRole:
+            // A different row shows its result text in pure red.
+            if (index.column() == ResultColumn && Row(index.row()) && !IsEqualRow(index.row()))
+                return QColor(255, 0, 0);
+            return {};
+        default:
+            return {};
+    }
 }
 
 QVariant TSameGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -53,4 +123,8 @@ QVariant TSameGridModel::headerData(int section, Qt::Orientation orientation, in
         default:
             return {};
     }
+}
+
+Qt::ItemFlags TSameGridModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }

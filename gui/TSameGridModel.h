@@ -3,33 +3,73 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include "TResultRow.h"
+
+class TCompare;
+
 // The result grid's table: seven columns under their headers and a number of
 // rows that stays apart from the number of results (320 empty rows after a
-// clear). Grid row r (from 1) is model row r - 1; the header row is the view's
-// header. This version holds no result text yet: every cell is empty.
+// clear, growing by 256 while rows arrive). Grid row r (from 1) is model row
+// r - 1; the header row is the view's header.
+//
+// The table holds no text of its own: it reads the engine's result rows, and
+// shows only the rows that the window has been told about through the engine's
+// callback, so that the grid follows the callbacks' order whatever the engine
+// has appended meanwhile. The engine appends a row only after reporting it,
+// so the last row told is kept here (three pointers into the engine's lists)
+// until the engine holds it too.
 class TSameGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int ColumnCount = 7;
+    static constexpr int ResultColumn = 4;
     static constexpr int ClearedRowCount = 320;
+    static constexpr int GrowthRows = 256;
 
     explicit TSameGridModel(QObject* parent = nullptr);
+
+    // The engine whose rows the table reads; null shows nothing.
+    void SetEngine(const TCompare* engine) { Engine = engine; }
 
     // The seven header texts, left to right.
     static QStringList HeaderTexts();
     // Column widths in pixels, left to right.
     static QList<int> ColumnWidths();
+    // A row is equal exactly when its result text is "等価"; any other text,
+    // an empty one too, makes it different.
+    static bool IsEqualText(const QString& result);
 
-    // Empties the table to ClearedRowCount empty rows.
+    // Forgets the rows shown and empties the table to ClearedRowCount rows.
+    // Call it before the engine frees its rows.
     void Clear();
+    // Sets the number of table rows; rows past the shown ones are empty.
     void SetRowCount(int rows);
+    // Shows every result row up to `last` (from 0), `lastRow` being that row as
+    // the engine reported it. Whenever a shown row is the table's last row the
+    // table grows by GrowthRows.
+    void ShowRows(int last, const TResultRow& lastRow);
+
+    // Result rows shown so far.
+    int ShownRows() const { return Shown; }
+    // Result rows that are shown and that the engine holds too: the rows that
+    // selection and search may read.
+    int ResultCount() const;
+    // The result row shown in a table row, or null for an empty row.
+    const TResultRow* Row(int row) const;
+    // The text of a cell; empty for an empty row.
+    QString CellText(int row, int column) const;
+    bool IsEqualRow(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    const TCompare* Engine = nullptr;
     int Rows = ClearedRowCount;
+    int Shown = 0;
+    TResultRow LastRow;  // result row Shown - 1, until the engine has appended it
 };

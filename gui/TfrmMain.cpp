@@ -1,5 +1,7 @@
 #include "TfrmMain.h"
 
+#include <chrono>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -7,6 +9,7 @@
 #include <QScreen>
 
 #include "TCompare.h"
+#include "TSameGridModel.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -14,16 +17,33 @@ constexpr const char* FormSection = "Form";
 }
 
 TfrmMain::TfrmMain(const QString& settingsPath, QWidget* parent)
-    : QMainWindow(parent), SettingsFile(settingsPath) {
+    : QMainWindow(parent),
+      TickCount([] {
+          using namespace std::chrono;
+          return static_cast<qint64>(
+              duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+      }),
+      SettingsFile(settingsPath),
+      // Called on the worker: the window's thread takes the events when its
+      // event loop comes to this call.
+      RunEvents([this](bool urgent) {
+          QMetaObject::invokeMethod(
+              this, [this, urgent] { RunEventsArrived(urgent); }, Qt::QueuedConnection);
+      }) {
     CreateControls();
     Option = AppOption();
     RegisterDropTargets();
     CompareEngine = std::make_unique<TCompare>(this);
+    sgrdSameModel->SetEngine(CompareEngine.get());
     FormCreate();
 }
 
 TfrmMain::~TfrmMain() {
-    // FormDestroy. No comparison runs here: closing is refused while one does.
+    // Closing is refused while a comparison runs, so normally none runs here;
+    // one that does (the window destroyed without closing) is stopped first.
+    AbandonRun();
+    // FormDestroy.
+    sgrdSameModel->SetEngine(nullptr);
     CompareEngine.reset();
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 
 #include "ICompareCallBack.h"
+#include "TRunEvents.h"
 #include "commands/CommandTypes.h"
 #include "commands/TMainActions.h"
 #include "settings/AppOption.h"
@@ -16,13 +20,17 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QMimeData;
+class QProgressBar;
 class QPushButton;
 class QTableView;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class TCompare;
 class TPanelBar;
 class TSameGridModel;
+class TSameGridSelection;
+class ThreadComp;
 struct TSearchRecEx;
 
 // The desktop program's one window: two path boxes with their histories, the
@@ -68,12 +76,14 @@ public:
     QPushButton* btnFindDiffDown = nullptr;
     QTableView* sgrdSame = nullptr;
     TSameGridModel* sgrdSameModel = nullptr;
+    TSameGridSelection* sgrdSameSelection = nullptr;
     QWidget* pnlBottom = nullptr;
     TPanelBar* stbFileInfoHeader = nullptr;
     TPanelBar* stbFileInfoM = nullptr;
     TPanelBar* stbFileInfoS = nullptr;
     TPanelBar* stbMsg = nullptr;
     TPanelBar* stbSu = nullptr;
+    QProgressBar* ProgressBar = nullptr;  // over stbSu's first panel, only during a run
 
     // --- State ---
     const AppOption& Options() const { return Option; }
@@ -116,6 +126,28 @@ public:
     // Sets the checks of the hide and comparison-option actions from Option.
     void SetOptionChecks();
 
+    // --- The result grid as the commands read it ---
+    // Grid row 0 is the header; grid row r >= 1 shows result row r - 1.
+    // Rows of the grid, the header included.
+    int GridRowCount() const;
+    // The grid's current row (from 1; the header is never current).
+    int CurrentGridRow() const;
+    // The text of a cell: the header texts in row 0; empty in a row that shows
+    // no result and outside the grid.
+    QString GridCell(int row, int column) const;
+    // Whether a grid row is equal: its result column holds exactly "等価".
+    // Every other row, an empty one too, is different.
+    bool IsEqualGridRow(int row) const;
+    // Result rows that the grid shows and the engine holds: n of the selection
+    // rule and the search. Below GetRowCount while rows are still on their way.
+    int ResultRowCount() const;
+    // The selection rule: whether grid row `row` may become current (refused
+    // when there is no result or beyond row n + 1); when it may, shows the
+    // row's two entries in the information bars.
+    bool sgrdSameSelectCell(int column, int row);
+    // Makes a grid row current through the selection rule; false when refused.
+    bool SelectGridRow(int row);
+
     // --- Results, run and status ---
     void ClearResults();
     void ShowStatusMessage(const QString& text);
@@ -124,6 +156,8 @@ public:
     void FindRow(int direction, TFindWanted wanted);
     void ShowEntryInfo(TPanelBar* bar, const TSearchRecEx* entry);
     void ShowCounts(int total, int equal, int different, int throttleMs);
+    // The system tick count in milliseconds that ShowCounts throttles by.
+    std::function<qint64()> TickCount;
 
     // --- Larger commands ---
     void ExportResults(const QString& title, ExportKind kind);
@@ -182,6 +216,11 @@ public:
     void btnFindDiffDownClick();
 
 protected:
+    // Ends a running comparison without carrying out its remaining effects:
+    // requests the stop and waits for the worker. For the window's end only
+    // (closing is refused during a run, so normally nothing runs then).
+    void AbandonRun();
+
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The tool area's own pop-up menu: the two toolbar toggles.
@@ -210,10 +249,30 @@ private:
     bool PathLabelEvent(QLabel* label, QEvent* event);
     bool PathBoxDragEvent(QComboBox* box, QEvent* event);
 
+    // The callbacks' effects on the window's thread.
+    void RunEventsArrived(bool urgent);
+    void TakeRunEvents();
+    void ApplyRunEvent(const TRunEvent& event);
+    void ApplyCompareBegin();
+    void ApplyListReady(int countM, int countS);
+    void ApplyRows(const TRunEvent& rows);
+    void ApplyCompareDone(int rows, int equal, int different);
+    void ApplyCompareEnd();
+
     QString SettingsFile;
     AppOption Option;
     std::unique_ptr<TCompare> CompareEngine;
     // Places of the toolbars in the tool area (left, top), as last seen.
     QPoint PlaceMain;
     QPoint PlaceOption;
+
+    // The running comparison's worker (it frees itself) and the effects of
+    // its callbacks on their way to the window's thread.
+    QPointer<ThreadComp> Worker;
+    TRunEvents RunEvents;
+    QTimer* RunEventsTimer = nullptr;  // takes rows that need not be taken at once
+    QElapsedTimer LastTake;
+    bool Taking = false;
+    // ShowCounts' clock: the tick count of its last refresh, 0 before the first.
+    qint64 CountsClock = 0;
 };

@@ -1,14 +1,25 @@
 // Clearing the results and the status message bar.
+#include <QTableView>
+
 #include "TCompare.h"
 #include "TPanelBar.h"
 #include "TSameGridModel.h"
+#include "TSameGridSelection.h"
 #include "TfrmMain.h"
 
 void TfrmMain::ClearResults() {
+    // The grid forgets the engine's rows before the engine frees them.
+    const int current = CurrentGridRow();
+    if (current > TSameGridModel::ClearedRowCount)
+        sgrdSameSelection->ForceCurrentRow(TSameGridModel::ClearedRowCount - 1);
+    sgrdSameModel->Clear();
     CompareEngine->Clear();
     SetOptionChecks();
     UpdateOptionActionStates();
-    sgrdSameModel->Clear();
+    // Asking for row 1 is refused by the selection rule on a cleared engine:
+    // the cursor stays where it was.
+    SelectGridRow(1);
+    sgrdSame->viewport()->update();
     ShowCounts(0, 0, 0, 0);
     ShowStatusMessage({});
     ShowEntryInfo(stbFileInfoM, nullptr);

@@ -11,7 +11,9 @@
 
 #include "MainFont.h"
 #include "TPanelBar.h"
+#include "TSameGridDelegate.h"
 #include "TSameGridModel.h"
+#include "TSameGridSelection.h"
 #include "TfrmMain.h"
 
 namespace {
@@ -145,6 +147,15 @@ void TfrmMain::CreateGrid() {
     sgrdSame->setObjectName(QStringLiteral("sgrdSame"));
     sgrdSameModel = new TSameGridModel(sgrdSame);
     sgrdSame->setModel(sgrdSameModel);
+    // Every move of the cursor row goes through the selection rule.
+    QItemSelectionModel* standard = sgrdSame->selectionModel();
+    sgrdSameSelection = new TSameGridSelection(sgrdSameModel, sgrdSame);
+    sgrdSameSelection->MayBecomeCurrent = [this](const QModelIndex& cell) {
+        return sgrdSameSelectCell(cell.column(), cell.row() + 1);
+    };
+    sgrdSame->setSelectionModel(sgrdSameSelection);
+    delete standard;
+    sgrdSame->setItemDelegate(new TSameGridDelegate(sgrdSame));
     sgrdSame->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgrdSame->setSelectionMode(QAbstractItemView::SingleSelection);
     sgrdSame->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -163,6 +174,8 @@ void TfrmMain::CreateGrid() {
     const QList<int> widths = TSameGridModel::ColumnWidths();
     for (int c = 0; c < widths.size(); ++c)
         columns->resizeSection(c, widths[c]);
+    // At start-up the cursor is on row 1, though no row may be selected yet.
+    sgrdSameSelection->ForceCurrentRow(0);
 }
 
 void TfrmMain::CreateBottomPanel() {

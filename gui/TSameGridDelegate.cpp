@@ -1,0 +1,11 @@
+#include "TSameGridDelegate.h"
+
+#include <QBrush>
+
+void TSameGridDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                        const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QVariant foreground = index.data(Qt::ForegroundRole);
+    if (foreground.isValid())
+        option->palette.setBrush(QPalette::HighlightedText, qvariant_cast<QBrush>(foreground));
+}

@@ -1,0 +1,247 @@
+// A comparison run in the real window on real folders: starting, rows
+// arriving, the end with its messages and dialog, stopping, refusals, and the
+// worker's priority.
+#include <memory>
+
+#include <QAction>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "RunWindow.h"
+#include "TCompare.h"
+#include "TPanelBar.h"
+#include "TSameGridModel.h"
+#include "TestFiles.h"
+#include "platform/ThreadNice.h"
+
+namespace {
+
+constexpr int RunTimeoutMs = 30000;
+
+}  // namespace
+
+class ComparisonRunTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir Dir;
+    QString Settings() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
+    QString M, S;
+    std::unique_ptr<RunWindow> Open() { return std::make_unique<RunWindow>(Settings()); }
+    static void WaitForIdle(RunWindow& frm) {
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), RunTimeoutMs);
+    }
+
+private slots:
+    void init() {
+        QFile::remove(Settings());
+        static int n = 0;
+        ++n;
+        M = Dir.filePath(QStringLiteral("m%1").arg(n));
+        S = Dir.filePath(QStringLiteral("s%1").arg(n));
+    }
+
+    void ThreeResultsFillTheGridAndEndIdle() {
+        // One equal pair, one pair with different contents, one file on the target side only.
+        MakeTree(M, {{"a.txt", "same"}, {"b.txt", "left"}});
+        MakeTree(S, {{"a.txt", "same"}, {"b.txt", "rght"}, {"c.txt", "new"}});
+        auto frm = Open();
+        frm->Compare(M, S);
+        QVERIFY(frm->IsRunning());
+        QVERIFY(!frm->mnFileComp->isEnabled() && frm->mnFileCompStop->isEnabled());
+        QVERIFY(!frm->cmbFilePathM->isEnabled());
+        WaitForIdle(*frm);
+
+        QCOMPARE(frm->GridRowCount(), 4);
+        QCOMPARE(frm->GridCell(1, 0), QStringLiteral("a.txt"));
+        QCOMPARE(frm->GridCell(1, 1), QStringLiteral("/"));
+        QCOMPARE(frm->GridCell(1, 4), QStringLiteral("等価"));
+        QCOMPARE(frm->GridCell(1, 5), QStringLiteral("0"));
+        QVERIFY(frm->GridCell(2, 4).startsWith(QStringLiteral("相違: ")));
+        QCOMPARE(frm->GridCell(3, 0), QString());
+        QCOMPARE(frm->GridCell(3, 2), QStringLiteral("c.txt"));
+        QCOMPARE(frm->GridCell(3, 4), QStringLiteral("比較元無し"));
+        QCOMPARE(frm->GridCell(3, 5), QString());
+        QCOMPARE(frm->GridCell(0, 4), QStringLiteral("比較結果"));
+        QVERIFY(frm->IsEqualGridRow(1));
+        QVERIFY(!frm->IsEqualGridRow(2) && !frm->IsEqualGridRow(3));
+
+        // Result texts other than "等価" are red; nothing else is.
+        const QAbstractItemModel* model = frm->sgrdSameModel;
+        const auto colour = [model](int row, int column) {
+            return model->index(row - 1, column).data(Qt::ForegroundRole);
+        };
+        QVERIFY(!colour(1, 4).isValid());
+        QCOMPARE(colour(2, 4).value<QColor>(), QColor(255, 0, 0));
+        QCOMPARE(colour(3, 4).value<QColor>(), QColor(255, 0, 0));
+        QVERIFY(!colour(3, 2).isValid());
+
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"総数:3", "等価:1", "相違:2", ""}));
+        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+        QVERIFY(!frm->findChild<QProgressBar*>());
+        QVERIFY(frm->mnFileComp->isEnabled() && !frm->mnFileCompStop->isEnabled());
+        QVERIFY(frm->cmbFilePathM->isEnabled());
+        // Both folders went into their histories.
+        QCOMPARE(frm->cmbFilePathM->itemText(0), M);
+        QCOMPARE(frm->cmbFilePathS->itemText(0), S);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void NoResultKeepsTheClearedGridAndShowsTheSummaryInTheEndDialog() {
+        MakeTree(M, {});
+        MakeTree(S, {});
+        auto frm = Open();
+        frm->mnViewEndInfo->trigger();
+        QVERIFY(frm->Options().EndDialog);
+        MessageBoxCatcher box(frm.get());
+        frm->Compare(M, S);
+        WaitForIdle(*frm);
+        QVERIFY(box.Seen);
+        QCOMPARE(box.Text,
+                 QStringLiteral("比較処理が終了しました\r\n  （相違はありませんでした）"));
+        QCOMPARE(box.Icon, QMessageBox::Information);
+        // The window stayed in the running state while the dialog was open.
+        QVERIFY(box.WindowWasRunning);
+        QCOMPARE(frm->GridRowCount(), 321);
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"", "", "", ""}));
+        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+    }
+
+    void ARunOfFourHundredGrowsTheGridByBlocksAndEndsWithItsRows() {
+        MakeFiles(M, QStringLiteral("f"), 400);
+        MakeTree(S, {});
+        auto frm = Open();
+        frm->PauseAtRow = 319;
+        frm->Compare(M, S);
+        // Row index 319 is written into grid row 320, the last of the cleared
+        // grid: the grid grows by 256 at once.
+        QTRY_COMPARE_WITH_TIMEOUT(frm->sgrdSameModel->ShownRows(), 320, RunTimeoutMs);
+        QCOMPARE(frm->GridRowCount(), 577);
+        QCOMPARE(frm->GridCell(320, 0), QStringLiteral("f319.txt"));
+        QCOMPARE(frm->GridCell(320, 4), QStringLiteral("比較先無し"));
+        // During the run the total is not shown; the progress bar lies over it.
+        QVERIFY(frm->findChild<QProgressBar*>());
+        QCOMPARE(frm->stbSu->PanelText(0), QString());
+        frm->Release();
+        WaitForIdle(*frm);
+        QCOMPARE(frm->GridRowCount(), 401);
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"総数:400", "等価:0", "相違:400", ""}));
+        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+    }
+
+    void ARunOfThreeHundredNeverGrowsTheGrid() {
+        MakeFiles(M, QStringLiteral("f"), 300);
+        MakeTree(S, {});
+        auto frm = Open();
+        QSignalSpy inserted(frm->sgrdSameModel, &QAbstractItemModel::rowsInserted);
+        frm->Compare(M, S);
+        WaitForIdle(*frm);
+        QCOMPARE(inserted.count(), 0);
+        QCOMPARE(frm->GridRowCount(), 301);
+    }
+
+    void StartAndStopKeysDuringARun() {
+        MakeFiles(M, QStringLiteral("f"), 20);
+        MakeFiles(S, QStringLiteral("f"), 20);
+        auto frm = Open();
+        // Ctrl+B while idle does nothing.
+        frm->Key(Qt::Key_B);
+        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("Ctrl+R で比較処理を開始します"));
+
+        frm->PauseAtRow = 5;
+        frm->Compare(M, S);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->sgrdSameModel->ShownRows(), 6, RunTimeoutMs);
+        QCOMPARE(frm->stbMsg->PanelText(0),
+                 QStringLiteral("比較処理中です... (Ctrl+B で中断します)"));
+        // Ctrl+R during the run changes nothing: no clear, no second run.
+        frm->Key(Qt::Key_R);
+        frm->StartComparison();
+        QCOMPARE(frm->sgrdSameModel->ShownRows(), 6);
+        // Closing is refused while the run goes on.
+        QVERIFY(!frm->close());
+        QVERIFY(frm->isVisible());
+
+        frm->Key(Qt::Key_B);
+        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("処理を中断します..."));
+        QVERIFY(!frm->mnFileCompStop->isEnabled());
+        QVERIFY(frm->Engine()->IsStopRequested());
+        frm->Key(Qt::Key_B);
+        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("処理を中断します..."));
+        frm->Release();
+        WaitForIdle(*frm);
+        // The rows delivered before the stop stay, and the grid fits them.
+        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("処理が中断されました"));
+        QCOMPARE(frm->GridRowCount(), 7);
+        QCOMPARE(frm->stbSu->PanelText(0), QStringLiteral("総数:6"));
+        // Idle again: the window may close.
+        QVERIFY(frm->FormCloseQuery());
+    }
+
+    void AStopWhileListingShowsTheInterruptedListingMessage() {
+        MakeFiles(M, QStringLiteral("f"), 5);
+        MakeFiles(S, QStringLiteral("g"), 5);
+        auto frm = Open();
+        frm->PauseAtBegin = true;
+        frm->Compare(M, S);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->stbMsg->PanelText(0),
+                                  QStringLiteral("比較処理中です... (Ctrl+B で中断します)"),
+                                  RunTimeoutMs);
+        frm->Key(Qt::Key_B);
+        frm->Release();
+        WaitForIdle(*frm);
+        // Still pending when the target listing starts, the stop ends it too.
+        QCOMPARE(frm->stbMsg->PanelText(0),
+                 QStringLiteral("比較先のファイルリスト取得中に処理が中断されました"));
+        QCOMPARE(frm->GridRowCount(), 321);
+        QCOMPARE(frm->GridCell(1, 0), QString());
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"", "", "", ""}));
+    }
+
+    void AnInvalidFolderIsRefusedAndTheEarlierResultsStay() {
+        MakeTree(M, {{"a.txt", "1"}});
+        MakeTree(S, {{"a.txt", "2"}});
+        auto frm = Open();
+        frm->Compare(M, S);
+        WaitForIdle(*frm);
+        QCOMPARE(frm->GridRowCount(), 2);
+
+        for (const auto& [pathM, pathS, message] :
+             {std::tuple{Dir.filePath(QStringLiteral("missing")), S,
+                         QStringLiteral("比較元のパスが不正です")},
+              std::tuple{QString(), QString(), QStringLiteral("比較元のパスが不正です")},
+              std::tuple{M, M + QStringLiteral("/a.txt"),
+                         QStringLiteral("比較先のパスが不正です")}}) {
+            MessageBoxCatcher box(frm.get());
+            frm->Compare(pathM, pathS);
+            QVERIFY(box.Seen);
+            QCOMPARE(box.Text, message);
+            QCOMPARE(box.Icon, QMessageBox::Warning);
+            QVERIFY(!frm->IsRunning());
+            QCOMPARE(frm->GridRowCount(), 2);
+            QVERIFY(frm->GridCell(1, 4).startsWith(QStringLiteral("相違: ")));
+            QCOMPARE(frm->stbSu->PanelText(0), QStringLiteral("総数:1"));
+            // The engine keeps the folders of the results it holds.
+            QCOMPARE(QString::fromStdString(frm->Engine()->GetPathM()), M);
+            QCOMPARE(QString::fromStdString(frm->Engine()->GetPathS()), S);
+        }
+        // The boxes keep what the user typed.
+        QCOMPARE(frm->cmbFilePathS->currentText(), M + QStringLiteral("/a.txt"));
+    }
+
+    void TheWorkerRunsBelowNormalPriorityByDefault() {
+        MakeTree(M, {});
+        MakeTree(S, {});
+        const int base = platform::CurrentThreadNice();
+        for (const auto& [speed, offset] : {std::pair{2, 5}, std::pair{0, 19}, std::pair{3, 0}}) {
+            WriteLines(Settings(), {"[Thread]", QStringLiteral("Speed=%1").arg(speed)});
+            auto frm = Open();
+            frm->Compare(M, S);
+            WaitForIdle(*frm);
+            QCOMPARE(frm->WorkerNice.load(), std::min(base + offset, 19));
+        }
+    }
+};
+
+QTEST_MAIN(ComparisonRunTest)
+#include "ComparisonRunTest.moc"

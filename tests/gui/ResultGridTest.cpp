@@ -1,0 +1,290 @@
+// The result grid after and during real runs: the selection rule, the find
+// buttons, the entry information bars, the counts bar and the result colour.
+#include <ctime>
+#include <memory>
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "RunWindow.h"
+#include "TCompare.h"
+#include "TPanelBar.h"
+#include "TSameGridDelegate.h"
+#include "TSameGridModel.h"
+#include "TSearchRec.h"
+
+namespace {
+
+constexpr int RunTimeoutMs = 30000;
+
+// Exposes the delegate's styling of a cell.
+class DelegateProbe : public TSameGridDelegate {
+public:
+    using TSameGridDelegate::initStyleOption;
+};
+
+}  // namespace
+
+class ResultGridTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir Dir;
+    int Folders = 0;
+    QString Settings() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
+    std::unique_ptr<RunWindow> Open() { return std::make_unique<RunWindow>(Settings()); }
+    QString NewFolder() { return Dir.filePath(QStringLiteral("t%1").arg(++Folders)); }
+    static void WaitForIdle(RunWindow& frm) {
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), RunTimeoutMs);
+    }
+    // Runs a comparison of two folders to its end.
+    static void Run(RunWindow& frm, const QString& m, const QString& s) {
+        frm.Compare(m, s);
+        WaitForIdle(frm);
+    }
+    static void Click(RunWindow& frm, int row) {
+        const QModelIndex cell = frm.sgrdSameModel->index(row - 1, 1);
+        frm.sgrdSame->scrollTo(cell);
+        QTest::mouseClick(frm.sgrdSame->viewport(), Qt::LeftButton, {},
+                          frm.sgrdSame->visualRect(cell).center());
+    }
+    static QString FullPathShown(const TPanelBar* bar) { return bar->PanelText(6); }
+
+private slots:
+    void initTestCase() {
+        // Times in the bars are local times; make them the same everywhere.
+        qputenv("TZ", "UTC");
+        tzset();
+    }
+    void init() { QFile::remove(Settings()); }
+
+    void AtStartUpNoRowCanBeSelected() {
+        auto frm = Open();
+        QCOMPARE(frm->GridRowCount(), 321);
+        QCOMPARE(frm->CurrentGridRow(), 1);
+        QCOMPARE(frm->sgrdSame->rowHeight(0), 14);
+        QCOMPARE(frm->sgrdSame->columnWidth(4), 157);
+        Click(*frm, 5);
+        QCOMPARE(frm->CurrentGridRow(), 1);
+        frm->sgrdSame->setFocus();
+        QTest::keyClick(frm->sgrdSame, Qt::Key_Down);
+        QTest::keyClick(frm->sgrdSame, Qt::Key_End);
+        QCOMPARE(frm->CurrentGridRow(), 1);
+        QVERIFY(!frm->SelectGridRow(2));
+        QCOMPARE(PanelTexts(frm->stbFileInfoM), QStringList({"比較元 :", "", "", "", "", "", ""}));
+        QCOMPARE(PanelTexts(frm->stbFileInfoS), QStringList({"比較先 :", "", "", "", "", "", ""}));
+        // The find buttons have nothing to search.
+        frm->btnFindDiffDown->click();
+        QCOMPARE(frm->CurrentGridRow(), 1);
+    }
+
+    void WhileRowsArriveTheRowBeingDeliveredMayBeSelectedButNotBeyond() {
+        const QString m = NewFolder(), s = NewFolder();
+        MakeFiles(m, QStringLiteral("f"), 20);
+        MakeFiles(s, QStringLiteral("f"), 20);
+        auto frm = Open();
+        frm->PauseAtRow = 10;
+        frm->Compare(m, s);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->sgrdSameModel->ShownRows(), 11, RunTimeoutMs);
+        // The engine has appended 10 rows; row 11 is being delivered.
+        QCOMPARE(frm->Engine()->GetRowCount(), 10);
+        QCOMPARE(frm->ResultRowCount(), 10);
+        QCOMPARE(frm->GridCell(11, 0), QStringLiteral("f010.txt"));
+        QVERIFY(frm->SelectGridRow(11));
+        QCOMPARE(FullPathShown(frm->stbFileInfoM), m + QStringLiteral("/f010.txt"));
+        QCOMPARE(FullPathShown(frm->stbFileInfoS), s + QStringLiteral("/f010.txt"));
+        QVERIFY(!frm->SelectGridRow(12));
+        Click(*frm, 12);
+        QCOMPARE(frm->CurrentGridRow(), 11);
+        Click(*frm, 3);
+        QCOMPARE(frm->CurrentGridRow(), 3);
+        QCOMPARE(FullPathShown(frm->stbFileInfoM), m + QStringLiteral("/f002.txt"));
+        // Keys move the cursor through the same rule.
+        frm->sgrdSame->setFocus();
+        QTest::keyClick(frm->sgrdSame, Qt::Key_End);
+        QCOMPARE(frm->CurrentGridRow(), 3);
+        QTest::keyClick(frm->sgrdSame, Qt::Key_Down);
+        QCOMPARE(frm->CurrentGridRow(), 4);
+        frm->Release();
+        WaitForIdle(*frm);
+        QCOMPARE(frm->GridRowCount(), 21);
+        QVERIFY(frm->SelectGridRow(20));
+    }
+
+    void FindButtonsWalkToTheNextMatchWithoutWrapping() {
+        const QString m = NewFolder(), s = NewFolder();
+        MakeFiles(m, QStringLiteral("f"), 10);
+        MakeFiles(s, QStringLiteral("f"), 10);
+        // Rows 6 and 9 differ in their contents.
+        MakeTree(s, {{"f005.txt", "y"}, {"f008.txt", "y"}});
+        auto frm = Open();
+        Run(*frm, m, s);
+        QCOMPARE(frm->GridRowCount(), 11);
+        QVERIFY(frm->SelectGridRow(5));
+        frm->cmbFilePathM->setFocus();
+        frm->btnFindDiffDown->click();
+        QCOMPARE(frm->CurrentGridRow(), 6);
+        QVERIFY(frm->sgrdSame->hasFocus());
+        QCOMPARE(FullPathShown(frm->stbFileInfoS), s + QStringLiteral("/f005.txt"));
+        frm->btnFindDiffDown->click();
+        QCOMPARE(frm->CurrentGridRow(), 9);
+        frm->btnFindDiffDown->click();
+        QCOMPARE(frm->CurrentGridRow(), 9);
+        frm->btnFindSameDown->click();
+        QCOMPARE(frm->CurrentGridRow(), 10);
+        frm->btnFindDiffUp->click();
+        QCOMPARE(frm->CurrentGridRow(), 9);
+        frm->btnFindSameUp->click();
+        QCOMPARE(frm->CurrentGridRow(), 8);
+        // The accelerators press the buttons (a pressed button clicks a moment later).
+        frm->Key(Qt::Key_P, Qt::AltModifier);
+        QTRY_COMPARE(frm->CurrentGridRow(), 6);
+        frm->Key(Qt::Key_U, Qt::AltModifier);
+        QTRY_COMPARE(frm->CurrentGridRow(), 5);
+        frm->Key(Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(frm->CurrentGridRow(), 6);
+        frm->Key(Qt::Key_D, Qt::AltModifier);
+        QTRY_COMPARE(frm->CurrentGridRow(), 7);
+        // Nothing above row 1, and the header is never examined.
+        QVERIFY(frm->SelectGridRow(1));
+        frm->btnFindSameUp->click();
+        frm->btnFindDiffUp->click();
+        QCOMPARE(frm->CurrentGridRow(), 1);
+    }
+
+    void SearchingFromAnEmptyRowBeyondTheResults() {
+        const QString first = NewFolder(), empty = NewFolder();
+        MakeFiles(first, QStringLiteral("a"), 100);
+        MakeTree(empty, {});
+        const QString m = NewFolder(), s = NewFolder();
+        MakeFiles(m, QStringLiteral("f"), 20);
+        MakeFiles(s, QStringLiteral("f"), 20);
+        MakeTree(s, {{"f003.txt", "y"}});
+        auto frm = Open();
+        Run(*frm, first, empty);
+        QVERIFY(frm->SelectGridRow(57));
+
+        // A new run keeps the cursor on row 57, now empty and beyond the results.
+        frm->PauseAtRow = 10;
+        frm->Compare(m, s);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->sgrdSameModel->ShownRows(), 11, RunTimeoutMs);
+        QCOMPARE(frm->CurrentGridRow(), 57);
+        frm->cmbFilePathM->setFocus();
+        frm->btnFindSameDown->click();
+        QCOMPARE(frm->CurrentGridRow(), 57);
+        // The empty row 56 counts as different; the rule refuses it, but the
+        // grid takes the focus.
+        frm->btnFindDiffUp->click();
+        QCOMPARE(frm->CurrentGridRow(), 57);
+        QVERIFY(frm->sgrdSame->hasFocus());
+        frm->btnFindSameUp->click();
+        QCOMPARE(frm->CurrentGridRow(), 11);
+        frm->btnFindDiffUp->click();
+        QCOMPARE(frm->CurrentGridRow(), 4);
+        frm->Release();
+        WaitForIdle(*frm);
+    }
+
+    void TheCursorFollowsTheGridWhenItShrinks() {
+        const QString many = NewFolder(), empty = NewFolder(), few = NewFolder();
+        MakeFiles(many, QStringLiteral("a"), 500);
+        MakeTree(empty, {});
+        MakeFiles(few, QStringLiteral("b"), 30);
+        auto frm = Open();
+        Run(*frm, many, empty);
+        QVERIFY(frm->SelectGridRow(400));
+
+        // Clearing for a new run puts a cursor beyond row 320 on row 320.
+        frm->PauseAtBegin = true;
+        frm->Compare(few, empty);
+        QCOMPARE(frm->GridRowCount(), 321);
+        QCOMPARE(frm->CurrentGridRow(), 320);
+        QCOMPARE(FullPathShown(frm->stbFileInfoM), QString());
+        frm->Release();
+        WaitForIdle(*frm);
+        // The run ends with 30 results: the cursor moves onto the last one
+        // through the selection rule, which shows its entries.
+        QCOMPARE(frm->GridRowCount(), 31);
+        QCOMPARE(frm->CurrentGridRow(), 30);
+        QCOMPARE(FullPathShown(frm->stbFileInfoM), few + QStringLiteral("/b029.txt"));
+        QCOMPARE(FullPathShown(frm->stbFileInfoS), QString());
+        QVERIFY(frm->sgrdSame->selectionModel()->isRowSelected(29, {}));
+    }
+
+    void EntryBarsShowSizeAttributesTimesAndThePath() {
+        auto frm = Open();
+        TFolder folder{"/data/sub/", 6};
+        TSearchRecEx entry;
+        entry.Folder = &folder;
+        entry.Name = "big.bin";
+        entry.Size = 4294967306;  // 4 GiB and 10 bytes: shown whole
+        entry.Attr = Attr::ReadOnly | Attr::Hidden;
+        entry.Time = 1262304000;  // 2010-01-01 00:00:00 UTC
+        entry.FindData.CreationTime = 0;
+        entry.FindData.LastAccessTime = 130000000000000000;  // 2012-12-14 23:06:40 UTC
+        frm->ShowEntryInfo(frm->stbFileInfoM, &entry);
+        QCOMPARE(PanelTexts(frm->stbFileInfoM),
+                 QStringList({"比較元 :", "4294967306", "-RH--", "10/01/01 00:00:00",
+                              "99/12/30 00:00:00", "12/12/14", "/data/sub/big.bin"}));
+        QCOMPARE(frm->stbFileInfoM->toolTip(), QStringLiteral("/data/sub/big.bin"));
+
+        TSearchRecEx dir;
+        dir.Folder = &folder;
+        dir.Name = "d";
+        dir.Attr = Attr::Directory;
+        frm->ShowEntryInfo(frm->stbFileInfoS, &dir);
+        QCOMPARE(frm->stbFileInfoS->PanelText(1), QStringLiteral("0"));
+        QCOMPARE(frm->stbFileInfoS->PanelText(2), QStringLiteral("D----"));
+
+        frm->ShowEntryInfo(frm->stbFileInfoM, nullptr);
+        QCOMPARE(PanelTexts(frm->stbFileInfoM), QStringList({"比較元 :", "", "", "", "", "", ""}));
+        QCOMPARE(frm->stbFileInfoM->toolTip(), QString());
+    }
+
+    void CountsRefreshAtMostEvery900Milliseconds() {
+        auto frm = Open();
+        qint64 now = 100000;
+        frm->TickCount = [&now] { return now; };
+        frm->ShowCounts(5, 2, 3, 0);
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"総数:5", "等価:2", "相違:3", ""}));
+        now += 500;
+        frm->ShowCounts(-1, 7, 8, 900);
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"総数:5", "等価:2", "相違:3", ""}));
+        now += 400;
+        frm->ShowCounts(-1, 7, 8, 900);
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"", "等価:7", "相違:8", ""}));
+        // An unthrottled call always refreshes and restarts the clock.
+        now += 100;
+        frm->ShowCounts(9, 9, 0, 0);
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"総数:9", "等価:9", "相違:0", ""}));
+        now += 899;
+        frm->ShowCounts(-1, 1, 1, 900);
+        QCOMPARE(frm->stbSu->PanelText(1), QStringLiteral("等価:9"));
+        frm->ShowCounts(0, 0, 0, 0);
+        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"", "", "", ""}));
+    }
+
+    void ResultTextStaysRedInTheCurrentRow() {
+        const QString m = NewFolder(), s = NewFolder();
+        MakeTree(m, {{"a.txt", "1"}, {"b.txt", "1"}});
+        MakeTree(s, {{"a.txt", "1"}, {"b.txt", "2"}});
+        auto frm = Open();
+        Run(*frm, m, s);
+        DelegateProbe probe;
+        const auto highlighted = [&](int row) {
+            QStyleOptionViewItem option;
+            option.initFrom(frm->sgrdSame);
+            option.state |= QStyle::State_Selected;
+            probe.initStyleOption(&option, frm->sgrdSameModel->index(row - 1, 4));
+            return option.palette.color(QPalette::HighlightedText);
+        };
+        QCOMPARE(highlighted(2), QColor(255, 0, 0));
+        QCOMPARE(highlighted(1), frm->sgrdSame->palette().color(QPalette::HighlightedText));
+    }
+};
+
+QTEST_MAIN(ResultGridTest)
+#include "ResultGridTest.moc"

@@ -1,0 +1,103 @@
+#include "RunWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include "TPanelBar.h"
+#include "platform/ThreadNice.h"
+
+namespace {
+
+const QDateTime FixedTime(QDate(2020, 1, 2), QTime(12, 0, 0));
+
+}  // namespace
+
+void MakeTree(const QString& root, const QList<std::pair<QString, QByteArray>>& files) {
+    QDir().mkpath(root);
+    for (const auto& [name, contents] : files) {
+        const QString path = root + QLatin1Char('/') + name;
+        if (name.endsWith(QLatin1Char('/'))) {
+            QDir().mkpath(path);
+            continue;
+        }
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot create %s", qPrintable(path));
+        file.write(contents);
+        file.setFileTime(FixedTime, QFileDevice::FileModificationTime);
+    }
+}
+
+void MakeFiles(const QString& folder, const QString& prefix, int count) {
+    QList<std::pair<QString, QByteArray>> files;
+    for (int i = 0; i < count; ++i)
+        files.append({prefix + QStringLiteral("%1.txt").arg(i, 3, 10, QLatin1Char('0')), "x"});
+    MakeTree(folder, files);
+}
+
+RunWindow::~RunWindow() {
+    // Let a held worker go and end its run while the whole window still exists.
+    Ending = true;
+    Gate.release(1000);
+    AbandonRun();
+}
+
+void RunWindow::Compare(const QString& pathM, const QString& pathS) {
+    cmbFilePathM->setEditText(pathM);
+    cmbFilePathS->setEditText(pathS);
+    Key(Qt::Key_R);
+}
+
+void RunWindow::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    // Shortcuts reach only the active window.
+    if (!isActiveWindow()) {
+        activateWindow();
+        if (!QTest::qWaitForWindowActive(this))
+            qWarning("the window did not become active");
+    }
+    QTest::keyClick(this, key, modifiers);
+}
+
+void RunWindow::OnCompareBegin(TCompare* sender) {
+    TfrmMain::OnCompareBegin(sender);
+    WorkerNice = platform::CurrentThreadNice();
+    if (PauseAtBegin && !Ending)
+        Gate.acquire();
+}
+
+void RunWindow::OnRowReady(TCompare* sender, int index, int equal, int different,
+                           const TSearchRecEx* m, const TSearchRecEx* s, const TResultRow& row) {
+    TfrmMain::OnRowReady(sender, index, equal, different, m, s, row);
+    if (index == PauseAtRow && !Ending)
+        Gate.acquire();
+}
+
+MessageBoxCatcher::MessageBoxCatcher(const TfrmMain* window) {
+    Poll.setInterval(10);
+    QObject::connect(&Poll, &QTimer::timeout, [this, window] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || Seen)
+            return;
+        Seen = true;
+        Text = box->text();
+        Icon = box->icon();
+        WindowWasRunning = window->IsRunning();
+        box->accept();
+        Poll.stop();
+    });
+    Poll.start();
+}
+
+QStringList PanelTexts(const TPanelBar* bar) {
+    QStringList texts;
+    for (int i = 0; i < bar->PanelCount(); ++i)
+        texts << bar->PanelText(i);
+    return texts;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+#include <QMessageBox>
+#include <QSemaphore>
+#include <QStringList>
+#include <QTimer>
+
+#include "TfrmMain.h"
+
+// Helpers for window tests that run real comparisons on real folders.
+
+// Creates the files (path relative to root → contents) and their folders, all
+// with one fixed modification time so that equal files compare equal. A path
+// ending in "/" makes a folder.
+void MakeTree(const QString& root, const QList<std::pair<QString, QByteArray>>& files);
+// Creates `count` files named prefix000.txt, prefix001.txt, ... in folder.
+void MakeFiles(const QString& folder, const QString& prefix, int count);
+
+// The real window, able to hold its worker at a chosen callback: the worker
+// waits there until Release() (or the window's end), so that a test sees the
+// window in mid-run deterministically.
+class RunWindow : public TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+    ~RunWindow() override;
+
+    std::atomic<bool> PauseAtBegin{false};
+    std::atomic<int> PauseAtRow{-1};
+    // The worker's nice value, seen from inside its OnCompareBegin.
+    std::atomic<int> WorkerNice{1000};
+
+    void Release() { Gate.release(); }
+    // Sets the two path boxes and starts a comparison with Ctrl+R.
+    void Compare(const QString& pathM, const QString& pathS);
+    // Types a key in the active window, as a user would.
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier);
+
+    void OnCompareBegin(TCompare* sender) override;
+    void OnRowReady(TCompare* sender, int index, int equal, int different, const TSearchRecEx* m,
+                    const TSearchRecEx* s, const TResultRow& row) override;
+
+private:
+    QSemaphore Gate;
+    std::atomic<bool> Ending{false};
+};
+
+// Watches for a message box while the test's event loop runs, notes its text
+// and icon and whether the window was running then, and closes it with OK.
+class MessageBoxCatcher {
+public:
+    explicit MessageBoxCatcher(const TfrmMain* window);
+    bool Seen = false;
+    QString Text;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    bool WindowWasRunning = false;
+
+private:
+    QTimer Poll;
+};
+
+// The texts of a panel bar's panels.
+class TPanelBar;
+QStringList PanelTexts(const TPanelBar* bar);
