@@ -14,10 +14,14 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "IniText.h"
 #include "platform/Encoding.h"
 
 struct IniStore {
     CSimpleIniA Ini{/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/true};
+    // The comment lines that open the file; SimpleIni keeps them apart and
+    // gives no way to read them back.
+    std::string FileComment;
 };
 
 IniFile::IniFile() : Store(std::make_unique<IniStore>()) {
@@ -27,6 +31,7 @@ IniFile::~IniFile() = default;
 
 bool IniFile::Load(const QString& path) {
     Store->Ini.Reset();
+    Store->FileComment.clear();
     QFile file(path);
     if (!file.exists())
         return true;
@@ -39,21 +44,67 @@ bool IniFile::Load(const QString& path) {
     // Files written by older tools are in the Japanese code page.
     if (!platform::IsValidUtf8(text))
         text = platform::Cp932ToUtf8(text);
+    text = WholeHeaderLines(text);
+    Store->FileComment = LeadingComment(text);
     return Store->Ini.LoadData(text) >= 0;
 }
 
 std::string IniFile::Text() const {
-    std::string lf;
-    Store->Ini.Save(lf, /*a_bAddSignature=*/false);
-    // SimpleIni ends lines with "\n" on this platform; the file uses CR LF.
-    std::string crlf;
-    crlf.reserve(lf.size() + lf.size() / 16);
-    for (char c : lf) {
-        if (c == '\n')
-            crlf += '\r';
-        crlf += c;
+    const CSimpleIniA& ini = Store->Ini;
+    std::string out;
+    CSimpleIniA::TNamesDepend sections;
+    ini.GetAllSections(sections);
+    sections.sort(CSimpleIniA::Entry::LoadOrder());
+    // Keys outside any section can only be read back when they come first.
+    for (auto it = sections.begin(); it != sections.end(); ++it) {
+        if (*it->pItem == '\0') {
+            sections.splice(sections.begin(), sections, it);
+            break;
+        }
     }
-    return crlf;
+    // The same layout as SimpleIni's own writer: sections set apart by two
+    // empty lines, comments kept where they stood.
+    bool needNewLine = !Store->FileComment.empty();
+    if (needNewLine)
+        AppendIniLines(out, Store->FileComment);
+    for (const CSimpleIniA::Entry& section : sections) {
+        CSimpleIniA::TNamesDepend keys;
+        ini.GetAllKeys(section.pItem, keys);
+        // Without a header, a nameless section is nothing but its keys.
+        if (*section.pItem == '\0' && keys.empty())
+            continue;
+        if (needNewLine)
+            out += "\r\n\r\n";
+        needNewLine = true;
+        if (section.pComment) {
+            const bool opensFile = out.empty();
+            AppendIniLines(out, section.pComment);
+            // A comment that opens the file reads back as the file's comment,
+            // which stands apart from the first section: written so at once,
+            // the next save writes the same text.
+            if (opensFile)
+                out += "\r\n\r\n";
+        }
+        if (*section.pItem != '\0')
+            out.append("[").append(section.pItem).append("]\r\n");
+        keys.sort(CSimpleIniA::Entry::LoadOrder());
+        for (const CSimpleIniA::Entry& key : keys) {
+            const CSimpleIniA::Entry* entry = nullptr;
+            CSimpleIniA::TNamesDepend values;
+            if (ini.GetAllValues(section.pItem, key.pItem, values) && !values.empty())
+                entry = &values.front();
+            if (!entry)
+                continue;
+            if (entry->pComment) {
+                out += "\r\n";
+                AppendIniLines(out, entry->pComment);
+            }
+            out.append(key.pItem).append("=");
+            AppendIniValue(out, entry->pItem);
+            out += "\r\n";
+        }
+    }
+    return out;
 }
 
 bool IniFile::Save(const QString& path) const {

@@ -14,8 +14,10 @@ struct IniStore;
 //
 // On disk: UTF-8 without a byte-order mark, CR LF line ends, "key=value" lines.
 // A file that is not valid UTF-8 is read as CP932. A value with blanks at
-// either end or with a line break is written as a SimpleIni multi-line block,
-// so that it comes back unchanged.
+// either end, a line break or a leading "<<<" is written as a SimpleIni
+// multi-line block whose end tag none of its lines equals, so that it comes
+// back unchanged (a CR in a value comes back as a line feed). A section
+// header without its "]" names the section by the rest of its line.
 class IniFile {
 public:
     IniFile();

@@ -100,6 +100,11 @@ private slots:
         QTest::newRow("quotes") << QStringLiteral("\"/opt/my app/run\" ?m ?s");
         QTest::newRow("equals and semicolon") << QStringLiteral("a=b;c#d");
         QTest::newRow("empty") << QString();
+        // A value read as the start of a block would swallow the keys after it.
+        QTest::newRow("leading block mark") << QStringLiteral("<<<END_OF_TEXT");
+        QTest::newRow("end tag as a line") << QStringLiteral(" a\nEND_OF_TEXT\nb");
+        QTest::newRow("end tag in other case") << QStringLiteral("x\nend_of_text  \nEND_OF_TEXT_1");
+        QTest::newRow("header as a line") << QStringLiteral("\n[Form\nTop=1");
     }
     void TextValuesComeBackUnchanged() {
         QFETCH(QString, value);
@@ -116,6 +121,49 @@ private slots:
         // Every line break of the file is CR LF.
         const QByteArray bytes = ReadBytes(Path());
         QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+    }
+
+    void CarriageReturnInValueComesBackAsLineFeed() {
+        {
+            IniFile ini;
+            ini.WriteString("Application", "Title1", QStringLiteral("a\rb\r\nc "));
+            ini.WriteString("Application", "Path1", QStringLiteral("after"));
+            QVERIFY(ini.Save(Path()));
+        }
+        IniFile ini;
+        QVERIFY(ini.Load(Path()));
+        QCOMPARE(ini.ReadString("Application", "Title1", {}), QStringLiteral("a\nb\nc "));
+        QCOMPARE(ini.ReadString("Application", "Path1", {}), QStringLiteral("after"));
+    }
+
+    void HeaderWithoutBracketNamesItsSectionByTheRestOfTheLine() {
+        WriteLines(Path(), {"[Form", "Top=5", "[View]", "SameOff=1"});
+        IniFile ini;
+        QVERIFY(ini.Load(Path()));
+        QCOMPARE(ini.ReadInteger("Form", "Top", 0), 5);
+        QCOMPARE(ini.ReadBool("View", "SameOff", false), true);
+        QVERIFY(ini.Save(Path()));
+        QCOMPARE(ReadLines(Path()),
+                 QStringList({"[Form]", "Top=5", "", "", "[View]", "SameOff=1"}));
+    }
+
+    void SavingAgainChangesNothing() {
+        // Lines that are no entries, a comment before a header and an
+        // unfinished block: the first save settles the file, later ones keep it.
+        WriteBytes(Path(), QByteArray("Tiwon]\nti\xc3\xa8<<END\n; comment\n[Thread]\n"
+                                      "Speed=-1\n[Application]\nTitle1=<<<T\nline\n"));
+        IniFile ini;
+        QVERIFY(ini.Load(Path()));
+        QVERIFY(ini.Save(Path()));
+        const QByteArray first = ReadBytes(Path());
+        for (int round = 0; round < 2; ++round) {
+            IniFile again;
+            QVERIFY(again.Load(Path()));
+            QCOMPARE(again.ReadInteger("Thread", "Speed", 0), -1);
+            QCOMPARE(again.ReadString("Application", "Title1", {}), QStringLiteral("line\n"));
+            QVERIFY(again.Save(Path()));
+            QCOMPARE(ReadBytes(Path()), first);
+        }
     }
 
     void FileInJapaneseCodePageIsRead() {
