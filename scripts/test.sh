@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tandril twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test in both builds.
+# UndefinedBehaviorSanitizer) and runs every test in both builds; then builds
+# the fuzzers with clang and runs each for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -15,3 +16,8 @@ for kind in plain asan; do
     echo "== tests ($kind build)"
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 done
+
+echo "== fuzzers (a few seconds each)"
+cmake -S fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build/fuzz -j "$jobs"
+ctest --test-dir build/fuzz --output-on-failure

@@ -1,0 +1,79 @@
+// The console program's command line over arbitrary argument lists: the input
+// is split at NUL bytes into arguments (the first is argument 0). Whatever the
+// arguments, ParseCommandLine ends with one of its result codes and a message,
+// and accepts a run only with a report file, two folders, a known format and
+// encoding.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "BatchResult.h"
+#include "FuzzCheck.h"
+#include "TBatchControl.h"
+
+namespace {
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::vector<std::string> arguments(1);
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == 0)
+            arguments.emplace_back();
+        else
+            arguments.back().push_back(static_cast<char>(data[i]));
+    }
+
+    // One driver for many inputs, as ParseCommandLine resets it first.
+    static TBatchControl control;
+    int result = control.ParseCommandLine(arguments);
+
+    switch (result) {
+        case BatchResult::Success:
+            FUZZ_CHECK(control.GetMessage().empty());
+            FUZZ_CHECK(!control.GetFileName().empty());
+            FUZZ_CHECK(!control.GetFromDir().empty());
+            FUZZ_CHECK(!control.GetToDir().empty());
+            FUZZ_CHECK(EqualsIgnoreCase(control.GetFormat(), "csv") ||
+                       EqualsIgnoreCase(control.GetFormat(), "tsv") ||
+                       EqualsIgnoreCase(control.GetFormat(), "txt"));
+            FUZZ_CHECK(EqualsIgnoreCase(control.GetEncoding(), "sjis") ||
+                       EqualsIgnoreCase(control.GetEncoding(), "utf8"));
+            break;
+        case BatchResult::Usage:
+        case BatchResult::NoFileName:
+        case BatchResult::NoFromDir:
+        case BatchResult::NoToDir:
+        case BatchResult::BadFormat:
+        case BatchResult::BadEncoding:
+        case BatchResult::BadPath:
+            FUZZ_CHECK(!control.GetMessage().empty());
+            break;
+        default:
+            FUZZ_CHECK(false);
+    }
+    // Every value is trimmed of blanks and control characters at both ends.
+    for (const std::string* value :
+         {&control.GetFileName(), &control.GetFromDir(), &control.GetToDir()}) {
+        if (!value->empty()) {
+            FUZZ_CHECK(static_cast<unsigned char>(value->front()) > 0x20);
+            FUZZ_CHECK(static_cast<unsigned char>(value->back()) > 0x20);
+        }
+    }
+    int status = ExitStatus(result);
+    FUZZ_CHECK(status >= 0 && status <= 255);
+    return 0;
+}
