@@ -1,7 +1,8 @@
 #include "platform/Collator.h"
 
 #include <unicode/ucol.h>
-#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 #include <cstdlib>
 #include <vector>
@@ -62,15 +63,25 @@ void TCollator::SortKey(std::string_view utf8, std::string& key) {
         return;
     }
     std::vector<UChar>& text = State->Text;
+    // UTF-16 never needs more units than UTF-8 has bytes.
     if (text.size() < utf8.size() + 1)
         text.resize(utf8.size() + 1);
     int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    // UTF-16 never needs more units than UTF-8 has bytes, so one call suffices.
-    u_strFromUTF8WithSub(text.data(), static_cast<int32_t>(text.size()), &length, utf8.data(),
-                         static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
-    if (U_FAILURE(status))
-        length = 0;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto byteCount = static_cast<int32_t>(utf8.size());
+    for (int32_t i = 0; i < byteCount;) {
+        const int32_t start = i;
+        UChar32 c;
+        U8_NEXT(bytes, i, byteCount, c);
+        if (c < 0) {
+            // A byte that is not UTF-8 keeps its own weight (as the lone
+            // surrogate U+DC80..U+DCFF, which no UTF-8 text can hold), so
+            // that two different names never collate as one.
+            i = start + 1;
+            c = 0xDC00 + bytes[start];
+        }
+        U16_APPEND_UNSAFE(text.data(), length, c);
+    }
     if (key.size() < 16 + 4 * utf8.size())
         key.resize(16 + 4 * utf8.size());
     int32_t size =

@@ -18,9 +18,10 @@ public:
 
     // The locale name the collator was made for ("" for the root collation).
     const std::string& LocaleName() const { return Locale; }
-    // Replaces key with the sort key of a UTF-8 text. Bytes that are not
-    // well-formed UTF-8 count as U+FFFD. Two texts are equal to the collator
-    // exactly when their keys are equal.
+    // Replaces key with the sort key of a UTF-8 text. Each byte that is not
+    // part of well-formed UTF-8 collates as a character of its own, different
+    // for every byte value and from every character. Two texts are equal to
+    // the collator exactly when their keys are equal.
     void SortKey(std::string_view utf8, std::string& key);
 
 private:

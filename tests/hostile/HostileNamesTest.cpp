@@ -62,6 +62,27 @@ TEST(HostileNames, IdenticalTreesPairEveryNameWithItself) {
     EXPECT_TRUE(NumbersAreComplete(recorder, entries, entries));
 }
 
+TEST(HostileNames, BytesThatAreNotUtf8PairOnlyWithTheSameBytes) {
+    TTempTree tree;
+    // Each of these names shows as U+FFFD in place of its bad byte, yet they
+    // are different names.
+    tree.File("m/\xff.txt", "x");
+    tree.File("m/both\xfe", "x");
+    tree.File("s/\xfe.txt", "x");
+    tree.File("s/both\xfe", "x");
+    tree.File("s/\xc3.txt", "x");
+    TRecorder recorder;
+    TCompare engine(&recorder);
+    ASSERT_EQ(RunCompare(engine, tree.Path("m"), tree.Path("s")), 0);
+    std::multiset<std::string> expected = {
+        PairText("\xff.txt", "/", "", "", "比較先無し"),
+        PairText("", "", "\xfe.txt", "/", "比較元無し"),
+        PairText("", "", "\xc3.txt", "/", "比較元無し"),
+        PairText("both\xfe", "/", "both\xfe", "/", "等価"),
+    };
+    EXPECT_EQ(RowTexts(recorder), expected);
+}
+
 TEST(HostileNames, NamesDifferingOnlyInLetterCaseEachStandInOneRow) {
     TTempTree tree;
     // Linux keeps a.txt and A.TXT apart; pairing prefers the same bytes and
