@@ -36,8 +36,8 @@ TContentComparer::~TContentComparer() = default;
 
 int TContentComparer::Compare(const std::string& pathM, TFileKind kindM, const std::string& pathS,
                               TFileKind kindS, std::string& reason) {
-    TSide m{ReaderM, nullptr, nullptr, pathM, kindM, 0};
-    TSide s{ReaderS, nullptr, nullptr, pathS, kindS, 0};
+    TSide m{ReaderM, nullptr, nullptr, pathM, kindM};
+    TSide s{ReaderS, nullptr, nullptr, pathS, kindS};
     return Run(m, s, reason);
 }
 
@@ -62,8 +62,8 @@ int TContentComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std:
     } catch (...) {
         // Without a folder handle the file is opened by its path.
     }
-    TSide sideM{ReaderM, folderM, m.Name.c_str(), PathM, m.Kind, m.Size};
-    TSide sideS{ReaderS, folderS, s.Name.c_str(), PathS, s.Kind, s.Size};
+    TSide sideM{ReaderM, folderM, m.Name.c_str(), PathM, m.Kind};
+    TSide sideS{ReaderS, folderS, s.Name.c_str(), PathS, s.Kind};
     return Run(sideM, sideS, reason);
 }
 
@@ -99,9 +99,9 @@ int TContentComparer::Open(TSide& m, TSide& s, std::string& reason) {
             if (IsSpecial(side->Kind))
                 continue;
             TFileKind found = side->Kind;
-            auto result = side->Folder ? side->Reader.OpenAt(*side->Folder, side->Name, side->Path,
-                                                             side->Size)
-                                       : side->Reader.Open(side->Path, found);
+            auto result = side->Folder
+                              ? side->Reader.OpenAt(*side->Folder, side->Name, side->Path, found)
+                              : side->Reader.Open(side->Path, found);
             if (result == platform::TFileReader::TOpenResult::Failed) {
                 reason = std::string(TextOpenFailed) + "ファイル " + side->Path + " は開けません";
                 return ContentResult::OpenFailed;

@@ -60,7 +60,6 @@ private:
         const char* Name;
         const std::string& Path;
         TFileKind Kind;
-        int64_t Size;  // as listed
     };
     int Run(TSide& m, TSide& s, std::string& reason);
     int Open(TSide& m, TSide& s, std::string& reason);

@@ -49,23 +49,13 @@ TFileReader::TOpenResult TFileReader::Open(const std::string& path, TFileKind& k
 }
 
 TFileReader::TOpenResult TFileReader::OpenAt(const TDirectory& dir, const char* name,
-                                             const std::string& path, int64_t size) {
+                                             const std::string& path, TFileKind& kind) {
     Close();
     Path = path;
-    ErrorText.clear();
     int fd = openat(dir.Handle(), name, OpenFlags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
         fd = openat(dir.Handle(), name, OpenFlags);
-    if (fd < 0) {
-        ErrorText = "open(" + Path + "): " + ErrorString(errno);
-        return TOpenResult::Failed;
-    }
-    Fd = fd;
-    Size = size;
-    Offset = 0;
-    if (Size > 4 * 1024 * 1024)
-        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return TOpenResult::Opened;
+    return Opened(fd, kind);
 }
 
 TFileReader::TOpenResult TFileReader::Opened(int fd, TFileKind& kind) {

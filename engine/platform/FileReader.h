@@ -32,12 +32,13 @@ public:
     // opened without waiting for a writer and closed again; kind tells what
     // was found.
     TOpenResult Open(const std::string& path, TFileKind& kind);
-    // The same for the regular file `name` inside the open folder dir, of
-    // `size` bytes when it was listed: no path is resolved from the root and
-    // the file is not examined again (O_NONBLOCK still keeps a file that became
-    // a FIFO since from blocking). path is the full path, for messages.
+    // The same for the file `name` inside the open folder dir, so that no
+    // path is resolved from the root. What is opened is examined again: a
+    // listed file replaced since by a FIFO, a device (a link to /dev/zero
+    // would never end) or a socket is never read. path is the full path, for
+    // messages.
     TOpenResult OpenAt(const TDirectory& dir, const char* name, const std::string& path,
-                       int64_t size);
+                       TFileKind& kind);
     // Reads until `size` bytes are in buffer or the file ends (taken to be
     // reached when a read stops at the size the file had when opened); the count read,
     // or -1 after a failure, whose text ("read(<path>): <reason>") Error gives.

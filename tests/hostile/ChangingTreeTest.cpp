@@ -1,0 +1,129 @@
+// Trees that change under a run: files that grow, shrink, vanish or turn into
+// something else between listing and reading, and folders deleted while they
+// are being listed. Every run finishes; the affected row says what it found
+// and every other row is right.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "FaultHooks.h"
+#include "HostileSupport.h"
+#include "TempTree.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Append(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << text;
+}
+
+class ChangingTree : public ::testing::Test {
+protected:
+    ~ChangingTree() override { ClearHooks(); }
+
+    // Both sides get the same file, which the test then changes.
+    void Same(const std::string& rel, const std::string& content) {
+        tree.File("m/" + rel, content);
+        tree.File("s/" + rel, content);
+    }
+    std::string M(const std::string& rel) const { return tree.Path("m/" + rel); }
+    std::string S(const std::string& rel) const { return tree.Path("s/" + rel); }
+
+    // Runs the comparison, changing the trees once both are listed.
+    int Run(std::function<void()> change = {}) {
+        recorder.AtListReady = std::move(change);
+        return CompareWithin(engine, tree.Path("m"), tree.Path("s"));
+    }
+
+    TTempTree tree;
+    THostileRecorder recorder;
+    TCompare engine{&recorder};
+};
+
+}  // namespace
+
+TEST_F(ChangingTree, FilesChangedAfterListingAreReportedByWhatTheirBytesSay) {
+    Same("grows.txt", "hello");
+    Same("shrinks.txt", std::string(3000, 'x'));
+    Same("vanishes.txt", "here");
+    Same("becomes-folder.txt", "file");
+    Same("rewritten.txt", "aaaa");
+    Same("untouched.txt", "same");
+    ASSERT_EQ(Run([&] {
+                  Append(M("grows.txt"), " world");
+                  ASSERT_EQ(truncate(M("shrinks.txt").c_str(), 10), 0);
+                  fs::remove(M("vanishes.txt"));
+                  fs::remove(M("becomes-folder.txt"));
+                  fs::create_directory(M("becomes-folder.txt"));
+                  std::ofstream(M("rewritten.txt"), std::ios::binary) << "aaab";
+              }),
+              0);
+    EXPECT_EQ(recorder.ResultOf("grows.txt"), "相違: 内容が不一致(サイズが一致しなかった)");
+    EXPECT_EQ(recorder.ResultOf("shrinks.txt"), "相違: 内容が不一致(サイズが一致しなかった)");
+    EXPECT_EQ(
+        recorder.ResultOf("vanishes.txt"),
+        "相違: バイナリ比較失敗>open file error!!>ファイル " + M("vanishes.txt") + " は開けません");
+    EXPECT_EQ(recorder.ResultOf("becomes-folder.txt"),
+              "相違: バイナリ比較失敗>check file error!!>read(" + M("becomes-folder.txt") +
+                  "): Is a directory");
+    EXPECT_EQ(recorder.ResultOf("rewritten.txt"), "相違: 内容が不一致");
+    EXPECT_EQ(recorder.ResultOf("untouched.txt"), "等価");
+    EXPECT_EQ(recorder.Rows.size(), 6u);
+}
+
+TEST_F(ChangingTree, FilesThatBecomeSpecialAreNeverRead) {
+    // A FIFO would block a reader, /dev/zero never ends, a socket cannot be
+    // opened: each one replaces a listed file, on one side or on both.
+    Same("fifo.txt", "x");
+    Same("zero.txt", "");
+    Same("zero-one-side.txt", "");
+    Same("socket.txt", "x");
+    Same("untouched.txt", "same");
+    ASSERT_EQ(
+        Run([&] {
+            fs::remove(M("fifo.txt"));
+            ASSERT_EQ(mkfifo(M("fifo.txt").c_str(), 0644), 0);
+            for (const std::string& path : {M("zero.txt"), S("zero.txt"), M("zero-one-side.txt")}) {
+                fs::remove(path);
+                fs::create_symlink("/dev/zero", path);
+            }
+            fs::remove(M("socket.txt"));
+            MakeSocket(M("socket.txt"));
+        }),
+        0);
+    EXPECT_EQ(recorder.ResultOf("fifo.txt"), "相違: 内容が不一致");
+    // Two character devices of the same kind pass as equal, as listed ones do.
+    EXPECT_EQ(recorder.ResultOf("zero.txt"), "等価");
+    EXPECT_EQ(recorder.ResultOf("zero-one-side.txt"), "相違: 内容が不一致");
+    EXPECT_EQ(
+        recorder.ResultOf("socket.txt"),
+        "相違: バイナリ比較失敗>open file error!!>ファイル " + M("socket.txt") + " は開けません");
+    EXPECT_EQ(recorder.ResultOf("untouched.txt"), "等価");
+}
+
+TEST_F(ChangingTree, FolderDeletedWhileBeingListedListsAsEmpty) {
+    Same("before.txt", "1");
+    Same("victim/a.txt", "2");
+    Same("victim/sub/b.txt", "3");
+    Same("zz/after.txt", "4");
+    // The folder's name is read and examined; then, just before it is opened,
+    // it goes away with everything in it.
+    BeforeOpen(M("victim"), [&] { fs::remove_all(M("victim")); });
+    ASSERT_EQ(Run(), 0);
+    std::multiset<std::string> expected = {
+        PairText("before.txt", "/", "before.txt", "/", "等価"),
+        PairText("victim/", "/", "victim/", "/", "等価"),
+        PairText("", "", "a.txt", "victim/", "比較元無し"),
+        PairText("", "", "sub/", "victim/", "比較元無し"),
+        PairText("", "", "b.txt", "victim/sub/", "比較元無し"),
+        PairText("zz/", "/", "zz/", "/", "等価"),
+        PairText("after.txt", "zz/", "after.txt", "zz/", "等価"),
+    };
+    EXPECT_EQ(RowTexts(recorder), expected);
+}
