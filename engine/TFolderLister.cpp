@@ -75,6 +75,9 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
     TLevel& level = Levels[Depth - 1];
     platform::TFileStatus status;
     bool known = level.Dir.IsOpen() && level.Dir.Stat(name.data(), hint, status);
+    // Removed since the folder was read: it is no longer part of the tree.
+    if (!known && status.Gone)
+        return;
 
     TSearchRecEx& entry = List.AddEntry(*level.Folder);
     entry.Name.assign(name);

@@ -153,8 +153,10 @@ bool TDirectory::Stat(const char* name, TNameList::THint hint, TFileStatus& stat
     status = TFileStatus{};
     if (hint == TNameList::THint::Unknown) {
         // The folder did not say whether the name is a link: ask about the name itself.
-        if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0)
+        if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0) {
+            status.Gone = errno == ENOENT;
             return false;
+        }
         if ((stx.stx_mode & S_IFMT) != S_IFLNK) {
             Fill(stx, status);
             return true;
@@ -168,8 +170,10 @@ bool TDirectory::Stat(const char* name, TNameList::THint hint, TFileStatus& stat
     }
     // The target cannot be reached (missing, a loop of links, no access): the
     // entry stands for the link itself, a file without contents.
-    if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0)
+    if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0) {
+        status.Gone = errno == ENOENT;
         return false;
+    }
     if ((stx.stx_mode & S_IFMT) != S_IFLNK) {
         Fill(stx, status);
         return true;

@@ -63,7 +63,8 @@ public:
     bool ReadNames(TNameList& names) const;
     // Status of `name` inside the folder with links followed; a link whose
     // target is missing or a loop gives Kind Dangling with the link's own data.
-    // False when not even the name itself can be examined.
+    // False when not even the name itself can be examined; status.Gone then
+    // tells whether that is because the name no longer exists.
     bool Stat(const char* name, TNameList::THint hint, TFileStatus& status) const;
     // Device and inode of the open folder.
     bool Identity(uint64_t& device, uint64_t& inode) const;

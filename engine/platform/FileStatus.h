@@ -24,6 +24,9 @@ struct TFileStatus {
     bool HasBirthTime = false;  // false where the file system keeps none
     uint64_t Device = 0;
     uint64_t Inode = 0;
+    // Set when the status call failed because the name no longer exists: it
+    // was removed after its folder was read.
+    bool Gone = false;
 };
 
 }  // namespace platform

@@ -127,3 +127,20 @@ TEST_F(ChangingTree, FolderDeletedWhileBeingListedListsAsEmpty) {
     };
     EXPECT_EQ(RowTexts(recorder), expected);
 }
+
+TEST_F(ChangingTree, NameGoneBeforeItIsExaminedIsNotListed) {
+    Same("before.txt", "1");
+    Same("gone.txt", "2");
+    Same("gone-folder/x", "3");
+    // The names are read, then they vanish before their status is asked for.
+    BeforeStat(M("gone.txt"), [&] { fs::remove(M("gone.txt")); });
+    BeforeStat(M("gone-folder"), [&] { fs::remove_all(M("gone-folder")); });
+    ASSERT_EQ(Run(), 0);
+    std::multiset<std::string> expected = {
+        PairText("before.txt", "/", "before.txt", "/", "等価"),
+        PairText("", "", "gone.txt", "/", "比較元無し"),
+        PairText("", "", "gone-folder/", "/", "比較元無し"),
+        PairText("", "", "x", "gone-folder/", "比較元無し"),
+    };
+    EXPECT_EQ(RowTexts(recorder), expected);
+}
