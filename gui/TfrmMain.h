@@ -249,6 +249,8 @@ private:
     bool PathLabelEvent(QLabel* label, QEvent* event);
     bool PathBoxDragEvent(QComboBox* box, QEvent* event);
 
+    // Waits for a worker that has ended its run but not yet its thread.
+    void WaitForWorkerEnd();
     // The callbacks' effects on the window's thread.
     void RunEventsArrived(bool urgent);
     void TakeRunEvents();

@@ -8,6 +8,7 @@
 #include "TfrmMain.h"
 
 void TfrmMain::ClearResults() {
+    WaitForWorkerEnd();
     // The grid forgets the engine's rows before the engine frees them.
     const int current = CurrentGridRow();
     if (current > TSameGridModel::ClearedRowCount)

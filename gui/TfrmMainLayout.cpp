@@ -36,10 +36,12 @@ struct PanelSpec {
 };
 
 // The information header's panels after its first; the two entry bars use the
-// same widths and alignments.
+// same widths and alignments. The two date-time panels are 120 pixels wide
+// rather than 110: "yy/mm/dd hh:nn:ss" takes 113 pixels in the Japanese Gothic
+// font at 12 pixels, and would lose its last digit in 110 with the frame.
 constexpr PanelSpec InfoPanels[] = {
     {"サイズ ", 75, Qt::AlignRight},      {"属性", 45, Qt::AlignHCenter},
-    {"更新日時", 110, Qt::AlignHCenter},  {"作成日時", 110, Qt::AlignHCenter},
+    {"更新日時", 120, Qt::AlignHCenter},  {"作成日時", 120, Qt::AlignHCenter},
     {"アクセス日", 60, Qt::AlignHCenter}, {" フルパス", 350, Qt::AlignLeft},
 };
 

@@ -32,6 +32,7 @@ QString Utf8(const std::string& text) {
 void TfrmMain::StartComparison() {
     if (IsRunning())
         return;
+    WaitForWorkerEnd();
     const std::string oldPathM = CompareEngine->GetPathM();
     const std::string oldPathS = CompareEngine->GetPathS();
     CompareEngine->SetOption(Option.CompareOption());
@@ -60,6 +61,14 @@ void TfrmMain::StopComparison() {
     mnFileCompStop->setEnabled(false);
     ShowStatusMessage(QStringLiteral("処理を中断します..."));
     CompareEngine->RequestStop(true);
+}
+
+void TfrmMain::WaitForWorkerEnd() {
+    // The window leaves the running state while the worker is still returning
+    // from Compare; it is gone a moment later. Until then the engine's state
+    // is not touched, so that the worker's last reads of it stay its own.
+    if (Worker)
+        Worker->wait();
 }
 
 void TfrmMain::AbandonRun() {
