@@ -170,7 +170,13 @@ void TfrmMain::ApplyRunEvent(const TRunEvent& event) {
 
 void TfrmMain::ApplyCompareBegin() {
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    ShowStatusMessage(QStringLiteral("比較処理中です... (Ctrl+B で中断します)"));
+    if (mnFileCompStop->isEnabled()) {
+        ShowStatusMessage(QStringLiteral("比較処理中です... (Ctrl+B で中断します)"));
+    } else {
+        // The user asked for the stop before the engine began: its start
+        // cleared the request. The stop is asked for again, and its message stays.
+        CompareEngine->RequestStop(true);
+    }
     delete ProgressBar;
     ProgressBar = new QProgressBar(stbSu);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
