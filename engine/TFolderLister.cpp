@@ -101,7 +101,7 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
         // The name is listed but cannot be examined (a folder readable without
         // search permission): only what the folder itself said is known.
         folder = hint == platform::TNameList::THint::Directory;
-        entry.Kind = folder ? TFileKind::Directory : TFileKind::Regular;
+        entry.Kind = folder ? TFileKind::Directory : TFileKind::Unexamined;
         if (hint == platform::TNameList::THint::Link)
             attr |= Attr::SymLink;
     }

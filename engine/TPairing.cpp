@@ -22,6 +22,11 @@ void SetIndex(const TEntryList& list, int position) {
         entry->Index.store(position, std::memory_order_relaxed);
 }
 
+// True when either entry is known by name only.
+bool Unexamined(const TSearchRecEx& m, const TSearchRecEx& s) {
+    return m.Kind == TFileKind::Unexamined || s.Kind == TFileKind::Unexamined;
+}
+
 }  // namespace
 
 TLookahead TLookahead::Pipelined() {
@@ -44,7 +49,10 @@ void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
                                const TCompareOption& option, std::string& reason) {
     bool folderM = m.IsFolder();
     bool folderS = s.IsFolder();
-    if (!(folderM && folderS && option.IgnoreDirTimeSize)) {
+    // Of an entry known by name only nothing but the name is known: no size,
+    // time or attribute can tell it apart, and its row says what reading it gives.
+    const bool unknown = Unexamined(m, s);
+    if (!(folderM && folderS && option.IgnoreDirTimeSize) && !unknown) {
         if (!option.IgnoreSize && m.Size != s.Size)
             reason += "サイズ ";
         if (!option.IgnoreTime && m.Time != s.Time)
@@ -62,6 +70,8 @@ void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
             mask |= Attr::System;
         if (!option.IgnoreAttrA)
             mask |= Attr::Archive;
+        if (unknown)
+            mask &= Attr::Hidden;  // the one bit the name itself gives
         if ((m.Attr ^ s.Attr) & mask)
             reason += "属性 ";
     }
@@ -83,7 +93,8 @@ void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntry
         AttributeReason(*m, *s, Option, planned.Reason);
         if (!planned.Reason.empty()) {
             planned.Kind = TKind::Different;
-        } else if (Option.SkipContents || (m->IsFolder() && s->IsFolder())) {
+        } else if ((Option.SkipContents && !Unexamined(*m, *s)) ||
+                   (m->IsFolder() && s->IsFolder())) {
             planned.Kind = TKind::Equal;
         } else {
             planned.Kind = TKind::Contents;

@@ -25,6 +25,9 @@ enum class TFileKind : uint8_t {
     BlockDevice,
     Socket,
     Dangling,  // a symbolic link whose target does not exist
+    // Known by name only: its folder could be read but not searched, so its
+    // size, time and attributes are unknown (and its bytes cannot be read).
+    Unexamined,
 };
 
 // The three times of an entry as 64-bit file times: 100-nanosecond ticks since
