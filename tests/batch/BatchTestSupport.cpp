@@ -5,11 +5,13 @@
 #include <iconv.h>
 #include <poll.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -154,6 +156,17 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
         dup2(err[1], 2);
         if (!options.WorkDir.empty() && chdir(options.WorkDir.c_str()) != 0)
             _exit(126);
+        if (options.FileSizeLimit >= 0) {
+            // As a shell's ulimit -f leaves it: past the limit the kernel
+            // sends SIGXFSZ, whose default ends the process.
+            struct rlimit limit {
+                static_cast<rlim_t>(options.FileSizeLimit),
+                    static_cast<rlim_t>(options.FileSizeLimit)
+            };
+            signal(SIGXFSZ, SIG_DFL);
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(126);
+        }
         if (options.AsNobody) {
             if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
                 _exit(126);

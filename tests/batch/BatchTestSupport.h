@@ -46,7 +46,8 @@ struct RunResult {
 struct RunOptions {
     bool AsNobody = false;  // drop to user nobody (needs root)
     std::string Locale = "C.UTF-8";
-    std::string WorkDir;  // current directory of the process; empty for the test's own
+    std::string WorkDir;           // current directory of the process; empty for the test's own
+    long long FileSizeLimit = -1;  // RLIMIT_FSIZE in bytes (as ulimit -f sets it); -1 for none
 };
 
 // Runs TandrilB with these arguments (argument 0 is added) and waits for it.

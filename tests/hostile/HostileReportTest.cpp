@@ -1,0 +1,189 @@
+// The real TandrilB on hostile trees: every row of the engine reaches the
+// report as one record that reads back field for field, whatever the names
+// hold; big, deep and closed trees finish with every row in place.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <linux/magic.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <stdexcept>
+
+#include "BatchTestSupport.h"
+#include "ReportRecords.h"
+
+namespace {
+
+const std::string kHeader =
+    "比較元ファイル,フォルダ,比較先ファイル,フォルダ,比較結果,比較元番号,比較先番号";
+
+// A fresh folder in memory when there is one: trees of 100,000 files cost
+// minutes of journal writes on disk.
+std::string FastTempBase() {
+    struct statfs fs;
+    if (statfs("/dev/shm", &fs) == 0 && fs.f_type == TMPFS_MAGIC && access("/dev/shm", W_OK) == 0)
+        return "/dev/shm";
+    return "";
+}
+
+std::vector<std::string> HostileNames() {
+    std::string wide;
+    while (wide.size() + 3 <= 255)
+        wide += "\xe3\x81\x82";
+    return {"new\nline.txt",
+            "tab\there",
+            "cr\rname",
+            "crlf\r\nname",
+            "quo\"te\"",
+            "com,ma",
+            "-dash",
+            "--file",
+            " blank ",
+            "\x01\x1f",
+            "\xff\xfe",
+            "caf\xe9",
+            "日本語.txt",
+            "①～—",
+            std::string(255, 'n'),
+            wide};
+}
+
+// The records of a report without comments, as (source name, source folder,
+// target name, target folder, result), in no particular order.
+std::multiset<std::string> Rows(const std::vector<std::vector<std::string>>& records) {
+    std::multiset<std::string> rows;
+    for (size_t i = 1; i < records.size(); ++i)
+        rows.insert(records[i][0] + "|" + records[i][1] + "|" + records[i][2] + "|" +
+                    records[i][3] + "|" + records[i][4]);
+    return rows;
+}
+
+}  // namespace
+
+TEST(HostileReport, EveryNameReadsBackFromTheReportInEachFormat) {
+    TempDir dir;
+    std::multiset<std::string> expected;
+    for (const std::string& name : HostileNames()) {
+        MakeFile(dir / "a" + "/" + name, name);
+        MakeFile(dir / "b" + "/" + name, name);
+        expected.insert(name + "|/|" + name + "|/|等価");
+    }
+    MakeFile(dir / "a/only, here", "x");
+    expected.insert("only, here|/|||比較先無し");
+
+    const struct {
+        const char* Format;
+        char Delimiter;
+    } formats[] = {{"csv", ','}, {"tsv", '\t'}, {"txt", ' '}};
+    for (const auto& format : formats) {
+        RunResult run = RunTandrilB({"/file", dir / "r", "/fromdir", dir / "a", "/todir", dir / "b",
+                                     "/format", format.Format, "/noComment", "/encoding", "utf8"});
+        ASSERT_EQ(run.Status, 0) << run.Out;
+        auto records = ReadRecords(ReadFile(dir / "r"), format.Delimiter);
+        ASSERT_FALSE(records.empty());
+        EXPECT_EQ(records[0].size(), 7u);
+        for (const auto& record : records)
+            EXPECT_EQ(record.size(), 7u) << format.Format;
+        EXPECT_EQ(Rows(records), expected) << format.Format;
+    }
+
+    // In CP932 the Japanese names change their bytes, the others keep them.
+    RunResult run =
+        RunTandrilB({"/file", dir / "r", "/fromdir", dir / "a", "/todir", dir / "b", "/noComment"});
+    ASSERT_EQ(run.Status, 0) << run.Out;
+    auto records = ReadRecords(ReadFile(dir / "r"), ',');
+    EXPECT_EQ(records.size(), expected.size() + 1);
+    std::set<std::string> names;
+    for (const auto& record : records)
+        names.insert(record[0]);
+    EXPECT_EQ(names.count("\xff\xfe"), 1u);
+    EXPECT_EQ(names.count("caf\xe9"), 1u);
+    EXPECT_EQ(names.count("crlf\r\nname"), 1u);
+    EXPECT_EQ(names.count(ToCp932("日本語.txt")), 1u);
+}
+
+TEST(HostileReport, FoldersNamedLikeOptionWordsAreValues) {
+    TempDir dir;
+    MakeFile(dir / "-a/x", "x");
+    MakeFile(dir / "--b/x", "x");
+    RunOptions options;
+    options.WorkDir = dir.Path();
+    RunResult run = RunTandrilB({"/file", "-r.csv", "/fromdir", "-a", "/todir", "--b"}, options);
+    EXPECT_EQ(run.Status, 0) << run.Out;
+    EXPECT_TRUE(Exists(dir / "-r.csv"));
+}
+
+TEST(HostileReport, FolderOfAHundredThousandEntries) {
+    TempDir dir(FastTempBase());
+    MakeFolder(dir / "a/big");
+    MakeFolder(dir / "b/big");
+    const int count = 100000;
+    for (const char* side : {"a", "b"}) {
+        for (int i = 0; i < count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/big/%06d", i);
+            std::string path = dir / side + name;
+            // Every file empty but one, which differs.
+            int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            ASSERT_GE(fd, 0);
+            if (i == 77777) {
+                ASSERT_EQ(write(fd, side, 1), 1);
+            }
+            struct timespec times[2] = {{kFixedTime, 0}, {kFixedTime, 0}};
+            futimens(fd, times);
+            close(fd);
+        }
+    }
+    RunResult run = RunTandrilB({"/file", dir / "r.csv", "/fromdir", dir / "a", "/todir", dir / "b",
+                                 "/noComment", "/encoding", "utf8"});
+    ASSERT_EQ(run.Status, 0) << run.Out;
+    EXPECT_EQ(run.Out,
+              "処理が完了しました. 比較回数 : 100001 件  等価 : 100000 件  相違 : 1 件\r\n");
+    auto records = ReadRecords(ReadFile(dir / "r.csv"), ',');
+    ASSERT_EQ(records.size(), 100002u);
+    EXPECT_EQ(records[0].size(), 7u);
+    int different = 0;
+    for (size_t i = 1; i < records.size(); ++i) {
+        if (records[i][4] != "等価") {
+            ++different;
+            EXPECT_EQ(records[i][0], "077777");
+            EXPECT_EQ(records[i][4], "相違: 内容が不一致");
+        }
+    }
+    EXPECT_EQ(different, 1);
+}
+
+TEST(HostileReport, ClosedFilesAndFoldersAsAnUnprivilegedUser) {
+    if (!CanDropPrivileges())
+        GTEST_SKIP() << "permission cases need root to switch to user nobody";
+    TempDir dir;
+    for (const char* side : {"a", "b"}) {
+        MakeFile(dir / side + "/secret.txt", "s");
+        MakeFile(dir / side + "/closed/x.txt", "x");
+        MakeFile(dir / side + "/open.txt", "o");
+    }
+    ASSERT_EQ(chmod((dir / "a/secret.txt").c_str(), 0), 0);
+    ASSERT_EQ(chmod((dir / "b/closed").c_str(), 0), 0);
+    MakeFolder(dir / "out");
+    ASSERT_EQ(chmod((dir / "out").c_str(), 0777), 0);
+    RunOptions options;
+    options.AsNobody = true;
+    RunResult run = RunTandrilB({"/file", dir / "out/r.csv", "/fromdir", dir / "a", "/todir",
+                                 dir / "b", "/noComment", "/encoding", "utf8"},
+                                options);
+    ASSERT_EQ(run.Status, 0) << run.Out;
+    auto records = ReadRecords(ReadFile(dir / "out/r.csv"), ',');
+    std::multiset<std::string> expected = {
+        "secret.txt|/|secret.txt|/|相違: バイナリ比較失敗>open file error!!>ファイル " +
+            dir / "a/secret.txt" + " は開けません",
+        "closed/|/|closed/|/|等価",
+        "x.txt|closed/|||比較先無し",
+        "open.txt|/|open.txt|/|等価",
+    };
+    EXPECT_EQ(Rows(records), expected);
+}
