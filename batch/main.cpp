@@ -7,10 +7,12 @@
 #include "ConsoleOutput.h"
 #include "ProcessArguments.h"
 #include "TBatchControl.h"
+#include "platform/OutputFile.h"
 
 int main(int argc, char** argv) {
     // The console's encoding is the locale's codeset.
     std::setlocale(LC_CTYPE, "");
+    platform::ReportFileSizeLimitAsWriteFailure();
     StoreProcessArguments(argc, argv);
 
     int result;

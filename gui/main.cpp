@@ -7,10 +7,12 @@
 
 #include "MainFont.h"
 #include "TfrmMain.h"
+#include "platform/OutputFile.h"
 #include "settings/SettingsPath.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    platform::ReportFileSizeLimitAsWriteFailure();
     QApplication::setApplicationName(QStringLiteral("Tandril"));
     QApplication::setFont(MainFont());
     try {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace platform {
@@ -115,6 +116,10 @@ bool OutputFile::Close() {
     }
     Fd = -1;
     return ok && !Failed;
+}
+
+void ReportFileSizeLimitAsWriteFailure() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace platform

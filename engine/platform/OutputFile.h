@@ -65,4 +65,10 @@ private:
     std::string Buffer;
 };
 
+// Past a file-size limit (ulimit -f) the kernel ends the writing process with
+// SIGXFSZ, silently, however carefully its writes are checked. Called once at
+// start, this ignores the signal so that such a write fails with EFBIG and is
+// reported like any other write failure.
+void ReportFileSizeLimitAsWriteFailure();
+
 }  // namespace platform
