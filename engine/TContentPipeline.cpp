@@ -1,5 +1,6 @@
 #include "TContentPipeline.h"
 
+#include <algorithm>
 #include <exception>
 
 TContentPipeline::TContentPipeline(const std::atomic<bool>& stop, size_t window, int workers)
@@ -29,38 +30,74 @@ void TContentPipeline::Start() {
         // Fewer threads than asked for: the taking thread compares what the
         // workers do not.
     }
+    // Pairs left to the workers: were the taking thread to take the last
+    // ones, a worker that finishes would find nothing to do and sleep until
+    // rows are delivered again.
+    if (!Workers.empty())
+        Reserve = Slots.size() / 4;
 }
 
 void TContentPipeline::Post(const TSearchRecEx& m, const TSearchRecEx& s) {
     if (Posted == 0 && WorkerCount > 0)
         Start();
+    bool wake = false;
     {
         std::lock_guard<std::mutex> guard(Lock);
-        TSlot& slot = Slots[Posted % Slots.size()];
+        TSlot& slot = At(Posted++);
         slot.M = &m;
         slot.S = &s;
-        slot.Done = false;
-        ++Posted;
+        slot.State = TState::Pending;
+        ++PendingCount;
+        // A single pending pair is most likely the one the taking thread is
+        // about to need and compare itself: waking a worker for it would
+        // only have it find nothing left.
+        wake = PendingCount > 1 && !Workers.empty();
     }
-    if (!Workers.empty())
+    if (wake)
         WorkReady.notify_one();
 }
 
-TContentPipeline::TSlot* TContentPipeline::Claim() {
-    if (Claimed == Posted)
+TContentPipeline::TSlot* TContentPipeline::ClaimOldest() {
+    if (PendingCount == 0)
         return nullptr;
-    return &Slots[Claimed++ % Slots.size()];
+    OldestPending = std::max(OldestPending, Taken);
+    while (At(OldestPending).State != TState::Pending)
+        ++OldestPending;
+    --PendingCount;
+    TSlot& slot = At(OldestPending++);
+    slot.State = TState::Claimed;
+    return &slot;
+}
+
+TContentPipeline::TSlot* TContentPipeline::ClaimNewest() {
+    if (PendingCount == 0)
+        return nullptr;
+    size_t ticket = Posted - 1;
+    while (At(ticket).State != TState::Pending)
+        --ticket;
+    --PendingCount;
+    TSlot& slot = At(ticket);
+    slot.State = TState::Claimed;
+    return &slot;
 }
 
 int TContentPipeline::TakeNext(TContentComparer& own, std::string& reason) {
     std::unique_lock<std::mutex> lock(Lock);
-    TSlot& next = Slots[Taken % Slots.size()];
-    while (!next.Done) {
-        if (TSlot* slot = Claim()) {
+    TSlot& next = At(Taken);
+    while (next.State != TState::Done) {
+        TSlot* slot = nullptr;
+        if (next.State == TState::Pending) {
+            next.State = TState::Claimed;
+            --PendingCount;
+            slot = &next;
+        } else if (PendingCount > Reserve) {
+            slot = ClaimNewest();
+        }
+        if (slot) {
             lock.unlock();
             slot->Code = own.Compare(*slot->M, *slot->S, slot->Reason);
             lock.lock();
-            slot->Done = true;
+            slot->State = TState::Done;
             continue;
         }
         TakerWaiting = true;
@@ -83,15 +120,15 @@ void TContentPipeline::Work() {
         lock.lock();
         while (true) {
             WorkReady.wait(lock, [this] {
-                return Abandoned.load(std::memory_order_relaxed) || Claimed < Posted;
+                return Abandoned.load(std::memory_order_relaxed) || PendingCount > 0;
             });
             if (Abandoned.load(std::memory_order_relaxed))
                 return;
-            TSlot* slot = Claim();
+            TSlot* slot = ClaimOldest();
             lock.unlock();
             slot->Code = comparer.Compare(*slot->M, *slot->S, slot->Reason);
             lock.lock();
-            slot->Done = true;
+            slot->State = TState::Done;
             if (TakerWaiting)
                 SlotDone.notify_one();
         }

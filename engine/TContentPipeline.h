@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,9 +14,13 @@
 // Compares the contents of pairs ahead of the row that is being delivered.
 // The thread that runs the pairing pass posts pairs in row order and takes
 // their results back in the same order; worker threads compare the posted
-// pairs meanwhile, always the oldest one nobody has started. While the
-// oldest result is not ready, the taking thread compares pairs itself rather
-// than wait idle.
+// pairs meanwhile, always the oldest one nobody has started. While the result
+// it needs is not ready, the taking thread compares too rather than wait
+// idle: the pair it needs when nobody has started it, otherwise the newest
+// pending pair while enough are left for the workers. Working from the far
+// end leaves the near pairs to the workers, so the taking thread returns to
+// deliver rows (and post new pairs) before the workers run dry, and the
+// threads seldom open files in the same folder at once.
 //
 // Every comparison reads the stop flag before each 1024-byte cycle, so a
 // stop ends the comparisons under way within one block; their results say
@@ -45,18 +50,22 @@ public:
     int TakeNext(TContentComparer& own, std::string& reason);
 
 private:
+    enum class TState : uint8_t { Pending, Claimed, Done };
     struct TSlot {
         const TSearchRecEx* M = nullptr;
         const TSearchRecEx* S = nullptr;
         int Code = 0;
         std::string Reason;
-        bool Done = false;
+        TState State = TState::Done;
     };
 
     void Start();
     void Work();
-    // Claims the oldest pair nobody has started, or returns null. Lock held.
-    TSlot* Claim();
+    // Claims a pair nobody has started, or returns null; the lock is held.
+    // Workers take the oldest, the taking thread the newest.
+    TSlot* ClaimOldest();
+    TSlot* ClaimNewest();
+    TSlot& At(size_t ticket) { return Slots[ticket % Slots.size()]; }
     void Abandon() noexcept;
 
     const std::atomic<bool>& Stop;
@@ -68,10 +77,14 @@ private:
     std::mutex Lock;
     std::condition_variable WorkReady;
     std::condition_variable SlotDone;
-    // Pairs posted, started and taken since the pass began (guarded by Lock).
+    // Pairs posted and taken since the pass began, pairs posted and not
+    // started, and where the oldest of those may be (guarded by Lock).
     size_t Posted = 0;
-    size_t Claimed = 0;
     size_t Taken = 0;
+    size_t PendingCount = 0;
+    size_t OldestPending = 0;
+    // Pending pairs the taking thread leaves to the workers.
+    size_t Reserve = 0;
     bool TakerWaiting = false;
     std::vector<std::thread> Workers;
 };
