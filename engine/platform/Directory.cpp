@@ -40,11 +40,18 @@ void TDirectory::Close() {
     Fd = -1;
 }
 
+// Reading a folder would set its access time: a comparison must leave both
+// trees as they were. O_NOATIME is refused on folders of other owners, whose
+// access times only their owner (or the administrator) can spare.
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
 bool TDirectory::OpenPath(const std::string& path) {
     Close();
     if (path.empty())
         return false;
-    Fd = OpenLongPath(path, O_RDONLY | O_DIRECTORY);
+    Fd = OpenLongPath(path, FolderFlags | O_NOATIME);
+    if (Fd < 0 && errno == EPERM)
+        Fd = OpenLongPath(path, FolderFlags);
     return Fd >= 0;
 }
 
@@ -56,7 +63,9 @@ static bool SameFolder(int fd, uint64_t device, uint64_t inode) {
 bool TDirectory::OpenChild(const TDirectory& parent, const char* name, uint64_t device,
                            uint64_t inode) {
     Close();
-    int fd = openat(parent.Fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = openat(parent.Fd, name, FolderFlags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = openat(parent.Fd, name, FolderFlags);
     if (fd < 0)
         return false;
     // The name may have been replaced between the status call and the open.
