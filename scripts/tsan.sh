@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the threaded parts with ThreadSanitizer (build/tsan) and runs their
+# tests: the engine (both trees listed at once, contents compared ahead on
+# worker threads, rows and entries read from another thread during a run),
+# the hostile trees, and the window's comparison run (the worker thread and
+# its hand-over of callbacks to the window's thread). Ends with status 1 when
+# any test fails or any race is reported. Not part of scripts/test.sh: the
+# third build would push CI past its time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+dir=build/tsan
+tests=(engine_tests hostile_engine_tests ComparisonRunTest ResultGridTest)
+cmake -S . -B "$dir" -G Ninja -DTANDRIL_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$dir" -j "$(nproc)" --target "${tests[@]}"
+
+export TSAN_OPTIONS="halt_on_error=0 exitcode=66 suppressions=$PWD/scripts/tsan-qt.supp"
+export QT_QPA_PLATFORM=offscreen
+failed=0
+for test in "${tests[@]}"; do
+    binary=$(find "$dir/tests" -type f -name "$test" -perm -u+x | head -1)
+    log="$dir/$test.log"
+    status=0
+    (cd "$(dirname "$binary")" && "./$test") >"$log" 2>&1 || status=$?
+    races=$(grep -c "WARNING: ThreadSanitizer" "$log" || true)
+    printf '%-22s status %s, %s race reports (%s)\n' "$test" "$status" "$races" "$log"
+    [ "$status" -eq 0 ] && [ "$races" -eq 0 ] || failed=1
+done
+exit "$failed"
