@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 
 dir=build/tsan
-tests=(engine_tests hostile_engine_tests ComparisonRunTest ResultGridTest)
+tests=(engine_tests hostile_engine_tests ComparisonRunTest ResultGridTest HostileWindowTest)
 cmake -S . -B "$dir" -G Ninja -DTANDRIL_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target "${tests[@]}"
 

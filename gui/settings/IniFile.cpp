@@ -115,7 +115,10 @@ bool IniFile::Save(const QString& path) const {
     QSaveFile file(path);
     // A file that may be replaced in a folder that may not be written to.
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QSaveFile writes at commit and renames the file
+    // into place even when that write failed (disk full, file-size limit),
+    // replacing the old settings with a cut-off copy.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const auto size = static_cast<qint64>(text.size());
     if (file.write(text.data(), size) != size) {

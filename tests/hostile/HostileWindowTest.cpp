@@ -1,0 +1,195 @@
+// The real window on hostile input: names that are no text, a long run that
+// the window reads from while the worker writes, a stop in the middle of it,
+// and a settings file that cannot be written when the window closes.
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "RunWindow.h"
+#include "TCompare.h"
+#include "TPanelBar.h"
+#include "TSameGridModel.h"
+#include "TestFiles.h"
+#include "commands/CommandTypes.h"
+#include "platform/OutputFile.h"
+
+namespace {
+
+constexpr int RunTimeoutMs = 60000;
+
+// Writes a file by its raw bytes, with a fixed modification time.
+void RawFile(const QByteArray& path, const QByteArray& contents) {
+    int fd = open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || write(fd, contents.constData(), size_t(contents.size())) != contents.size())
+        qFatal("cannot write %s", path.constData());
+    struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+    futimens(fd, times);
+    close(fd);
+}
+
+}  // namespace
+
+class HostileWindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir Dir;
+    QString Settings() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
+    QString M, S;
+    static void WaitForIdle(RunWindow& frm) {
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), RunTimeoutMs);
+    }
+
+private slots:
+    void init() {
+        QFile::remove(Settings());
+        static int n = 0;
+        ++n;
+        M = Dir.filePath(QStringLiteral("m%1").arg(n));
+        S = Dir.filePath(QStringLiteral("s%1").arg(n));
+        QDir().mkpath(M);
+        QDir().mkpath(S);
+    }
+
+    void NamesThatAreNoTextShowWithoutHarm() {
+        const QList<QByteArray> names = {"new\nline", "tab\there",         "cr\rname",
+                                         "quo\"te",   "\xff\xfe",          "caf\xe9",
+                                         "\x01",      QByteArray(255, 'n')};
+        for (const QByteArray& name : names) {
+            RawFile(QFile::encodeName(M) + "/" + name, name);
+            RawFile(QFile::encodeName(S) + "/" + name, name);
+        }
+        RawFile(QFile::encodeName(M) + "/differs", "1");
+        RawFile(QFile::encodeName(S) + "/differs", "2");
+        RunWindow frm(Settings());
+        frm.Compare(M, S);
+        WaitForIdle(frm);
+        QCOMPARE(frm.stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+        QCOMPARE(frm.GridRowCount(), names.size() + 2);
+        QStringList shown;
+        for (int row = 1; row < frm.GridRowCount(); ++row) {
+            shown << frm.GridCell(row, 0);
+            // Each name pairs with itself.
+            QCOMPARE(frm.GridCell(row, 2), frm.GridCell(row, 0));
+            QCOMPARE(frm.GridCell(row, 4), frm.GridCell(row, 0) == QStringLiteral("differs")
+                                               ? QStringLiteral("相違: 内容が不一致")
+                                               : QStringLiteral("等価"));
+            QVERIFY(frm.SelectGridRow(row));
+            QCOMPARE(frm.stbFileInfoM->PanelText(6), M + "/" + frm.GridCell(row, 0));
+        }
+        // A byte that is not UTF-8 shows as U+FFFD; the rest as it is.
+        QVERIFY(shown.contains(QStringLiteral("\uFFFD\uFFFD")));
+        QVERIFY(shown.contains(QStringLiteral("caf\uFFFD")));
+        QVERIFY(shown.contains(QStringLiteral("new\nline")));
+    }
+
+    void cleanup() {
+        // QTemporaryDir cannot remove names that are not UTF-8: remove them by bytes.
+        for (const QString& root : {M, S})
+            std::filesystem::remove_all(QFile::encodeName(root).toStdString());
+    }
+
+    void TheWindowReadsRowsWhileTheWorkerWritesThemAndStops() {
+        MakeFiles(M, QStringLiteral("f"), 999);
+        MakeFiles(S, QStringLiteral("f"), 999);
+        MakeFiles(M, QStringLiteral("g"), 999);
+        MakeFiles(S, QStringLiteral("h"), 999);
+        RunWindow frm(Settings());
+        frm.PauseAtRow = 2500;
+        frm.Compare(M, S);
+        // While rows arrive the window selects, searches and reads entries.
+        int reads = 0;
+        for (bool more = true; more;) {
+            more = frm.sgrdSameModel->ShownRows() < 2500;
+            const int shown = frm.ResultRowCount();
+            if (shown > 0) {
+                frm.SelectGridRow(shown);
+                frm.SelectGridRow(1 + shown / 2);
+                frm.FindRow(1, TFindWanted::Different);
+                frm.FindRow(-1, TFindWanted::Equal);
+                const TResultRow* row = frm.Engine()->GetRow(shown - 1);
+                QVERIFY(row && (row->EntryM() || row->EntryS()));
+                QVERIFY(frm.Engine()->GetRowEntryM(shown - 1) == row->EntryM());
+                ++reads;
+            }
+            QTest::qWait(1);
+        }
+        QVERIFY(reads > 0);
+        frm.Key(Qt::Key_B);
+        frm.Release();
+        WaitForIdle(frm);
+        QCOMPARE(frm.stbMsg->PanelText(0), QStringLiteral("処理が中断されました"));
+        const int rows = frm.Engine()->GetRowCount();
+        QCOMPARE(rows, 2501);
+        QCOMPARE(frm.GridRowCount(), rows + 1);
+        QCOMPARE(frm.stbSu->PanelText(0), QStringLiteral("総数:%1").arg(rows));
+        // Every grid row is the engine's row.
+        for (int row = 1; row <= rows; row += 97)
+            QCOMPARE(frm.GridCell(row, 4),
+                     QString::fromStdString((*frm.Engine()->GetRow(row - 1))[4]));
+    }
+
+    void SettingsThatCannotBeWrittenKeepTheOldFile() {
+        // The old file, and a window that changed options meanwhile.
+        WriteLines(Settings(), {"[Thread]", "Speed=4", "[Application]", "Title1=old"});
+        const QByteArray before = ReadBytes(Settings());
+        {
+            RunWindow frm(Settings());
+            frm.Options().Title1 = QStringLiteral("new title that is never saved");
+            // Past a file-size limit the new file cannot be written whole;
+            // as in the program, the limit is a write failure, not a kill.
+            platform::ReportFileSizeLimitAsWriteFailure();
+            struct rlimit old;
+            getrlimit(RLIMIT_FSIZE, &old);
+            struct rlimit tiny {
+                16, old.rlim_max
+            };
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+            frm.FormClose();
+            setrlimit(RLIMIT_FSIZE, &old);
+        }
+        QCOMPARE(ReadBytes(Settings()), before);
+
+        // A full disk: the same.
+        const QString disk = Dir.filePath(QStringLiteral("disk"));
+        QDir().mkpath(disk);
+        if (mount("tandril-test", QFile::encodeName(disk).constData(), "tmpfs", 0,
+                  "size=4k,mode=0777") != 0)
+            QSKIP("no tmpfs can be mounted here");
+        const QString settings = disk + QStringLiteral("/Tandril.ini");
+        WriteLines(settings, {"[Thread]", "Speed=4"});
+        const QByteArray old = ReadBytes(settings);
+        {
+            QFile filler(disk + QStringLiteral("/filler"));
+            filler.open(QIODevice::WriteOnly);
+            while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) {
+            }
+        }
+        {
+            RunWindow frm(settings);
+            frm.FormClose();
+        }
+        const QByteArray after = ReadBytes(settings);
+        umount(QFile::encodeName(disk).constData());
+        QCOMPARE(after, old);
+    }
+
+    void SettingsWhoseFolderIsAFileCloseQuietly() {
+        const QString blocker = Dir.filePath(QStringLiteral("blocker"));
+        WriteBytes(blocker, "x");
+        auto frm = std::make_unique<RunWindow>(blocker + QStringLiteral("/Tandril.ini"));
+        QVERIFY(frm->close());
+        frm.reset();
+        QCOMPARE(ReadBytes(blocker), QByteArray("x"));
+    }
+};
+
+QTEST_MAIN(HostileWindowTest)
+#include "HostileWindowTest.moc"
