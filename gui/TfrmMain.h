@@ -12,8 +12,10 @@
 #include "TRunEvents.h"
 #include "commands/CommandTypes.h"
 #include "commands/TMainActions.h"
+#include "platform/Encoding.h"
 #include "settings/AppOption.h"
 
+class IShellStarter;
 class IniFile;
 class QComboBox;
 class QLabel;
@@ -27,6 +29,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TCompare;
+class TExportDialog;
 class TPanelBar;
 class TSameGridModel;
 class TSameGridSelection;
@@ -159,6 +162,13 @@ public:
     // The system tick count in milliseconds that ShowCounts throttles by.
     std::function<qint64()> TickCount;
 
+    // --- The entries behind a grid row, for the commands ---
+    // The entry number in the row's column 5 (source) or 6 (target); -1 when
+    // the cell is empty or not a number.
+    int RowEntryNumber(int row, TSide side) const;
+    // That side's entry of the row, or null.
+    const TSearchRecEx* RowEntry(int row, TSide side) const;
+
     // --- Larger commands ---
     void ExportResults(const QString& title, ExportKind kind);
     void CopyBetweenSides(TCopyDirection direction);
@@ -166,6 +176,17 @@ public:
     void RunCompareApp();
     // Opens the external-applications dialog on Option; true when closed with OK.
     bool ShowOptionDialog();
+    // Writes the header and the rows of kind to the file `name` with the
+    // delimiter, in the encoding; a failure is reported in message boxes.
+    // Returns whether the whole file was written.
+    bool WriteExportFile(const QString& name, char delimiter, ExportKind kind,
+                         platform::TTextEncoding encoding = platform::TTextEncoding::Cp932);
+    // The grid cursor row's cells joined by separator (the RowLine rule).
+    QString RowClipboardText(int row, char separator) const;
+    // The starter through which programs, files and web addresses are opened;
+    // tests put in their own.
+    IShellStarter& Shell();
+    void SetShell(std::shared_ptr<IShellStarter> shell) { ShellStarter = std::move(shell); }
 
     // --- ICompareCallBack (called on the engine's thread) ---
     void OnCompareBegin(TCompare* sender) override;
@@ -263,6 +284,10 @@ private:
 
     QString SettingsFile;
     AppOption Option;
+    std::shared_ptr<IShellStarter> ShellStarter;
+    // The export's save dialog, made at the first export and kept, so that it
+    // offers the last file name again.
+    TExportDialog* SaveDialog = nullptr;
     std::unique_ptr<TCompare> CompareEngine;
     // Places of the toolbars in the tool area (left, top), as last seen.
     QPoint PlaceMain;

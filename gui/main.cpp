@@ -7,6 +7,7 @@
 
 #include "MainFont.h"
 #include "TfrmMain.h"
+#include "commands/ProgramInfo.h"
 #include "platform/OutputFile.h"
 #include "settings/SettingsPath.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     platform::ReportFileSizeLimitAsWriteFailure();
     QApplication::setApplicationName(QStringLiteral("Tandril"));
     QApplication::setFont(MainFont());
+    QApplication::setWindowIcon(ProgramIcon());
     try {
         // The window shows itself once its placement is restored.
         TfrmMain frmMain(SettingsFilePath());

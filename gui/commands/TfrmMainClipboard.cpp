@@ -1,9 +1,47 @@
-// TO BE FILLED by the clipboard work: the cursor row or an entry's full path
-// to the clipboard.
+// The cursor row or an entry's full path to the clipboard.
+#include <QMessageBox>
+
+#include "CopyTextToClipboard.h"
+#include "RowText.h"
+#include "ShowMessageBox.h"
+#include "TSameGridModel.h"
+#include "TSearchRec.h"
 #include "TfrmMain.h"
 
-void TfrmMain::mnEditCopyRowExecute() {}
+namespace {
 
-void TfrmMain::mnEditCopyMExecute() {}
+void CopyPathOf(TfrmMain* frm, TSide side) {
+    const TSearchRecEx* entry = frm->RowEntry(frm->CurrentGridRow(), side);
+    if (entry == nullptr) {
+        ShowMessageBox(frm, QMessageBox::Warning, QStringLiteral("コピーできません"));
+        return;
+    }
+    CopyTextToClipboard(QString::fromUtf8(entry->FullPath()));
+}
 
-void TfrmMain::mnEditCopySExecute() {}
+}  // namespace
+
+QString TfrmMain::RowClipboardText(int row, char separator) const {
+    std::vector<std::string> cells;
+    cells.reserve(TSameGridModel::ColumnCount);
+    for (int column = 0; column < TSameGridModel::ColumnCount; ++column)
+        cells.push_back(GridCell(row, column).toStdString());
+    return QString::fromStdString(RowLine(cells, separator, '"'));
+}
+
+void TfrmMain::mnEditCopyRowExecute() {
+    const int row = CurrentGridRow();
+    if (RowEntryNumber(row, TSide::M) < 0 && RowEntryNumber(row, TSide::S) < 0) {
+        ShowMessageBox(this, QMessageBox::Warning, QStringLiteral("コピーできません"));
+        return;
+    }
+    CopyTextToClipboard(RowClipboardText(row, '\t'));
+}
+
+void TfrmMain::mnEditCopyMExecute() {
+    CopyPathOf(this, TSide::M);
+}
+
+void TfrmMain::mnEditCopySExecute() {
+    CopyPathOf(this, TSide::S);
+}

@@ -1,5 +1,111 @@
-// TO BE FILLED by the export work: the save dialog with its four file types,
-// "FilterIndex" in the settings file, and writing the chosen rows.
-#include "TfrmMain.h"
+// Exporting the comparison result: the save dialog with its file types and
+// encoding, "FilterIndex" in the settings file, and writing the chosen rows
+// exactly as the console program writes its report lines.
+#include <QFile>
+#include <QGuiApplication>
+#include <QTableView>
 
-void TfrmMain::ExportResults(const QString&, ExportKind) {}
+#include "ExportFileType.h"
+#include "RowText.h"
+#include "ShowMessageBox.h"
+#include "TCompare.h"
+#include "TExportDialog.h"
+#include "TfrmMain.h"
+#include "platform/OutputFile.h"
+#include "settings/IniFile.h"
+
+namespace {
+
+constexpr const char* FormSection = "Form";
+constexpr const char* FilterIndexKey = "FilterIndex";
+constexpr const char* EncodingKey = "ExportEncoding";
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    for (;;) {
+        const size_t comma = text.find(',', begin);
+        parts.push_back(text.substr(begin, comma - begin));
+        if (comma == std::string::npos)
+            return parts;
+        begin = comma + 1;
+    }
+}
+
+// The settings file's word for an encoding, as the console program's
+// "/encoding" option spells it.
+QString EncodingName(platform::TTextEncoding encoding) {
+    return encoding == platform::TTextEncoding::Utf8 ? QStringLiteral("utf8")
+                                                     : QStringLiteral("sjis");
+}
+
+}  // namespace
+
+void TfrmMain::ExportResults(const QString& title, ExportKind kind) {
+    if (SaveDialog == nullptr)
+        SaveDialog = new TExportDialog(this);
+    IniFile ini;
+    // A settings file that exists but cannot be read leaves the dialog as it
+    // is and is never written over.
+    const bool settingsRead = ini.Load(SettingsFile);
+    if (settingsRead) {
+        SaveDialog->SetFilterIndex(
+            ini.ReadInteger(FormSection, FilterIndexKey, ExportFileType::DefaultIndex));
+        SaveDialog->SetEncoding(ini.ReadString(FormSection, EncodingKey, {}) ==
+                                        EncodingName(platform::TTextEncoding::Utf8)
+                                    ? platform::TTextEncoding::Utf8
+                                    : platform::TTextEncoding::Cp932);
+    }
+    const QString chosen = SaveDialog->Execute(title);
+    if (chosen.isEmpty())
+        return;
+    const int index = SaveDialog->FilterIndex();
+    WriteExportFile(ExportFileType::CompleteName(chosen, index), ExportFileType::Delimiter(index),
+                    kind, SaveDialog->Encoding());
+    // Remembered at once, also when the file could not be written.
+    if (!settingsRead)
+        return;
+    ini.WriteInteger(FormSection, FilterIndexKey, index);
+    ini.WriteString(FormSection, EncodingKey, EncodingName(SaveDialog->Encoding()));
+    ini.Save(SettingsFile);  // a failure only means the choice is not remembered
+}
+
+bool TfrmMain::WriteExportFile(const QString& name, char delimiter, ExportKind kind,
+                               platform::TTextEncoding encoding) {
+    platform::OutputFile file;
+    if (!file.Open(QFile::encodeName(name).toStdString())) {
+        ShowMessageBox(this, QMessageBox::Warning,
+                       QStringLiteral("ファイルのオープンに失敗しました"));
+        ShowMessageBox(this, QMessageBox::Warning, QString::fromStdString(file.ErrorText()));
+        return false;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto writeLine = [&](const std::vector<std::string>& fields) {
+        file.Write(platform::EncodeText(RowLine(fields, delimiter, '"'), encoding));
+        file.Write("\r\n");
+    };
+    writeLine(SplitAtCommas(TCompare::AppendixHeaderText()));
+    const int rows = CompareEngine->GetRowCount();
+    // After a failed write the file drops everything; Close reports it.
+    for (int r = 1; r <= rows && !file.HasFailed(); ++r) {
+        // Hidden rows are left out, as selection and search skip them.
+        if (sgrdSame->isRowHidden(r - 1))
+            continue;
+        if (kind != ExportKind::All && IsEqualGridRow(r) != (kind == ExportKind::EqualOnly))
+            continue;
+        const TResultRow* row = CompareEngine->GetRow(r - 1);
+        if (row == nullptr)
+            continue;
+        std::vector<std::string> fields = row->Strings();
+        TCompare::AddAppendix(fields, CompareEngine->GetRowEntryM(r - 1),
+                              CompareEngine->GetRowEntryS(r - 1));
+        writeLine(fields);
+    }
+    const bool written = file.Close();
+    QGuiApplication::restoreOverrideCursor();
+    if (!written) {
+        ShowMessageBox(this, QMessageBox::Warning, QString::fromStdString(file.ErrorText()));
+        return false;
+    }
+    return true;
+}

@@ -1,7 +1,8 @@
-// TO BE FILLED by the external-applications dialog work: TfrmOption shown
-// modally on the window's options. Until then nothing changes.
+// The external-applications dialog, shown modally on the window's options.
 #include "TfrmMain.h"
+#include "settings/TfrmOption.h"
 
 bool TfrmMain::ShowOptionDialog() {
-    return false;
+    TfrmOption dialog(this, Option);
+    return dialog.exec() == QDialog::Accepted;
 }

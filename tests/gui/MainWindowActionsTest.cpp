@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "DialogDriver.h"
+#include "RecordingShell.h"
 #include "TestFiles.h"
 #include "TfrmMain.h"
 
@@ -209,6 +211,9 @@ private slots:
 
     void ShortcutsReachTheirActions() {
         auto frm = Open();
+        // The commands run for real: their refusals are answered, nothing is started.
+        TDialogDriver driver;
+        frm->SetShell(std::make_shared<TRecordingShell>());
         frm->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frm.get()));
         struct Case {
@@ -228,6 +233,9 @@ private slots:
                               {frm->mnHelpContents, QKeyCombination(Qt::Key_F1)},
                               {frm->mnFileComp, Qt::CTRL | Qt::Key_R}};
         for (const Case& c : cases) {
+            // A refusal's box may have taken the activation away.
+            frm->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(frm.get()));
             QSignalSpy spy(c.action, &QAction::triggered);
             QTest::keyClick(frm->cmbFilePathM->lineEdit(), c.key.key(), c.key.keyboardModifiers());
             QCOMPARE(spy.count(), 1);

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The question asked before a file is replaced: both files with their size
+// and modification time (seconds since the Unix epoch).
+struct TReplaceQuestion {
+    std::string Origin;
+    std::string Destination;
+    int64_t OriginSize = 0;
+    int64_t DestinationSize = 0;
+    int64_t OriginTime = 0;
+    int64_t DestinationTime = 0;
+};
+
+// What a copy asks and tells its user. Called on the thread that copies.
+class ICopyHandler {
+public:
+    enum class TAnswer { Yes, YesToAll, No, Cancel };
+
+    virtual ~ICopyHandler() = default;
+    // The file Destination exists: may Origin replace it? YesToAll replaces it
+    // and every later one without asking again; Cancel ends the copy.
+    virtual TAnswer AskReplace(const TReplaceQuestion& question) = 0;
+    // bytesDone of bytesTotal are copied (or passed over); current is the
+    // file being copied.
+    virtual void Progress(uint64_t bytesDone, uint64_t bytesTotal, const std::string& current) = 0;
+    // True once the user wants the copy to end; read between blocks.
+    virtual bool StopRequested() = 0;
+};
+
+enum class TCopyStatus {
+    Done,       // everything copied that was to be copied
+    Cancelled,  // ended by a Cancel answer or a stop request
+    Failed,     // ended by a failure; Error tells which call on which path and why
+};
+
+struct TCopyResult {
+    TCopyStatus Status = TCopyStatus::Done;
+    std::string Error;
+    int FilesCopied = 0;
+    int FilesDeclined = 0;  // existing files the user chose to keep
+    // Entries that hold no contents to copy (FIFOs, devices, sockets, links
+    // whose target is missing): left out, by their origin path.
+    std::vector<std::string> NotCopied;
+};
+
+// The program's own copy of a file or folder tree, on raw path bytes.
+//
+// Copy copies origin into destination when destination is an existing
+// folder, otherwise to the name destination (a file is replaced, a folder
+// created). With createDestination, destination is a folder that is first
+// created with every missing parent, and origin is copied into it.
+//
+// Folders are copied recursively and merged into folders of the same name;
+// every existing file is replaced only after AskReplace allows it. Nothing is
+// ever deleted. Symbolic links are followed (a link back to a folder above it
+// is copied as an empty folder).
+//
+// Each file is written under a temporary name in its destination folder (an
+// unnamed file where the file system allows it), flushed to disk and renamed
+// into place, with the origin's modification and access times and permission
+// bits. So a destination file is either the old one or the whole new one,
+// also when the process is killed midway.
+//
+// The whole tree is examined before anything changes: a folder that would
+// have to replace a file (or a file a folder), a destination inside the
+// origin, or a copy onto itself fails with nothing written. A failure or a
+// cancel later on leaves every file already copied in place, removes folders
+// this copy made that are still empty, and touches nothing else.
+class TFileCopy {
+public:
+    static constexpr size_t BlockSize = 1024 * 1024;
+
+    // Whether files are written unnamed until whole where the file system
+    // allows it; when false (or not allowed), under a hidden temporary name.
+    bool UnnamedFiles = true;
+
+    TCopyResult Copy(const std::string& origin, const std::string& destination,
+                     bool createDestination, ICopyHandler& handler);
+};
+
+// Creates path and every missing parent folder (mode 0777 less the umask).
+// Appends each folder it made to created, parents first. False with error
+// set ("mkdir(<path>): <reason>") when one cannot be made.
+bool MakeFolders(const std::string& path, std::vector<std::string>& created, std::string& error);
+
+}  // namespace platform

@@ -1,0 +1,141 @@
+#include "RunFileCopy.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QLocale>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int ProgressSteps = 1000;
+constexpr int ShowProgressAfterMs = 500;
+constexpr int RefreshMs = 100;
+
+QString FileFacts(const std::string& path, int64_t size, int64_t time) {
+    return QString::fromUtf8(path) + QStringLiteral("\n    サイズ: ") +
+           QLocale(QLocale::Japanese).toString(static_cast<qlonglong>(size)) +
+           QStringLiteral(" バイト    更新日時: ") +
+           QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+// The question before a file is replaced, on the window's thread.
+platform::ICopyHandler::TAnswer AskReplace(QWidget* owner,
+                                           const platform::TReplaceQuestion& question) {
+    QMessageBox box(
+        QMessageBox::Question, owner ? owner->window()->windowTitle() : QString(),
+        QStringLiteral("次のファイルは既に存在します。置き換えますか?\n\n") +
+            FileFacts(question.Destination, question.DestinationSize, question.DestinationTime) +
+            QStringLiteral("\n\n置き換えるファイル:\n") +
+            FileFacts(question.Origin, question.OriginSize, question.OriginTime),
+        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+    box.button(QMessageBox::YesToAll)->setText(QStringLiteral("すべてはい(&A)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return platform::ICopyHandler::TAnswer::Yes;
+        case QMessageBox::YesToAll:
+            return platform::ICopyHandler::TAnswer::YesToAll;
+        case QMessageBox::No:
+            return platform::ICopyHandler::TAnswer::No;
+        default:
+            return platform::ICopyHandler::TAnswer::Cancel;
+    }
+}
+
+// The worker's side: questions are carried to the window's thread and wait
+// for the answer; progress and the stop request pass through atomics.
+class TWindowCopyHandler : public platform::ICopyHandler {
+public:
+    explicit TWindowCopyHandler(QWidget* owner) : Owner(owner) {}
+
+    TAnswer AskReplace(const platform::TReplaceQuestion& question) override {
+        TAnswer answer = TAnswer::Cancel;
+        QMetaObject::invokeMethod(
+            Owner, [&] { answer = ::AskReplace(Asker ? Asker : Owner, question); },
+            Qt::BlockingQueuedConnection);
+        return answer;
+    }
+    void Progress(uint64_t done, uint64_t total, const std::string& current) override {
+        Done.store(done, std::memory_order_relaxed);
+        Total.store(total, std::memory_order_relaxed);
+        std::lock_guard<std::mutex> lock(CurrentLock);
+        Current = current;
+    }
+    bool StopRequested() override { return Stop.load(std::memory_order_relaxed); }
+
+    std::string CurrentFile() {
+        std::lock_guard<std::mutex> lock(CurrentLock);
+        return Current;
+    }
+
+    QWidget* Owner;
+    QWidget* Asker = nullptr;  // the progress dialog once it shows
+    std::atomic<bool> Stop{false};
+    std::atomic<uint64_t> Done{0};
+    std::atomic<uint64_t> Total{0};
+
+private:
+    std::mutex CurrentLock;
+    std::string Current;
+};
+
+}  // namespace
+
+platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
+                                  const std::string& destination, bool createDestination) {
+    TWindowCopyHandler handler(owner);
+    QProgressDialog progress(QStringLiteral("コピーしています..."), QStringLiteral("キャンセル"), 0,
+                             ProgressSteps, owner);
+    progress.setObjectName(QStringLiteral("CopyProgress"));
+    progress.setWindowTitle(owner ? owner->window()->windowTitle() : QString());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(ShowProgressAfterMs);
+    progress.setMinimumWidth(420);
+    QObject::connect(&progress, &QProgressDialog::canceled, [&handler, &progress] {
+        handler.Stop = true;
+        progress.setLabelText(QStringLiteral("中止しています..."));
+    });
+    progress.setValue(0);
+
+    QTimer refresh;
+    refresh.setInterval(RefreshMs);
+    QObject::connect(&refresh, &QTimer::timeout, [&] {
+        if (handler.Stop)
+            return;
+        const uint64_t total = handler.Total.load(std::memory_order_relaxed);
+        const uint64_t done = std::min(handler.Done.load(std::memory_order_relaxed), total);
+        if (total > 0)
+            progress.setValue(static_cast<int>(done * ProgressSteps / total));
+        progress.setLabelText(QStringLiteral("コピーしています...\n") +
+                              QString::fromUtf8(handler.CurrentFile()));
+        if (progress.isVisible())
+            handler.Asker = &progress;
+    });
+    refresh.start();
+
+    QEventLoop loop;
+    platform::TCopyResult result;
+    std::thread worker([&] {
+        result = platform::TFileCopy().Copy(origin, destination, createDestination, handler);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    refresh.stop();
+    progress.close();
+    return result;
+}

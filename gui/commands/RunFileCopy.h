@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "platform/FileCopy.h"
+
+class QWidget;
+
+// Runs one copy (platform::TFileCopy) on a worker thread while the window's
+// thread stays responsive: each replacement is asked in a box owned by owner
+// (はい, すべてはい, いいえ, キャンセル), and a copy that takes longer than
+// half a second shows a progress dialog whose cancel button stops it after the
+// block in hand. Returns when the copy has ended, with its result.
+platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
+                                  const std::string& destination, bool createDestination);

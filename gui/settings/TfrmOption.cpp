@@ -1,0 +1,243 @@
+#include "TfrmOption.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "ShowMessageBox.h"
+#include "settings/AppOption.h"
+
+namespace {
+
+constexpr int TitleBoxWidth = 180;
+constexpr int ProgramBoxWidth = 330;
+
+QLabel* Heading(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    return label;
+}
+
+}  // namespace
+
+QString TrimBlanks(const QString& text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start].unicode() <= 32)
+        ++start;
+    while (end > start && text[end - 1].unicode() <= 32)
+        --end;
+    return text.mid(start, end - start);
+}
+
+TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Option(option) {
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("オプション"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    pgcOption = new QTabWidget(this);
+    auto* page = new QWidget(pgcOption);
+    pgcOption->addTab(page, QStringLiteral("外部アプリケーション"));
+    auto* pageLayout = new QVBoxLayout(page);
+
+    // One group: heading, then the title and program rows.
+    const auto group = [this, page, pageLayout](const QString& heading, QLineEdit*& title,
+                                                QLineEdit*& program, QLabel*& programLabel,
+                                                const char* name) {
+        pageLayout->addWidget(Heading(heading, page));
+        auto* grid = new QGridLayout;
+        grid->setContentsMargins(16, 0, 0, 0);
+        auto* titleLabel = new QLabel(QStringLiteral("タイトル"), page);
+        title = new QLineEdit(page);
+        title->setObjectName(QStringLiteral("edt%1Title").arg(QLatin1String(name)));
+        title->setMaxLength(TitleLimit);
+        title->setFixedWidth(TitleBoxWidth);
+        titleLabel->setBuddy(title);
+        programLabel = new QLabel(QStringLiteral("プログラム"), page);
+        programLabel->setObjectName(QStringLiteral("lbl%1Path").arg(QLatin1String(name)));
+        programLabel->setCursor(Qt::PointingHandCursor);
+        programLabel->installEventFilter(this);
+        program = new QLineEdit(page);
+        program->setObjectName(QStringLiteral("edt%1Path").arg(QLatin1String(name)));
+        program->setMinimumWidth(ProgramBoxWidth);
+        programLabel->setBuddy(program);
+        grid->addWidget(titleLabel, 0, 0);
+        grid->addWidget(title, 0, 1, Qt::AlignLeft);
+        grid->addWidget(programLabel, 1, 0);
+        grid->addWidget(program, 1, 1);
+        pageLayout->addLayout(grid);
+        return grid;
+    };
+    group(QStringLiteral("外部アプリケーション 1"), edtApp1Title, edtApp1Path, lblApp1Path, "App1");
+    pageLayout->addSpacing(8);
+    group(QStringLiteral("外部アプリケーション 2"), edtApp2Title, edtApp2Path, lblApp2Path, "App2");
+    pageLayout->addSpacing(8);
+    QGridLayout* compare =
+        group(QStringLiteral("比較用アプリケーション　（?m 比較元パス  ?s 比較先パス)"),
+              edtAppCmpTitle, edtAppCmpPath, lblAppCmpPath, "AppCmp");
+    lblAppCmpExample = new QLabel(QStringLiteral("ex.) /usr/local/bin/hoge ?m ?s"), page);
+    lblAppCmpExample->setObjectName(QStringLiteral("lblAppCmpExample"));
+    compare->addWidget(lblAppCmpExample, 2, 1);
+    pageLayout->addStretch(1);
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    OKBtn->setAutoDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("キャンセル"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setAutoDefault(false);
+    connect(OKBtn, &QPushButton::clicked, this, &TfrmOption::OKBtnClick);
+    // QDialog closes on Esc through reject(), as the cancel button does.
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pgcOption);
+    layout->addLayout(buttons);
+
+    edtApp1Title->setText(Option.Title1);
+    edtApp1Path->setText(Option.Path1);
+    edtApp2Title->setText(Option.Title2);
+    edtApp2Path->setText(Option.Path2);
+    edtAppCmpTitle->setText(Option.CompTitle);
+    edtAppCmpPath->setText(Option.CompPath);
+
+    setTabOrder(edtApp1Title, edtApp1Path);
+    setTabOrder(edtApp1Path, edtApp2Title);
+    setTabOrder(edtApp2Title, edtApp2Path);
+    setTabOrder(edtApp2Path, edtAppCmpTitle);
+    setTabOrder(edtAppCmpTitle, edtAppCmpPath);
+    setTabOrder(edtAppCmpPath, OKBtn);
+    setTabOrder(OKBtn, CancelBtn);
+    edtApp1Title->setFocus();
+
+    // A fixed border: the dialog keeps the size its layout asks for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmOption::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const QScreen* screen = (parentWidget() ? parentWidget()->screen() : nullptr);
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+}
+
+TfrmOption::TCheckFailure TfrmOption::CheckBoxes() {
+    for (QLineEdit* box : {edtApp1Title, edtApp1Path, edtApp2Title, edtApp2Path})
+        box->setText(TrimBlanks(box->text()));
+    // The comparison boxes keep their text as typed.
+    const std::pair<QLineEdit*, QLineEdit*> groups[] = {
+        {edtApp1Title, edtApp1Path}, {edtApp2Title, edtApp2Path}, {edtAppCmpTitle, edtAppCmpPath}};
+    for (const auto& [title, program] : groups) {
+        // A title becomes a menu caption, where "&" would mark an accelerator.
+        if (title->text().contains(QLatin1Char('&')))
+            return {QStringLiteral("記号 & は使用できません"), title};
+        if (title->text().isEmpty() && !program->text().isEmpty())
+            return {QStringLiteral("タイトルが未入力です"), title};
+        if (!title->text().isEmpty() && program->text().isEmpty())
+            return {QStringLiteral("プログラムが未入力です"), program};
+    }
+    return {};
+}
+
+void TfrmOption::OKBtnClick() {
+    const TCheckFailure failure = CheckBoxes();
+    if (failure.Focus != nullptr) {
+        ShowMessageBox(this, QMessageBox::Warning, failure.Message);
+        failure.Focus->setFocus();
+        return;
+    }
+    Option.Title1 = edtApp1Title->text();
+    Option.Path1 = edtApp1Path->text();
+    Option.Title2 = edtApp2Title->text();
+    Option.Path2 = edtApp2Path->text();
+    Option.CompTitle = edtAppCmpTitle->text();
+    Option.CompPath = edtAppCmpPath->text();
+    accept();
+}
+
+QLineEdit* TfrmOption::ProgramBoxOf(QLabel* label) const {
+    if (label == lblApp1Path)
+        return edtApp1Path;
+    if (label == lblApp2Path)
+        return edtApp2Path;
+    if (label == lblAppCmpPath)
+        return edtAppCmpPath;
+    return nullptr;
+}
+
+void TfrmOption::lblAppPathClick(QLabel* label) {
+    QLineEdit* box = ProgramBoxOf(label);
+    if (box == nullptr)
+        return;
+    // Start where the current program lies, when there is one.
+    QString start = QFileInfo(box->text()).absolutePath();
+    if (box->text().isEmpty() || !QDir(start).exists())
+        start = QDir::homePath();
+    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("開く"), start,
+                                                        QStringLiteral("プログラム (*)"));
+    // The whole text is replaced, the comparison template's tokens included.
+    if (!chosen.isEmpty())
+        box->setText(chosen);
+    box->setFocus();
+}
+
+void TfrmOption::lblAppPathMouseEnter(QLabel* label) {
+    // The hover look of the main window's path labels: blue and underlined.
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    label->setFont(underlined);
+    QPalette blue = label->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    label->setPalette(blue);
+}
+
+void TfrmOption::lblAppPathMouseLeave(QLabel* label) {
+    label->setFont(QFont());
+    label->setPalette(QPalette());
+}
+
+bool TfrmOption::eventFilter(QObject* watched, QEvent* event) {
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (label == nullptr || ProgramBoxOf(label) == nullptr)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::Enter:
+            lblAppPathMouseEnter(label);
+            break;
+        case QEvent::Leave:
+            lblAppPathMouseLeave(label);
+            break;
+        case QEvent::MouseButtonRelease: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton &&
+                label->rect().contains(mouse->position().toPoint())) {
+                lblAppPathClick(label);
+                return true;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
+}

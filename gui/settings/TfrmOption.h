@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDialog>
+
+struct AppOption;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+// The external-applications dialog: the titles and programs of external
+// applications 1 and 2 and of the comparison application with its command
+// template. Made for one opening on the window's options record; OK copies the
+// six boxes into the record only after they pass the checks, Cancel leaves
+// the record alone.
+class TfrmOption : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int TitleLimit = 30;
+
+    // Fills the six boxes from Title1, Path1, Title2, Path2, CompTitle and CompPath.
+    TfrmOption(QWidget* owner, AppOption& option);
+
+    QTabWidget* pgcOption = nullptr;
+    QLineEdit* edtApp1Title = nullptr;
+    QLineEdit* edtApp1Path = nullptr;
+    QLineEdit* edtApp2Title = nullptr;
+    QLineEdit* edtApp2Path = nullptr;
+    QLineEdit* edtAppCmpTitle = nullptr;
+    QLineEdit* edtAppCmpPath = nullptr;
+    QLabel* lblApp1Path = nullptr;
+    QLabel* lblApp2Path = nullptr;
+    QLabel* lblAppCmpPath = nullptr;
+    QLabel* lblAppCmpExample = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+    // A failed check: its message and the box that takes the focus.
+    struct TCheckFailure {
+        QString Message;
+        QLineEdit* Focus = nullptr;
+    };
+    // Trims the four boxes of applications 1 and 2 (leaving the trimmed text in
+    // them) and checks the three groups in order. Returns the first failure, or
+    // a failure without a message when every group passes.
+    TCheckFailure CheckBoxes();
+
+    // OK: CheckBoxes; on success copies the boxes into the record and accepts,
+    // otherwise shows the message (title "オプション") and moves the focus.
+    void OKBtnClick();
+    // A "プログラム" label was clicked: a chosen program replaces the whole text
+    // of the label's box, and the focus goes to that box.
+    void lblAppPathClick(QLabel* label);
+    void lblAppPathMouseEnter(QLabel* label);
+    void lblAppPathMouseLeave(QLabel* label);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLineEdit* ProgramBoxOf(QLabel* label) const;
+
+    AppOption& Option;
+};
+
+// Removes blanks and control characters (codes up to 32) from both ends.
+QString TrimBlanks(const QString& text);
