@@ -3,7 +3,10 @@
 #include <exception>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "MainFont.h"
 #include "TfrmMain.h"
@@ -17,6 +20,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tandril"));
     QApplication::setFont(MainFont());
     QApplication::setWindowIcon(ProgramIcon());
+    // Qt's own dialogs (file dialogs, standard buttons) speak Japanese as well.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     try {
         // The window shows itself once its placement is restored.
         TfrmMain frmMain(SettingsFilePath());

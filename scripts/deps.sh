@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     libicu-dev libsimpleini-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-translations-l10n
     libgtest-dev libgmock-dev
     fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-dev

@@ -6,10 +6,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "DialogDriver.h"
+#include "RunWindow.h"
 #include "TestFiles.h"
 #include "TfrmMain.h"
 #include "commands/ExportFileType.h"
@@ -140,6 +142,64 @@ private slots:
         Answer(driver, 3, Dir.filePath(QStringLiteral("r")), false, &offered);
         frm.mnFileExpCsv->trigger();
         QCOMPARE(offered, 3);
+    }
+
+    void RowsOfEachKindAsTheConsoleProgramWritesThem() {
+        const QString m = Dir.filePath(QStringLiteral("rows m"));
+        const QString s = Dir.filePath(QStringLiteral("rows s"));
+        MakeTree(
+            m, {{"a b.txt", "same"}, {"diff.txt", "left"}, {"only.txt", "m"}, {"日本語.txt", "j"}});
+        MakeTree(s, {{"a b.txt", "same"}, {"diff.txt", "rght"}, {"日本語.txt", "j"}});
+        RunWindow frm(Ini());
+        frm.Compare(m, s);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), 30000);
+        QCOMPARE(frm.GridRowCount(), 5);
+        TDialogDriver driver;
+        const QString all = Dir.filePath(QStringLiteral("all.tsv"));
+        Answer(driver, 2, all);
+        frm.mnFileExpCsv->trigger();
+
+        // The same bytes as TandrilB's tab-separated report with details.
+        const QString report = Dir.filePath(QStringLiteral("report.tsv"));
+        QProcess batch;
+        batch.start(QStringLiteral(TANDRILB),
+                    {QStringLiteral("/file"), report, QStringLiteral("/fromdir"), m,
+                     QStringLiteral("/todir"), s, QStringLiteral("/format"), QStringLiteral("tsv"),
+                     QStringLiteral("/noComment"), QStringLiteral("/Appendix")});
+        QVERIFY(batch.waitForFinished(30000));
+        QCOMPARE(batch.exitCode(), 0);
+        const QByteArray bytes = ReadBytes(all);
+        QCOMPARE(bytes, ReadBytes(report));
+        const QList<QByteArray> lines = bytes.split('\n');
+        QCOMPARE(lines.size(), 6);  // header, four rows, and nothing after the last CR LF
+        // A path with a blank is quoted with any delimiter, the tab too.
+        QVERIFY(lines.at(1).startsWith("\"a b.txt\"\t/\t\"a b.txt\"\t/\t" +
+                                       Cp932(QStringLiteral("等価"))));
+        QVERIFY(lines.at(1).contains(("\t\"" + m + "/a b.txt\"\t").toUtf8()));
+        QVERIFY(lines.at(4).startsWith(Cp932(QStringLiteral("日本語.txt"))));
+
+        const QString equal = Dir.filePath(QStringLiteral("equal.csv"));
+        Answer(driver, 1, equal);
+        frm.mnFileExpCsvSame->trigger();
+        QStringList written =
+            QString::fromStdString(platform::Cp932ToUtf8(ReadBytes(equal).toStdString()))
+                .split(QStringLiteral("\r\n"));
+        QCOMPARE(written.size(), 4);
+        QVERIFY(written.at(1).startsWith(QStringLiteral("\"a b.txt\",/,\"a b.txt\",/,等価,")));
+        QVERIFY(written.at(2).startsWith(QStringLiteral("日本語.txt,/,日本語.txt,/,等価,")));
+
+        // Every row that is not exactly "等価", a missing side too.
+        const QString different = Dir.filePath(QStringLiteral("different"));
+        Answer(driver, 3, different);
+        frm.mnFileExpCsvDiff->trigger();
+        written =
+            QString::fromStdString(
+                platform::Cp932ToUtf8(ReadBytes(different + QStringLiteral(".txt")).toStdString()))
+                .split(QStringLiteral("\r\n"));
+        QCOMPARE(written.size(), 4);
+        QVERIFY(written.at(1).startsWith(QStringLiteral("diff.txt / diff.txt / \"相違: ")));
+        QVERIFY(written.at(2).startsWith(QStringLiteral("only.txt /   比較先無し 2  1 ----- ")));
+        QVERIFY(driver.Messages.isEmpty());
     }
 
     void FailuresAreReported() {

@@ -1,0 +1,230 @@
+// Copying between the sides in the real window on real folders: folders made
+// on the receiving side, questions before replacing, refusals, a failure in
+// mid-file, and the copied pair equal when compared again.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "DialogDriver.h"
+#include "RunWindow.h"
+#include "TCompare.h"
+#include "TestFiles.h"
+
+namespace {
+
+constexpr int RunTimeoutMs = 30000;
+
+int RowOf(const TfrmMain& frm, const QString& name) {
+    for (int r = 1; r < frm.GridRowCount(); ++r) {
+        if (frm.GridCell(r, 0) == name || frm.GridCell(r, 2) == name)
+            return r;
+    }
+    return -1;
+}
+
+// Every name below folder, hidden ones included.
+QStringList Listing(const QString& folder) {
+    QStringList names;
+    QDir dir(folder);
+    for (const QFileInfo& info :
+         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
+        names << info.fileName();
+        if (info.isDir()) {
+            for (const QString& inner : Listing(info.filePath()))
+                names << info.fileName() + QLatin1Char('/') + inner;
+        }
+    }
+    return names;
+}
+
+void SetFolderTime(const QString& folder, qint64 seconds) {
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    QVERIFY(utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0) == 0);
+}
+
+}  // namespace
+
+class CopyBetweenSidesTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir Dir;
+    QString M, S;
+    std::unique_ptr<RunWindow> Frm;
+
+    // Compares M and S, in the window of the test when it has one.
+    void Compare() {
+        if (!Frm)
+            Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
+        Frm->Compare(M, S);
+        QTRY_VERIFY_WITH_TIMEOUT(!Frm->IsRunning(), RunTimeoutMs);
+    }
+    void Select(const QString& name) {
+        const int row = RowOf(*Frm, name);
+        QVERIFY2(row > 0, qPrintable(name));
+        QVERIFY(Frm->SelectGridRow(row));
+    }
+
+private slots:
+    void init() {
+        static int n = 0;
+        ++n;
+        M = Dir.filePath(QStringLiteral("m%1").arg(n));
+        S = Dir.filePath(QStringLiteral("s%1").arg(n));
+    }
+    void cleanup() { Frm.reset(); }
+
+    void SourceOnlyFileMakesItsFoldersOnTheTarget() {
+        MakeTree(M, {{"a/b/only.txt", "only"}});
+        MakeTree(S, {{"x.txt", "x"}});
+        Compare();
+        Select(QStringLiteral("only.txt"));
+        TDialogDriver driver;
+        // Nothing to copy from the target side.
+        Frm->mnPopUpCopyToM->trigger();
+        QCOMPARE(driver.Messages, QStringList({QStringLiteral("コピーできません")}));
+        Frm->mnPopUpCopyToS->trigger();
+        QCOMPARE(driver.Messages.size(), 1);
+        QCOMPARE(ReadBytes(S + QStringLiteral("/a/b/only.txt")), QByteArray("only"));
+        QCOMPARE(Listing(S), QStringList({"a", "a/b", "a/b/only.txt", "x.txt"}));
+        // The row keeps its old result until the next comparison, which finds
+        // the pair equal: the time came along.
+        QCOMPARE(Frm->GridCell(RowOf(*Frm, QStringLiteral("only.txt")), 4),
+                 QStringLiteral("比較先無し"));
+        Compare();
+        QCOMPARE(Frm->GridCell(RowOf(*Frm, QStringLiteral("only.txt")), 4), QStringLiteral("等価"));
+    }
+
+    void EqualFileAsksBeforeReplacing() {
+        MakeTree(M, {{"d/e.txt", "same"}});
+        MakeTree(S, {{"d/e.txt", "same"}});
+        Compare();
+        Select(QStringLiteral("e.txt"));
+        TDialogDriver driver;
+        driver.Answers = {QMessageBox::No};
+        Frm->mnPopUpCopyToS->trigger();
+        QCOMPARE(driver.Messages.size(), 1);
+        QVERIFY2(driver.Messages.at(0).contains(S + QStringLiteral("/d/e.txt")),
+                 qPrintable(driver.Messages.at(0)));
+        QVERIFY(driver.Messages.at(0).contains(M + QStringLiteral("/d/e.txt")));
+        // Into the folder that holds the namesake, not into a sub-folder.
+        QCOMPARE(Listing(S), QStringList({"d", "d/e.txt"}));
+        driver.Answers = {QMessageBox::Cancel};
+        Frm->mnPopUpCopyToM->trigger();
+        QCOMPARE(driver.Messages.size(), 2);
+        QCOMPARE(Listing(M), QStringList({"d", "d/e.txt"}));
+    }
+
+    void DifferentFileReplacedComparesEqualAgain() {
+        MakeTree(M, {{"f.bin", QByteArray(300000, 'm')}, {"g.txt", "g"}});
+        MakeTree(S, {{"f.bin", "short"}, {"g.txt", "g"}});
+        QFile::setPermissions(M + QStringLiteral("/f.bin"), QFile::ReadOwner | QFile::ReadGroup);
+        Compare();
+        Select(QStringLiteral("f.bin"));
+        QVERIFY(!Frm->IsEqualGridRow(Frm->CurrentGridRow()));
+        TDialogDriver driver;
+        driver.Answers = {QMessageBox::Yes};
+        Frm->mnPopUpCopyToS->trigger();
+        QCOMPARE(driver.Messages.size(), 1);
+        QCOMPARE(ReadBytes(S + QStringLiteral("/f.bin")), QByteArray(300000, 'm'));
+        // Read-only came along, so the attribute compares equal too.
+        QCOMPARE(QFileInfo(S + QStringLiteral("/f.bin")).permissions() & 0x7777,
+                 QFileInfo(M + QStringLiteral("/f.bin")).permissions() & 0x7777);
+        Compare();
+        QCOMPARE(Frm->GridCell(RowOf(*Frm, QStringLiteral("f.bin")), 4), QStringLiteral("等価"));
+        QCOMPARE(Listing(S), QStringList({"f.bin", "g.txt"}));
+    }
+
+    void FolderRowsMergeWhenEqualAndNestWhenDifferent() {
+        MakeTree(M, {{"eq/in.txt", "1"}, {"eq/new.txt", "n"}, {"df/other.txt", "o"}});
+        MakeTree(S, {{"eq/in.txt", "1"}, {"df/", ""}});
+        // Folder times take part, and only the df pair's differ.
+        SetFolderTime(M + QStringLiteral("/eq"), 1600000000);
+        SetFolderTime(S + QStringLiteral("/eq"), 1600000000);
+        SetFolderTime(M + QStringLiteral("/df"), 1600000000);
+        SetFolderTime(S + QStringLiteral("/df"), 1700000000);
+        Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
+        Frm->Options().UpdYmdtDir = false;
+        Compare();
+        QVERIFY(Frm->IsEqualGridRow(RowOf(*Frm, QStringLiteral("eq/"))));
+        QVERIFY(!Frm->IsEqualGridRow(RowOf(*Frm, QStringLiteral("df/"))));
+
+        // Equal folders: merged into the namesake, asking once with "すべてはい".
+        Select(QStringLiteral("eq/"));
+        TDialogDriver driver;
+        driver.Answers = {QMessageBox::YesToAll};
+        Frm->mnPopUpCopyToS->trigger();
+        QCOMPARE(driver.Messages.size(), 1);
+        QCOMPARE(ReadBytes(S + QStringLiteral("/eq/new.txt")), QByteArray("n"));
+        // Different folders: the source folder goes inside the target folder.
+        Select(QStringLiteral("df/"));
+        Frm->mnPopUpCopyToS->trigger();
+        QCOMPARE(driver.Messages.size(), 1);
+        QCOMPARE(Listing(S),
+                 QStringList({"df", "df/df", "df/df/other.txt", "eq", "eq/in.txt", "eq/new.txt"}));
+    }
+
+    void FailureInMidFileLeavesNoPartialFile() {
+        MakeTree(M, {{"big.bin", QByteArray(3 * 1024 * 1024, 'b')}});
+        MakeTree(S, {{"big.bin", "old"}});
+        Compare();
+        Select(QStringLiteral("big.bin"));
+        TDialogDriver driver;
+        driver.Answers = {QMessageBox::Yes};
+        // Files may not grow past 1 MiB while the copy runs.
+        struct rlimit saved;
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit = {1024 * 1024, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Frm->mnPopUpCopyToS->trigger();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, oldHandler);
+        QCOMPARE(driver.Messages.size(), 2);
+        QVERIFY2(
+            driver.Messages.at(1).startsWith(QStringLiteral("コピー中にエラーが発生しました\r\n")),
+            qPrintable(driver.Messages.at(1)));
+        QCOMPARE(ReadBytes(S + QStringLiteral("/big.bin")), QByteArray("old"));
+        QCOMPARE(Listing(S), QStringList({"big.bin"}));
+    }
+
+    void GoneRootRefusesAndARunningComparisonKeepsItsStop() {
+        MakeFiles(M, QStringLiteral("f"), 20);
+        MakeFiles(S, QStringLiteral("f"), 20);
+        Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
+        Frm->PauseAtRow = 5;
+        Frm->Compare(M, S);
+        QTRY_VERIFY_WITH_TIMEOUT(Frm->ResultRowCount() >= 3, RunTimeoutMs);
+        Frm->Key(Qt::Key_B);
+        QVERIFY(Frm->Engine()->IsStopRequested());
+        // The copy's root check leaves the pending stop alone.
+        Select(QStringLiteral("f001.txt"));
+        TDialogDriver driver;
+        driver.Answers = {QMessageBox::No};
+        Frm->mnPopUpCopyToS->trigger();
+        QCOMPARE(driver.Messages.size(), 1);
+        QVERIFY(Frm->Engine()->IsStopRequested());
+        Frm->Release();
+        QTRY_VERIFY_WITH_TIMEOUT(!Frm->IsRunning(), RunTimeoutMs);
+        QCOMPARE(Frm->Engine()->GetStatus(), CompareStatus::PairingStopped);
+
+        // A root deleted after the comparison: both directions refuse.
+        QVERIFY(QDir(M).removeRecursively());
+        Frm->mnPopUpCopyToS->trigger();
+        Frm->mnPopUpCopyToM->trigger();
+        QCOMPARE(driver.Messages.mid(1), QStringList({QStringLiteral("コピーできません"),
+                                                      QStringLiteral("コピーできません")}));
+        QCOMPARE(Listing(S).size(), 20);
+    }
+};
+
+QTEST_MAIN(CopyBetweenSidesTest)
+#include "CopyBetweenSidesTest.moc"
