@@ -128,12 +128,30 @@ platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
     refresh.start();
 
     QEventLoop loop;
+    bool finished = false;
     platform::TCopyResult result;
     std::thread worker([&] {
         result = platform::TFileCopy().Copy(origin, destination, createDestination, handler);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop,
+            [&] {
+                finished = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
     });
-    loop.exec();
+    // Until the progress dialog shows (and, being modal, keeps the user to
+    // itself and the questions), the window takes no input: no second copy,
+    // no closing while this one runs.
+    bool inputHeld = true;
+    QObject::connect(&refresh, &QTimer::timeout, &loop, [&] {
+        if (inputHeld && progress.isVisible())
+            loop.quit();
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    inputHeld = false;
+    if (!finished)
+        loop.exec();
     worker.join();
     refresh.stop();
     progress.close();
