@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSortFilterProxyModel>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -27,6 +29,33 @@ QLabel* Heading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     return label;
 }
+
+// The program chooser's order: folders, then executable files, then the
+// other files (which may still be chosen), each by name.
+class TExecutablesFirst : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files != nullptr && left.column() == 0 && right.column() == 0) {
+            const int rankLeft = Rank(files->fileInfo(left));
+            const int rankRight = Rank(files->fileInfo(right));
+            if (rankLeft != rankRight)
+                return rankLeft < rankRight;
+            return QString::localeAwareCompare(left.data().toString(), right.data().toString()) < 0;
+        }
+        return QSortFilterProxyModel::lessThan(left, right);
+    }
+
+private:
+    static int Rank(const QFileInfo& info) {
+        if (info.isDir())
+            return 0;
+        return info.isExecutable() ? 1 : 2;
+    }
+};
 
 }  // namespace
 
@@ -193,11 +222,15 @@ void TfrmOption::lblAppPathClick(QLabel* label) {
     QString start = QFileInfo(box->text()).absolutePath();
     if (box->text().isEmpty() || !QDir(start).exists())
         start = QDir::homePath();
-    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("開く"), start,
-                                                        QStringLiteral("プログラム (*)"));
+    QFileDialog OpenDialog(this, QStringLiteral("開く"), start, QStringLiteral("プログラム (*)"));
+    OpenDialog.setObjectName(QStringLiteral("OpenDialog"));
+    OpenDialog.setFileMode(QFileDialog::ExistingFile);
+    // Qt's own dialog, which lists executable files first.
+    OpenDialog.setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog.setProxyModel(new TExecutablesFirst(&OpenDialog));
     // The whole text is replaced, the comparison template's tokens included.
-    if (!chosen.isEmpty())
-        box->setText(chosen);
+    if (OpenDialog.exec() == QDialog::Accepted && !OpenDialog.selectedFiles().isEmpty())
+        box->setText(OpenDialog.selectedFiles().first());
     box->setFocus();
 }
 
