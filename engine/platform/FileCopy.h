@@ -62,10 +62,10 @@ struct TCopyResult {
 // is copied as an empty folder).
 //
 // Each file is written under a temporary name in its destination folder (an
-// unnamed file where the file system allows it), flushed to disk and renamed
-// into place, with the origin's modification and access times and permission
-// bits. So a destination file is either the old one or the whole new one,
-// also when the process is killed midway.
+// unnamed file where the file system allows it) and renamed into place, with
+// the origin's modification and access times and permission bits; a file that
+// replaces another is flushed to disk first. So a destination file is either
+// the old one or the whole new one, also when the process is killed midway.
 //
 // The whole tree is examined before anything changes: a folder that would
 // have to replace a file (or a file a folder), a destination inside the
