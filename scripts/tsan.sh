@@ -2,16 +2,18 @@
 # Builds the threaded parts with ThreadSanitizer (build/tsan) and runs their
 # tests: the engine (both trees listed at once, contents compared ahead on
 # worker threads, rows and entries read from another thread during a run),
-# the hostile trees, and the window's comparison run (the worker thread and
-# its hand-over of callbacks to the window's thread). Ends with status 1 when
-# any test fails or any race is reported. Not part of scripts/test.sh: the
-# third build would push CI past its time.
+# the hostile trees, the window's comparison run (the worker thread and its
+# hand-over of callbacks to the window's thread) and copying between the sides
+# (the copy on a worker thread, its questions on the window's thread). Ends
+# with status 1 when any test fails or any race is reported. Not part of
+# scripts/test.sh: the third build would push CI past its time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 
 dir=build/tsan
-tests=(engine_tests hostile_engine_tests ComparisonRunTest ResultGridTest HostileWindowTest)
+tests=(engine_tests hostile_engine_tests ComparisonRunTest ResultGridTest HostileWindowTest
+       CopyBetweenSidesTest)
 cmake -S . -B "$dir" -G Ninja -DTANDRIL_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target "${tests[@]}"
 
