@@ -1,5 +1,8 @@
 #include "TFolderLister.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "RowText.h"
 
 namespace {
@@ -30,6 +33,11 @@ bool IsSpecial(TFileKind kind) {
 
 }  // namespace
 
+TFolderLister::TFolderLister(TEntryList& list, const std::atomic<bool>& stop)
+    : List(list),
+      Stop(stop),
+      HandleLimit(std::clamp<size_t>(platform::DescriptorLimit() / 4, 2, OpenHandleLimit)) {}
+
 int TFolderLister::ListTree(const std::string& root) {
     std::string prefix = IncludeTrailingDelimiter(root);
     RootLength = prefix.size();
@@ -43,7 +51,13 @@ int TFolderLister::ListTree(const std::string& root) {
     top.Count = 0;
     if (!top.Dir.OpenPath(root) || !top.Dir.Identity(top.Device, top.Inode) ||
         !top.Dir.ReadNames(top.Names)) {
+        const bool outOfHandles = top.Dir.OutOfHandles();
+        const std::string reason = top.Dir.LastErrorText();
         top.Dir.Close();
+        // A folder that cannot be read lists as empty, but a root that could
+        // not be opened for want of descriptors would make a whole tree look empty.
+        if (outOfHandles)
+            throw std::runtime_error("open(" + root + "): " + reason);
         return 0;
     }
     Delivered = true;
@@ -129,11 +143,17 @@ void TFolderLister::Enter(std::string_view name, uint64_t device, uint64_t inode
     TLevel& parent = Levels[Depth - 1];
     TLevel& child = Levels[Depth];
     // name points into the parent's name list, which stays put while the child is listed.
-    if (!child.Dir.OpenChild(parent.Dir, name.data(), device, inode))
-        return;
-    if (!child.Dir.ReadNames(child.Names)) {
-        child.Dir.Close();
-        return;
+    while (!child.Dir.OpenChild(parent.Dir, name.data(), device, inode)) {
+        if (!child.Dir.OutOfHandles())
+            return;
+        GiveBackHandle(child.Dir, parent.Folder->Dir + std::string(name));
+    }
+    while (!child.Dir.ReadNames(child.Names)) {
+        if (!child.Dir.OutOfHandles()) {
+            child.Dir.Close();
+            return;
+        }
+        GiveBackHandle(child.Dir, parent.Folder->Dir + std::string(name));
     }
     std::string dir;
     dir.reserve(parent.Folder->Dir.size() + name.size() + 1);
@@ -145,7 +165,7 @@ void TFolderLister::Enter(std::string_view name, uint64_t device, uint64_t inode
     child.Next = 0;
     child.Count = 0;
     ++Depth;
-    if (Depth - LowestOpen > OpenHandleLimit) {
+    if (Depth - LowestOpen > HandleLimit) {
         Levels[LowestOpen].Dir.Close();
         ++LowestOpen;
     }
@@ -157,14 +177,33 @@ void TFolderLister::Leave() {
         size_t parent = top - 1;
         if (parent >= 1 && parent < LowestOpen) {
             TLevel& p = Levels[parent];
-            // ".." leads back unless the child was reached through a symbolic link.
-            if (!p.Dir.OpenParentOf(Levels[top].Dir, p.Device, p.Inode) && !Reopen(parent))
+            // ".." leads back unless the child was reached through a symbolic
+            // link (or no descriptor is left for it): then the parent is
+            // walked to from the root, with the child's handle given back first.
+            bool open = p.Dir.OpenParentOf(Levels[top].Dir, p.Device, p.Inode);
+            if (!open) {
+                Levels[top].Dir.Close();
+                open = Reopen(parent);
+            }
+            if (!open)
                 p.Next = p.Names.Size();  // gone meanwhile: its other names cannot be examined
             LowestOpen = parent;
         }
     }
     Levels[top].Dir.Close();
     Depth = top;
+}
+
+void TFolderLister::GiveBackHandle(const platform::TDirectory& failed, const std::string& path) {
+    // The root and the folder being listed stay open; any level between them
+    // is opened again on the way back.
+    if (LowestOpen + 1 < Depth) {
+        Levels[LowestOpen].Dir.Close();
+        ++LowestOpen;
+        return;
+    }
+    // Listing on would leave the rest of the tree out of the report unnoticed.
+    throw std::runtime_error("openat(" + path + "): " + failed.LastErrorText());
 }
 
 bool TFolderLister::Reopen(size_t level) {
@@ -174,8 +213,12 @@ bool TFolderLister::Reopen(size_t level) {
     for (size_t i = 1; i <= level; ++i) {
         TLevel& step = Levels[i];
         platform::TDirectory next;
-        if (!next.OpenChild(*base, step.NameInParent.c_str(), step.Device, step.Inode))
+        if (!next.OpenChild(*base, step.NameInParent.c_str(), step.Device, step.Inode)) {
+            if (next.OutOfHandles())
+                throw std::runtime_error("openat(" + step.Folder->Dir +
+                                         "): " + next.LastErrorText());
             return false;
+        }
         current = std::move(next);
         base = &current;
     }

@@ -16,7 +16,10 @@
 // resolved from the root again and trees deeper than PATH_MAX are listed.
 // Symbolic links are followed; a link to a folder that is one of its own
 // ancestors on the current path (same device and inode) is listed but not
-// descended into. A folder that cannot be opened or read lists as empty.
+// descended into. A folder that cannot be opened or read lists as empty. When
+// the process runs out of descriptors the listing gives back handles of
+// shallower levels and goes on; when none is left to give back it throws, so
+// that a tree is never cut short unnoticed.
 //
 // The stop flag is read before every delivered name, "." and ".." included. A
 // stopped folder counts -1 in its parent's count, and the stop takes effect at
@@ -24,7 +27,7 @@
 // folder is not reported as a stop.
 class TFolderLister {
 public:
-    TFolderLister(TEntryList& list, const std::atomic<bool>& stop) : List(list), Stop(stop) {}
+    TFolderLister(TEntryList& list, const std::atomic<bool>& stop);
 
     // Lists everything below root (not root itself). Returns -1 when stopped,
     // otherwise the count of the top folder.
@@ -34,7 +37,10 @@ public:
     bool RootDelivered() const { return Delivered; }
 
     // Most folder handles held open at once; deeper levels close the shallower
-    // handles and open them again on the way back.
+    // handles and open them again on the way back. Under a low descriptor
+    // limit (ulimit -n) a listing keeps fewer: a quarter of what the limit
+    // leaves, so that two listings at once and the files compared meanwhile
+    // still find descriptors.
     static constexpr size_t OpenHandleLimit = 64;
 
 private:
@@ -53,11 +59,19 @@ private:
     void Enter(std::string_view name, uint64_t device, uint64_t inode);
     // Closes the deepest level and makes sure its parent's handle is open.
     void Leave();
+    // Walks from the root down to `level` and opens it again. False when a
+    // folder on the way is gone or was replaced; throws when no descriptor is
+    // left for it.
     bool Reopen(size_t level);
+    // A call on `failed` found no descriptor left: closes the shallowest open
+    // level that can be opened again later, or throws (naming path and the
+    // reason) when none is left to close.
+    void GiveBackHandle(const platform::TDirectory& failed, const std::string& path);
     bool OnCurrentPath(uint64_t device, uint64_t inode) const;
 
     TEntryList& List;
     const std::atomic<bool>& Stop;
+    const size_t HandleLimit;  // OpenHandleLimit, or fewer under a low descriptor limit
     size_t RootLength = 0;
     bool Delivered = false;
     // Grows to the deepest level met and is reused; a deque, because names in

@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
+#include "platform/FileReader.h"
 #include "platform/LongPath.h"
 
 namespace platform {
@@ -52,7 +55,16 @@ bool TDirectory::OpenPath(const std::string& path) {
     Fd = OpenLongPath(path, FolderFlags | O_NOATIME);
     if (Fd < 0 && errno == EPERM)
         Fd = OpenLongPath(path, FolderFlags);
+    LastError = Fd < 0 ? errno : 0;
     return Fd >= 0;
+}
+
+bool TDirectory::OutOfHandles() const {
+    return LastError == EMFILE || LastError == ENFILE;
+}
+
+std::string TDirectory::LastErrorText() const {
+    return ErrorString(LastError);
 }
 
 static bool SameFolder(int fd, uint64_t device, uint64_t inode) {
@@ -66,6 +78,7 @@ bool TDirectory::OpenChild(const TDirectory& parent, const char* name, uint64_t 
     int fd = openat(parent.Fd, name, FolderFlags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
         fd = openat(parent.Fd, name, FolderFlags);
+    LastError = fd < 0 ? errno : 0;
     if (fd < 0)
         return false;
     // The name may have been replaced between the status call and the open.
@@ -81,14 +94,16 @@ bool TDirectory::OpenParentOf(const TDirectory& child, uint64_t device, uint64_t
     return OpenChild(child, "..", device, inode);
 }
 
-bool TDirectory::ReadNames(TNameList& names) const {
+bool TDirectory::ReadNames(TNameList& names) {
     names.Clear();
     // The stream gets its own descriptor so that closing it leaves this handle open.
     int fd = dup(Fd);
+    LastError = fd < 0 ? errno : 0;
     if (fd < 0)
         return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
+        LastError = errno;
         close(fd);
         return false;
     }
@@ -101,6 +116,7 @@ bool TDirectory::ReadNames(TNameList& names) const {
         struct dirent* entry = readdir(dir);
         if (!entry) {
             failed = errno != 0 && !any;
+            LastError = failed ? errno : 0;
             break;
         }
         any = true;
@@ -201,6 +217,15 @@ bool TDirectory::Identity(uint64_t& device, uint64_t& inode) const {
     device = st.st_dev;
     inode = st.st_ino;
     return true;
+}
+
+size_t DescriptorLimit() {
+    // Standard streams, a report or export, and room for a library or two.
+    constexpr rlim_t Reserved = 16;
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return SIZE_MAX;
+    return limit.rlim_cur > Reserved ? static_cast<size_t>(limit.rlim_cur - Reserved) : 0;
 }
 
 bool IsFolder(const std::string& path) {

@@ -53,6 +53,12 @@ public:
     // folder with that device and inode.
     bool OpenParentOf(const TDirectory& child, uint64_t device, uint64_t inode);
     bool IsOpen() const { return Fd >= 0; }
+    // True when the last OpenPath, OpenChild, OpenParentOf or ReadNames failed
+    // because the process (or the system) had no descriptor left: the folder
+    // itself may be fine, and a caller that gives a handle back can try again.
+    bool OutOfHandles() const;
+    // The system's text for the last failure of those calls.
+    std::string LastErrorText() const;
     // The descriptor, for other parts of the platform layer.
     int Handle() const { return Fd; }
     void Close();
@@ -60,7 +66,7 @@ public:
     // Every name the folder delivers, "." and ".." first (made up when the
     // file system does not deliver them). False when reading failed at once;
     // names read before a later failure are kept.
-    bool ReadNames(TNameList& names) const;
+    bool ReadNames(TNameList& names);
     // Status of `name` inside the folder with links followed; a link whose
     // target is missing or a loop gives Kind Dangling with the link's own data.
     // False when not even the name itself can be examined; status.Gone then
@@ -71,7 +77,12 @@ public:
 
 private:
     int Fd = -1;
+    int LastError = 0;
 };
+
+// The descriptors the process may open (its ulimit -n), less a few kept for
+// the files a program writes; 0 when there are hardly any.
+size_t DescriptorLimit();
 
 // True when path names an existing folder (links followed).
 bool IsFolder(const std::string& path);

@@ -167,6 +167,14 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
             if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(126);
         }
+        if (options.OpenFileLimit >= 0) {
+            struct rlimit limit {
+                static_cast<rlim_t>(options.OpenFileLimit),
+                    static_cast<rlim_t>(options.OpenFileLimit)
+            };
+            if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
+                _exit(126);
+        }
         if (options.AsNobody) {
             if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
                 _exit(126);

@@ -48,6 +48,7 @@ struct RunOptions {
     std::string Locale = "C.UTF-8";
     std::string WorkDir;           // current directory of the process; empty for the test's own
     long long FileSizeLimit = -1;  // RLIMIT_FSIZE in bytes (as ulimit -f sets it); -1 for none
+    long long OpenFileLimit = -1;  // RLIMIT_NOFILE (as ulimit -n sets it); -1 for none
 };
 
 // Runs TandrilB with these arguments (argument 0 is added) and waits for it.

@@ -187,3 +187,55 @@ TEST(HostileReport, ClosedFilesAndFoldersAsAnUnprivilegedUser) {
     };
     EXPECT_EQ(Rows(records), expected);
 }
+
+TEST(HostileReport, FewFileHandlesNeverCutTheTreeShort) {
+    // 60 levels with a file beside every folder and one differing file at the
+    // bottom: listing needs a handle per open level, more than the process
+    // may have at the lower limits below.
+    TempDir dir;
+    std::string level;
+    for (int i = 0; i < 60; ++i) {
+        level += "/level" + std::to_string(i);
+        MakeFile(dir / "a" + level + "/beside.txt", "b");
+        MakeFile(dir / "b" + level + "/beside.txt", "b");
+    }
+    MakeFile(dir / "a" + level + "/bottom.txt", "1");
+    MakeFile(dir / "b" + level + "/bottom.txt", "2");
+    MakeFile(dir / "a/zz-after.txt", "z");
+    MakeFile(dir / "b/zz-after.txt", "z");
+    const std::vector<std::string> arguments = {"/file",     dir / "r.csv", "/fromdir",
+                                                dir / "a",   "/todir",      dir / "b",
+                                                "/encoding", "utf8",        "/noComment"};
+    RunResult full = RunTandrilB(arguments);
+    ASSERT_EQ(full.Status, 0) << full.Out;
+    ASSERT_EQ(full.Out, "処理が完了しました. 比較回数 : 122 件  等価 : 121 件  相違 : 1 件\r\n");
+
+    const auto reference = ReadRecords(ReadFile(dir / "r.csv"), ',');
+    for (long long limit : {8, 10, 12, 16, 24, 40}) {
+        RunOptions options;
+        options.OpenFileLimit = limit;
+        RunResult run = RunTandrilB(arguments, options);
+        // Either every row, or a failure that says so: never a short report
+        // that passes for complete.
+        if (run.Status != 0) {
+            EXPECT_EQ(run.Status, 255) << "limit " << limit << ": " << run.Out;
+            EXPECT_NE(run.Out.find("Too many open files"), std::string::npos) << run.Out;
+            continue;
+        }
+        const auto records = ReadRecords(ReadFile(dir / "r.csv"), ',');
+        ASSERT_EQ(records.size(), reference.size()) << "limit " << limit;
+        for (size_t i = 0; i < records.size(); ++i) {
+            ASSERT_EQ(records[i].size(), 7u);
+            // A file that found no descriptor to be opened with says so.
+            if (records[i] != reference[i]) {
+                EXPECT_NE(records[i][4].find("open file error"), std::string::npos)
+                    << "limit " << limit << ": " << records[i][0] << " " << records[i][4];
+                EXPECT_EQ(records[i][0], reference[i][0]);
+            }
+        }
+    }
+    // A limit the listings can live with lists every level.
+    RunOptions options;
+    options.OpenFileLimit = 16;
+    EXPECT_EQ(RunTandrilB(arguments, options).Status, 0);
+}
