@@ -117,7 +117,8 @@ private:
     bool Execute();
     bool CopyFolder(const TItem& item, size_t index);
     bool CopyFile(const TItem& item);
-    bool WriteContents(int in, int out, const std::string& from);
+    // Copies in to out; a failure names the file read (from) or written (to).
+    bool WriteContents(int in, int out, const std::string& from, const std::string& to);
     // Opens a new file in folder for writing: unnamed where the file system
     // allows it (name stays empty), otherwise under a hidden temporary name.
     int OpenTemporary(int folder, std::string& name);
@@ -336,7 +337,7 @@ bool TCopyRun::CopyFile(const TItem& item) {
         return call == nullptr ? false : Fail(CallError(call, item.To, error));
     };
 
-    if (!WriteContents(in.Fd, out.Fd, item.From))
+    if (!WriteContents(in.Fd, out.Fd, item.From, item.To))
         return abandon(nullptr);
     if (::fchmod(out.Fd, st.st_mode & 0777) != 0)
         return abandon("fchmod");
@@ -371,7 +372,7 @@ bool TCopyRun::CopyFile(const TItem& item) {
     return true;
 }
 
-bool TCopyRun::WriteContents(int in, int out, const std::string& from) {
+bool TCopyRun::WriteContents(int in, int out, const std::string& from, const std::string& to) {
     Buffer.resize(TFileCopy::BlockSize);
     while (true) {
         const ssize_t got = ::read(in, Buffer.data(), Buffer.size());
@@ -387,7 +388,7 @@ bool TCopyRun::WriteContents(int in, int out, const std::string& from) {
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return Fail(CallError("write", from, errno));
+                return Fail(CallError("write", to, errno));
             }
             put += n;
         }
