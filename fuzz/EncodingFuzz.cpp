@@ -4,7 +4,9 @@
 // - Utf8ToCp932 of well-formed UTF-8 is stable: converting its result to UTF-8
 //   and back gives the same bytes, so a report line read back and written
 //   again does not change;
-// - ASCII passes both ways unchanged.
+// - ASCII passes both ways unchanged;
+// - a file name carried as text without loss (NameToUtf16) gives back its
+//   very bytes.
 #include <unicode/ustring.h>
 
 #include <cstdint>
@@ -53,6 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(cp932 == bytes && utf8 == bytes);
     FUZZ_CHECK(platform::EncodeText(bytes, platform::TTextEncoding::Utf8) == bytes);
     FUZZ_CHECK(platform::EncodeText(bytes, platform::TTextEncoding::Cp932) == cp932);
+    // A name carried as text comes back by its own bytes.
+    FUZZ_CHECK(platform::Utf16ToName(platform::NameToUtf16(bytes)) == bytes);
     // The C locale keeps the console text as it is.
     FUZZ_CHECK(platform::ToConsoleEncoding(bytes) == bytes);
     return 0;

@@ -228,6 +228,11 @@ size_t DescriptorLimit() {
     return limit.rlim_cur > Reserved ? static_cast<size_t>(limit.rlim_cur - Reserved) : 0;
 }
 
+bool Exists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && stat(path.c_str(), &st) == 0;
+}
+
 bool IsFolder(const std::string& path) {
     if (path.empty())
         return false;

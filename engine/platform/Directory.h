@@ -84,6 +84,9 @@ private:
 // the files a program writes; 0 when there are hardly any.
 size_t DescriptorLimit();
 
+// True when something exists at path (links followed).
+bool Exists(const std::string& path);
+
 // True when path names an existing folder (links followed).
 bool IsFolder(const std::string& path);
 

@@ -3,6 +3,8 @@
 #include <langinfo.h>
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 #include <cstring>
 #include <memory>
@@ -136,6 +138,54 @@ std::string Utf8ToCp932(std::string_view utf8) {
     if (!converter || IsAscii(utf8))
         return std::string(utf8);
     return FromUtf8(converter, utf8);
+}
+
+std::u16string NameToUtf16(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const size_t n = SequenceLength(bytes, i);
+        if (n == 0) {
+            text.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i])));
+            ++i;
+            continue;
+        }
+        UChar32 c;
+        int32_t at = 0;
+        U8_NEXT_UNSAFE(reinterpret_cast<const uint8_t*>(bytes.data() + i), at, c);
+        if (c >= 0x10000) {
+            text.push_back(static_cast<char16_t>(U16_LEAD(c)));
+            text.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+        } else {
+            text.push_back(static_cast<char16_t>(c));
+        }
+        i += n;
+    }
+    return text;
+}
+
+std::string Utf16ToName(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        UChar32 c = text[i];
+        if (c >= 0xDC80 && c <= 0xDCFF) {
+            bytes.push_back(static_cast<char>(c - 0xDC00));
+            continue;
+        }
+        if (U16_IS_LEAD(c) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
+            c = U16_GET_SUPPLEMENTARY(c, text[i + 1]);
+            ++i;
+        } else if (U16_IS_SURROGATE(c)) {
+            c = 0xFFFD;
+        }
+        uint8_t out[4];
+        int32_t length = 0;
+        U8_APPEND_UNSAFE(out, length, c);
+        bytes.append(reinterpret_cast<const char*>(out), static_cast<size_t>(length));
+    }
+    return bytes;
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {

@@ -3,9 +3,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include "PathText.h"
+#include "platform/Directory.h"
+#include "platform/StartProcess.h"
 
 namespace {
 
@@ -14,7 +17,24 @@ TShellResult MissingPath(const QFileInfo& info) {
     return info.dir().exists() ? TShellResult::FileNotFound : TShellResult::PathNotFound;
 }
 
+TShellResult MissingPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    return platform::IsFolder(folder) ? TShellResult::FileNotFound : TShellResult::PathNotFound;
+}
+
 }  // namespace
+
+QUrl LocalFileUrl(const QString& path) {
+    std::string bytes = PathBytes(path);
+    if (bytes.empty() || bytes.front() != '/')
+        bytes = PathBytes(QDir::currentPath()) + "/" + bytes;
+    // Percent-encoded bytes: a name that is not UTF-8 keeps them.
+    return QUrl::fromEncoded(QByteArray("file://") +
+                             QByteArray::fromStdString(bytes).toPercentEncoding("/"));
+}
 
 bool IsAddress(const QString& target) {
     if (target.startsWith(QLatin1Char('/')))
@@ -40,10 +60,12 @@ TShellResult TDesktopShell::StartProgram(const QString& program, const QStringLi
         if (info.isDir() || !info.isExecutable())
             return TShellResult::BadFormat;
     }
-    QProcess process;
-    process.setProgram(path);
-    process.setArguments(arguments);
-    if (process.startDetached())
+    // Started by bytes: QProcess would pass a name that is not UTF-8 as
+    // another, garbled name.
+    std::vector<std::string> words;
+    for (const QString& argument : arguments)
+        words.push_back(PathBytes(argument));
+    if (platform::StartDetached(PathBytes(path), words) == 0)
         return TShellResult::Success;
     return TShellResult::BadFormat;
 }
@@ -55,10 +77,10 @@ TShellResult TDesktopShell::OpenDocument(const QString& target) {
     if (IsAddress(target)) {
         url = QUrl(target);
     } else {
-        const QFileInfo info(target);
-        if (!info.exists())
-            return MissingPath(info);
-        url = QUrl::fromLocalFile(info.absoluteFilePath());
+        const std::string bytes = PathBytes(target);
+        if (!platform::Exists(bytes))
+            return MissingPath(bytes);
+        url = LocalFileUrl(target);
     }
     return QDesktopServices::openUrl(url) ? TShellResult::Success : TShellResult::NoAssociation;
 }

@@ -4,6 +4,7 @@
 
 #include "CompareAppCall.h"
 #include "OpenWithShell.h"
+#include "PathText.h"
 #include "ShowMessageBox.h"
 #include "TDesktopShell.h"
 #include "TSearchRec.h"
@@ -15,8 +16,9 @@ void CannotOpen(TfrmMain* frm) {
     ShowMessageBox(frm, QMessageBox::Warning, QStringLiteral("開くことができません"));
 }
 
+// The path as the programs get it: by its own bytes, also where they are not UTF-8.
 QString FullPathOf(const TSearchRecEx* entry) {
-    return entry ? QString::fromUtf8(entry->FullPath()) : QString();
+    return entry ? PathText(entry->FullPath()) : QString();
 }
 
 void OpenEntry(TfrmMain* frm, TSide side) {

@@ -14,12 +14,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "DialogDriver.h"
 #include "RunWindow.h"
 #include "TCompare.h"
 #include "TPanelBar.h"
 #include "TSameGridModel.h"
 #include "TestFiles.h"
 #include "commands/CommandTypes.h"
+#include "commands/PathText.h"
+#include "commands/TDesktopShell.h"
 #include "platform/OutputFile.h"
 
 namespace {
@@ -88,6 +91,43 @@ private slots:
         QVERIFY(shown.contains(QStringLiteral("\uFFFD\uFFFD")));
         QVERIFY(shown.contains(QStringLiteral("caf\uFFFD")));
         QVERIFY(shown.contains(QStringLiteral("new\nline")));
+    }
+
+    void NamesThatAreNoTextReachProgramsByTheirOwnBytes() {
+        // A real program, started by the real starter, writes out its arguments.
+        const QString out = Dir.filePath(QStringLiteral("args.txt"));
+        const QString recorder = Dir.filePath(QStringLiteral("recorder"));
+        WriteBytes(recorder,
+                   "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" " +
+                       QFile::encodeName(out) + "\n");
+        QFile::setPermissions(recorder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray name = "caf\xe9 $(touch pwned).txt";
+        RawFile(QFile::encodeName(M) + "/" + name, "m");
+        RawFile(QFile::encodeName(S) + "/" + name, "s");
+        RunWindow frm(Settings());
+        frm.Compare(M, S);
+        WaitForIdle(frm);
+        QVERIFY(frm.SelectGridRow(1));
+        frm.SetShell(std::make_shared<TDesktopShell>());
+        TDialogDriver driver;
+
+        frm.Options().Path1 = recorder;
+        frm.mnPopUpApp1M->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+        QCOMPARE(ReadBytes(out), "1\n" + QFile::encodeName(M) + "/" + name + "\n");
+        QFile::remove(out);
+
+        frm.Options().CompPath = QLatin1Char('"') + recorder + QStringLiteral("\" ?s ?m");
+        frm.mnPopUpAppCmp->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+        QCOMPARE(ReadBytes(out), "2\n" + QFile::encodeName(S) + "/" + name + "\n" +
+                                     QFile::encodeName(M) + "/" + name + "\n");
+        QVERIFY(driver.Messages.isEmpty());
+        QVERIFY(!QFile::exists(QStringLiteral("pwned")));
+        // The associated application gets a file: address of the same bytes.
+        const QString path = PathText((QFile::encodeName(M) + "/" + name).toStdString());
+        QVERIFY(LocalFileUrl(path).toEncoded().endsWith("/caf%E9%20%24%28touch%20pwned%29.txt"));
+        QCOMPARE(QByteArray::fromStdString(PathBytes(path)), QFile::encodeName(M) + "/" + name);
     }
 
     void cleanup() {
