@@ -41,14 +41,16 @@ int TContentComparer::Compare(const std::string& pathM, TFileKind kindM, const s
     return Run(m, s, reason);
 }
 
-const platform::TDirectory* TContentComparer::FolderHandle(const TSearchRecEx& entry,
-                                                           const TFolder*& cached,
-                                                           platform::TDirectory& handle) {
-    if (cached != entry.Folder) {
-        cached = entry.Folder;
-        handle.OpenPath(entry.Folder->Dir);
-    }
-    return handle.IsOpen() ? &handle : nullptr;
+const platform::TDirectory* TContentComparer::TFolderCache::Get(const TFolder& folder) {
+    for (size_t i = 0; i < Size; ++i)
+        if (Folders[i] == &folder)
+            return Handles[i].IsOpen() ? &Handles[i] : nullptr;
+    size_t slot = Next;
+    Next = (Next + 1) % Size;
+    Folders[slot] = nullptr;  // the handle is not that of the old folder any more
+    Handles[slot].OpenPath(folder.Dir);
+    Folders[slot] = &folder;
+    return Handles[slot].IsOpen() ? &Handles[slot] : nullptr;
 }
 
 int TContentComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason) {
@@ -57,8 +59,8 @@ int TContentComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std:
     const platform::TDirectory* folderM = nullptr;
     const platform::TDirectory* folderS = nullptr;
     try {
-        folderM = FolderHandle(m, FolderM, FolderHandleM);
-        folderS = FolderHandle(s, FolderS, FolderHandleS);
+        folderM = FoldersM.Get(*m.Folder);
+        folderS = FoldersS.Get(*s.Folder);
     } catch (...) {
         // Without a folder handle the file is opened by its path.
     }

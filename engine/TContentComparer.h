@@ -64,10 +64,20 @@ private:
     int Run(TSide& m, TSide& s, std::string& reason);
     int Open(TSide& m, TSide& s, std::string& reason);
     int CompareBytes(std::string& reason);
-    // The open handle of the entry's folder, or null when it cannot be opened.
-    static const platform::TDirectory* FolderHandle(const TSearchRecEx& entry,
-                                                    const TFolder*& cached,
-                                                    platform::TDirectory& handle);
+    // Handles of the folders whose files were compared last, one cache per
+    // side. A few are kept, not one: with contents compared ahead, a thread
+    // moves between pairs near the row being delivered and pairs far ahead.
+    class TFolderCache {
+    public:
+        // The open handle of the folder, or null when it cannot be opened.
+        const platform::TDirectory* Get(const TFolder& folder);
+
+    private:
+        static constexpr size_t Size = 4;
+        const TFolder* Folders[Size] = {};
+        platform::TDirectory Handles[Size];
+        size_t Next = 0;
+    };
 
     std::function<bool()> StopRequested;
     std::unique_ptr<char[]> BufferM;
@@ -76,8 +86,6 @@ private:
     platform::TFileReader ReaderS;
     std::string PathM;
     std::string PathS;
-    const TFolder* FolderM = nullptr;
-    const TFolder* FolderS = nullptr;
-    platform::TDirectory FolderHandleM;
-    platform::TDirectory FolderHandleS;
+    TFolderCache FoldersM;
+    TFolderCache FoldersS;
 };
