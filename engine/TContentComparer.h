@@ -65,15 +65,17 @@ private:
     int Open(TSide& m, TSide& s, std::string& reason);
     int CompareBytes(std::string& reason);
     // Handles of the folders whose files were compared last, one cache per
-    // side. A few are kept, not one: with contents compared ahead, a thread
+    // side. Two are kept, not one: with contents compared ahead, a thread
     // moves between pairs near the row being delivered and pairs far ahead.
+    // Not more, so that a process with few descriptors still has them for
+    // the files.
     class TFolderCache {
     public:
         // The open handle of the folder, or null when it cannot be opened.
         const platform::TDirectory* Get(const TFolder& folder);
 
     private:
-        static constexpr size_t Size = 4;
+        static constexpr size_t Size = 2;
         const TFolder* Folders[Size] = {};
         platform::TDirectory Handles[Size];
         size_t Next = 0;
