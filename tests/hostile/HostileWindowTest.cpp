@@ -221,6 +221,36 @@ private slots:
         QCOMPARE(after, old);
     }
 
+    void ExportPastAFileSizeLimitSaysSo() {
+        MakeFiles(M, QStringLiteral("file-with-a-long-name-"), 300);
+        MakeFiles(S, QStringLiteral("file-with-a-long-name-"), 300);
+        RunWindow frm(Settings());
+        frm.Compare(M, S);
+        WaitForIdle(frm);
+        const QString name = Dir.filePath(QStringLiteral("export.csv"));
+        TDialogDriver driver;
+        platform::ReportFileSizeLimitAsWriteFailure();
+        struct rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        struct rlimit small {
+            8192, old.rlim_max
+        };
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool written = frm.WriteExportFile(name, ',', ExportKind::All);
+        setrlimit(RLIMIT_FSIZE, &old);
+        // Not taken for a complete export: the failure is shown with its reason.
+        QVERIFY(!written);
+        QCOMPARE(driver.Messages.size(), 1);
+        QVERIFY2(driver.Messages.at(0).contains(name) &&
+                     driver.Messages.at(0).contains(QStringLiteral("File too large")),
+                 qPrintable(driver.Messages.at(0)));
+        // Without the limit the same export is whole.
+        driver.Messages.clear();
+        QVERIFY(frm.WriteExportFile(name, ',', ExportKind::All));
+        QCOMPARE(ReadLines(name).size(), 301);  // the header and 300 rows
+        QVERIFY(driver.Messages.isEmpty());
+    }
+
     void SettingsWhoseFolderIsAFileCloseQuietly() {
         const QString blocker = Dir.filePath(QStringLiteral("blocker"));
         WriteBytes(blocker, "x");
