@@ -158,6 +158,43 @@ TEST(HostileReport, FolderOfAHundredThousandEntries) {
     EXPECT_EQ(different, 1);
 }
 
+TEST(HostileReport, TreeDeeperThanThePathLimit) {
+    // 180 levels of 40-character names: over 7000 bytes of path, made by
+    // handles since no single path call could reach the bottom.
+    TempDir dir;
+    const std::string name(40, 'd');
+    for (const char* side : {"a", "b"}) {
+        MakeFolder(dir / side);
+        int fd = open((dir / side).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int i = 0; i < 180 && fd >= 0; ++i) {
+            ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
+            int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            close(fd);
+            fd = next;
+        }
+        ASSERT_GE(fd, 0);
+        int file = openat(fd, "bottom.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_EQ(write(file, side, 1), 1);
+        struct timespec times[2] = {{kFixedTime, 0}, {kFixedTime, 0}};
+        futimens(file, times);
+        close(file);
+        close(fd);
+    }
+    RunResult run = RunTandrilB({"/file", dir / "r.csv", "/fromdir", dir / "a", "/todir", dir / "b",
+                                 "/noComment", "/Appendix", "/encoding", "utf8"});
+    ASSERT_EQ(run.Status, 0) << run.Out;
+    EXPECT_EQ(run.Out, "処理が完了しました. 比較回数 : 181 件  等価 : 180 件  相違 : 1 件\r\n");
+    auto records = ReadRecords(ReadFile(dir / "r.csv"), ',');
+    ASSERT_EQ(records.size(), 182u);
+    const auto& bottom = records.back();
+    ASSERT_EQ(bottom.size(), 19u);
+    EXPECT_EQ(bottom[0], "bottom.txt");
+    EXPECT_EQ(bottom[4], "相違: 内容が不一致");
+    // The full path column holds the whole path, past PATH_MAX.
+    EXPECT_GT(bottom[12].size(), 7000u);
+    EXPECT_EQ(bottom[12].substr(bottom[12].size() - 11), "/bottom.txt");
+}
+
 TEST(HostileReport, ClosedFilesAndFoldersAsAnUnprivilegedUser) {
     if (!CanDropPrivileges())
         GTEST_SKIP() << "permission cases need root to switch to user nobody";
