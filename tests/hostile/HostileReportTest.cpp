@@ -249,13 +249,19 @@ TEST(HostileReport, FewFileHandlesNeverCutTheTreeShort) {
 
     const auto reference = ReadRecords(ReadFile(dir / "r.csv"), ',');
     for (long long limit : {8, 10, 12, 16, 24, 40}) {
+#ifdef TANDRIL_SANITIZED
+        // The sanitizers' runtime needs descriptors of its own (it checks
+        // pointers through a pipe): below that it reports errors that are not.
+        if (limit < 16)
+            continue;
+#endif
         RunOptions options;
         options.OpenFileLimit = limit;
         RunResult run = RunTandrilB(arguments, options);
         // Either every row, or a failure that says so: never a short report
         // that passes for complete.
         if (run.Status != 0) {
-            EXPECT_EQ(run.Status, 255) << "limit " << limit << ": " << run.Out;
+            EXPECT_EQ(run.Status, 255) << "limit " << limit << ": " << run.Out << run.Err;
             EXPECT_NE(run.Out.find("Too many open files"), std::string::npos) << run.Out;
             continue;
         }
