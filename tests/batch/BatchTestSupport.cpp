@@ -167,6 +167,12 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
             if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(126);
         }
+        if (options.MemoryLimit >= 0) {
+            struct rlimit limit{static_cast<rlim_t>(options.MemoryLimit),
+                                static_cast<rlim_t>(options.MemoryLimit)};
+            if (setrlimit(RLIMIT_AS, &limit) != 0)
+                _exit(126);
+        }
         if (options.OpenFileLimit >= 0) {
             struct rlimit limit {
                 static_cast<rlim_t>(options.OpenFileLimit),

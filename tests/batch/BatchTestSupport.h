@@ -49,6 +49,7 @@ struct RunOptions {
     std::string WorkDir;           // current directory of the process; empty for the test's own
     long long FileSizeLimit = -1;  // RLIMIT_FSIZE in bytes (as ulimit -f sets it); -1 for none
     long long OpenFileLimit = -1;  // RLIMIT_NOFILE (as ulimit -n sets it); -1 for none
+    long long MemoryLimit = -1;    // RLIMIT_AS in bytes (as ulimit -v sets it); -1 for none
 };
 
 // Runs TandrilB with these arguments (argument 0 is added) and waits for it.

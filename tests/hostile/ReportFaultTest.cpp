@@ -80,3 +80,35 @@ TEST_F(ReportFault, FullDiskIsAWriteFailure) {
     EXPECT_EQ(run.Out, kCountLine + WriteFailure(dir / "disk/r.csv"));
     EXPECT_EQ(ReadFile(dir / "disk/r.csv").size(), 4096u);
 }
+
+#ifndef TANDRIL_SANITIZED
+// The sanitizers reserve far more address space than any limit here allows.
+TEST_F(ReportFault, MemoryLimitEndsTheRunWithItsMessage) {
+    // 200 files with names of 200 bytes, and address space limits from too
+    // little for the libraries to load up to enough for the whole run: the
+    // run ends with every row, or with the failure's message and status 255,
+    // never killed and never with a short report passing for complete.
+    for (int i = 0; i < 200; ++i) {
+        std::string name = "/" + std::string(190, 'n') + std::to_string(i);
+        MakeFile(dir / "a" + name, "x");
+        MakeFile(dir / "b" + name, "x");
+    }
+    int completed = 0, failed = 0;
+    for (long long megabytes : {48, 56, 64, 72, 96, 128, 256}) {
+        RunOptions options;
+        options.MemoryLimit = megabytes << 20;
+        RunResult run = Run(dir / "r.csv", options);
+        if (run.Status == 127)
+            continue;  // the libraries could not even be loaded
+        if (run.Status == 0) {
+            ++completed;
+            EXPECT_EQ(run.Out, "処理が完了しました. 比較回数 : 400 件  等価 : 400 件  相違 : 0 件\r\n");
+        } else {
+            ++failed;
+            EXPECT_EQ(run.Status, 255) << megabytes << " MiB: " << run.Out << run.Err;
+            EXPECT_NE(run.Out.find("bad_alloc"), std::string::npos) << run.Out;
+        }
+    }
+    EXPECT_GT(completed, 0);
+}
+#endif
