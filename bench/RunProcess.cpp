@@ -7,14 +7,21 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <string>
 
 namespace {
 
-double Seconds(const timeval& t) {
-    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+// The path of MeasureChild is fixed at build time (bench/CMakeLists.txt).
+constexpr const char* kMeasureChild = TANDRIL_MEASURE_CHILD;
+
+std::string DescribeStatus(int status) {
+    if (WIFSIGNALED(status))
+        return "signal " + std::to_string(WTERMSIG(status));
+    return "exit status " + std::to_string(WEXITSTATUS(status));
 }
 
 // In the child: writes the failing call and errno to the pipe and ends.
@@ -28,8 +35,9 @@ double Seconds(const timeval& t) {
 }
 
 // In the child: sets up the working folder, the standard files and the
-// environment, and execs.
-[[noreturn]] void StartChild(const TProcessSpec& spec, int errorPipe) {
+// environment, and execs the program through MeasureChild, which reports its
+// resource use on `resultPipe`.
+[[noreturn]] void StartChild(const TProcessSpec& spec, int errorPipe, int resultPipe) {
     auto fail = [&](const char* call) { ChildFailed(errorPipe, call); };
     if (!spec.WorkDir.empty() && ::chdir(spec.WorkDir.c_str()) != 0)
         fail("chdir");
@@ -47,49 +55,94 @@ double Seconds(const timeval& t) {
             ::close(fd);
     for (const auto& [key, value] : spec.Env)
         ::setenv(key.c_str(), value.c_str(), 1);
-    std::vector<char*> argv;
+    if (::fcntl(resultPipe, F_SETFD, 0) != 0)
+        fail("fcntl");
+    const std::string resultFd = std::to_string(resultPipe);
+    std::vector<char*> argv{const_cast<char*>(kMeasureChild), const_cast<char*>(resultFd.c_str())};
     for (const auto& arg : spec.Argv)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ChildFailed(errorPipe, spec.Argv[0].c_str());
+    ::execv(kMeasureChild, argv.data());
+    ChildFailed(errorPipe, kMeasureChild);
+}
+
+// Everything readable from `fd` until its writers have closed it.
+std::string ReadAll(int fd) {
+    std::string text;
+    char buffer[256];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    return text;
 }
 
 }  // namespace
 
 TProcessResult RunProcess(const TProcessSpec& spec) {
     TProcessResult result;
-    int pipeFds[2];
-    if (spec.Argv.empty() || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        result.Error =
-            spec.Argv.empty() ? "no program" : std::string("pipe: ") + std::strerror(errno);
+    int errorPipe[2];
+    int resultPipe[2];
+    if (spec.Argv.empty()) {
+        result.Error = "no program";
+        return result;
+    }
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+        result.Error = std::string("pipe: ") + std::strerror(errno);
+        return result;
+    }
+    if (::pipe2(resultPipe, O_CLOEXEC) != 0) {
+        result.Error = std::string("pipe: ") + std::strerror(errno);
+        ::close(errorPipe[0]);
+        ::close(errorPipe[1]);
         return result;
     }
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = ::fork();
     if (pid == 0) {
-        ::close(pipeFds[0]);
-        StartChild(spec, pipeFds[1]);
+        ::close(errorPipe[0]);
+        ::close(resultPipe[0]);
+        StartChild(spec, errorPipe[1], resultPipe[1]);
     }
-    ::close(pipeFds[1]);
+    ::close(errorPipe[1]);
+    ::close(resultPipe[1]);
     if (pid < 0) {
         result.Error = std::string("fork: ") + std::strerror(errno);
-        ::close(pipeFds[0]);
+        ::close(errorPipe[0]);
+        ::close(resultPipe[0]);
         return result;
     }
-    int status = 0;
-    struct rusage usage {};
-    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    // MeasureChild writes its line when the program has ended and then ends
+    // itself; the pipe reaches its end when both have closed it.
+    const std::string report = ReadAll(resultPipe[0]);
+    ::close(resultPipe[0]);
+    int shimStatus = 0;
+    while (::waitpid(pid, &shimStatus, 0) < 0 && errno == EINTR) {
     }
     result.Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-    // The pipe closes on exec, so it holds text only when the start failed.
-    char text[256];
-    ssize_t n = ::read(pipeFds[0], text, sizeof text);
-    ::close(pipeFds[0]);
-    if (n > 0) {
-        result.Error.assign(text, static_cast<size_t>(n));
+    // The error pipe closes on exec, so it holds text only when the start failed.
+    const std::string startError = ReadAll(errorPipe[0]);
+    ::close(errorPipe[0]);
+    if (!startError.empty()) {
+        result.Error = startError;
+        return result;
+    }
+    int status = 0, execErrno = 0;
+    long maxRss = 0;
+    double user = 0, system = 0;
+    if (std::sscanf(report.c_str(), "exec %d", &execErrno) == 1) {
+        result.Error = spec.Argv[0] + ": " + std::strerror(execErrno);
+        return result;
+    }
+    if (std::sscanf(report.c_str(), "end %d %ld %lf %lf", &status, &maxRss, &user, &system) != 4) {
+        result.Error = "MeasureChild gave no result (" + DescribeStatus(shimStatus) + ")";
         return result;
     }
     result.Started = true;
@@ -97,9 +150,9 @@ TProcessResult RunProcess(const TProcessSpec& spec) {
         result.ExitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status))
         result.Signal = WTERMSIG(status);
-    result.UserSeconds = Seconds(usage.ru_utime);
-    result.SystemSeconds = Seconds(usage.ru_stime);
-    result.MaxRssKiB = usage.ru_maxrss;
+    result.UserSeconds = user;
+    result.SystemSeconds = system;
+    result.MaxRssKiB = maxRss;
     return result;
 }
 

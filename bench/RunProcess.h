@@ -5,7 +5,8 @@
 #include <vector>
 
 // One program run as a child process, timed from just before it is started
-// until it has been reaped.
+// until it has been reaped. The program is started through MeasureChild so
+// that its peak memory is its own, not the runner's.
 struct TProcessSpec {
     std::vector<std::string> Argv;  // Argv[0] is looked up in PATH when it has no "/"
     std::string WorkDir;            // empty: the runner's own
@@ -21,7 +22,7 @@ struct TProcessResult {
     double Seconds = 0;  // wall-clock time
     double UserSeconds = 0;
     double SystemSeconds = 0;
-    long MaxRssKiB = 0;  // peak resident memory of the process (wait4)
+    long MaxRssKiB = 0;  // peak resident memory of the program itself (wait4)
     std::string Error;   // why it could not be started
 };
 
