@@ -52,27 +52,28 @@ int TCompare::CheckPaths() {
 int TCompare::Compare() {
     Reset();
     Retired.clear();
-    try {
+    // An exception from a step (or from the caller's callbacks) ends the run
+    // as a runtime failure with its text; the end is reported all the same.
+    auto run = [this](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            Status = CompareStatus::RuntimeFailure;
+            ErrorMessage = e.what();
+        } catch (...) {
+            Status = CompareStatus::RuntimeFailure;
+            ErrorMessage = "unknown exception";
+        }
+    };
+    run([this] {
         if (Callback)
             Callback->OnCompareBegin(this);
         ListAndPair();
-    } catch (const std::exception& e) {
-        Status = CompareStatus::RuntimeFailure;
-        ErrorMessage = e.what();
-    } catch (...) {
-        Status = CompareStatus::RuntimeFailure;
-        ErrorMessage = "unknown exception";
-    }
-    try {
+    });
+    run([this] {
         if (Callback)
             Callback->OnCompareEnd(this);
-    } catch (const std::exception& e) {
-        Status = CompareStatus::RuntimeFailure;
-        ErrorMessage = e.what();
-    } catch (...) {
-        Status = CompareStatus::RuntimeFailure;
-        ErrorMessage = "unknown exception";
-    }
+    });
     return Status;
 }
 

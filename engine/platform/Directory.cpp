@@ -138,7 +138,7 @@ bool TDirectory::ReadNames(TNameList& names) {
     return !failed;
 }
 
-static TFileKind KindOf(uint32_t mode) {
+TFileKind FileKindOfMode(uint32_t mode) {
     switch (mode & S_IFMT) {
         case S_IFDIR:
             return TFileKind::Directory;
@@ -160,7 +160,7 @@ static TTimeSpec TimeOf(const struct statx_timestamp& t) {
 }
 
 static void Fill(const struct statx& stx, TFileStatus& status) {
-    status.Kind = KindOf(stx.stx_mode);
+    status.Kind = FileKindOfMode(stx.stx_mode);
     status.OwnerWritable = (stx.stx_mode & S_IWUSR) != 0;
     status.Size = static_cast<int64_t>(stx.stx_size);
     status.ModifyTime = TimeOf(stx.stx_mtime);

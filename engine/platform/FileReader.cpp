@@ -18,23 +18,6 @@ std::string ErrorString(int error) {
     return strerror_r(error, buffer, sizeof buffer);
 }
 
-static TFileKind KindOf(mode_t mode) {
-    switch (mode & S_IFMT) {
-        case S_IFDIR:
-            return TFileKind::Directory;
-        case S_IFIFO:
-            return TFileKind::Fifo;
-        case S_IFCHR:
-            return TFileKind::CharDevice;
-        case S_IFBLK:
-            return TFileKind::BlockDevice;
-        case S_IFSOCK:
-            return TFileKind::Socket;
-        default:
-            return TFileKind::Regular;
-    }
-}
-
 // O_NONBLOCK: a file that became a FIFO after the listing must not block the run.
 constexpr int OpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
@@ -70,7 +53,7 @@ TFileReader::TOpenResult TFileReader::Opened(int fd, TFileKind& kind) {
         close(fd);
         return TOpenResult::Failed;
     }
-    kind = KindOf(st.st_mode);
+    kind = FileKindOfMode(st.st_mode);
     if (kind != TFileKind::Regular && kind != TFileKind::Directory) {
         close(fd);
         return TOpenResult::Special;

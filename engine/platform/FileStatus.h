@@ -29,4 +29,7 @@ struct TFileStatus {
     bool Gone = false;
 };
 
+// The kind of entry a file mode (st_mode, stx_mode) names.
+TFileKind FileKindOfMode(uint32_t mode);
+
 }  // namespace platform
