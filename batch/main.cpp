@@ -1,12 +1,14 @@
 // TandrilB: compares two folders once, unattended, and writes a report file.
 #include <clocale>
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 #include "BatchResult.h"
 #include "ConsoleOutput.h"
 #include "ProcessArguments.h"
 #include "TBatchControl.h"
+#include "TCompare.h"
 #include "platform/OutputFile.h"
 
 int main(int argc, char** argv) {
@@ -16,13 +18,22 @@ int main(int argc, char** argv) {
     StoreProcessArguments(argc, argv);
 
     int result;
-    {
+    try {
         auto control = std::make_unique<TBatchControl>();
         result = control->ParseCommandLine();
         if (result == BatchResult::Success)
             result = control->Run();
         if (result != BatchResult::Success)
             PrintConsole(control->GetMessage() + "\n");
+    } catch (const std::exception& error) {
+        // Out of memory outside the comparison itself (reading the command
+        // line, opening, writing or closing the report) ends the run as a
+        // failure of the run with its text, as it does inside the engine,
+        // instead of aborting the program. The text is printed as it stands:
+        // converting it could need the memory that ran out.
+        std::fputs(error.what(), stdout);
+        std::fputs("\n", stdout);
+        result = CompareStatus::RuntimeFailure;
     }
     std::fflush(stdout);
     return ExitStatus(result);

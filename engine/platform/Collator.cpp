@@ -5,6 +5,7 @@
 #include <unicode/utf8.h>
 
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 namespace platform {
@@ -34,15 +35,30 @@ struct TCollator::TState {
     std::vector<UChar> Text;
 };
 
+namespace {
+
+// Each tree is sorted by a collator of its own, and pairing needs both in the
+// same order: a collator that could not be made for want of memory must end
+// the run, never fall back to byte order on one side only.
+void ThrowIfOutOfMemory(UErrorCode status) {
+    if (status == U_MEMORY_ALLOCATION_ERROR)
+        throw std::bad_alloc();
+}
+
+}  // namespace
+
 TCollator::TCollator() : State(std::make_unique<TState>()), Locale(CollationLocale()) {
     UErrorCode status = U_ZERO_ERROR;
     State->Collator = ucol_open(Locale.c_str(), &status);
     if (U_FAILURE(status)) {
+        ThrowIfOutOfMemory(status);
         State->Collator = nullptr;
         status = U_ZERO_ERROR;
         State->Collator = ucol_open("", &status);
-        if (U_FAILURE(status))
+        if (U_FAILURE(status)) {
+            ThrowIfOutOfMemory(status);
             State->Collator = nullptr;
+        }
     }
     if (State->Collator)
         ucol_setStrength(State->Collator, UCOL_SECONDARY);
@@ -93,8 +109,12 @@ void TCollator::SortKey(std::string_view utf8, std::string& key) {
                                reinterpret_cast<uint8_t*>(key.data()),
                                static_cast<int32_t>(key.size()));
     }
+    // Every key, even that of an empty text, holds at least its NUL byte: no
+    // key at all means ICU could not allocate what it needed.
+    if (size <= 0)
+        throw std::bad_alloc();
     // The key ends in a NUL byte that adds nothing to byte comparisons.
-    key.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
+    key.resize(static_cast<size_t>(size - 1));
 }
 
 }  // namespace platform

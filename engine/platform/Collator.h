@@ -8,7 +8,8 @@ namespace platform {
 
 // Case-insensitive collation of the user's locale (LC_ALL, LC_COLLATE, LANG;
 // the root collation for C or POSIX) at secondary strength: letter case is
-// ignored, accents are not. Sort keys compare as bytes.
+// ignored, accents are not. Sort keys compare as bytes. Without collation data
+// the order is that of bytes with ASCII letters folded.
 class TCollator {
 public:
     TCollator();
@@ -21,7 +22,8 @@ public:
     // Replaces key with the sort key of a UTF-8 text. Each byte that is not
     // part of well-formed UTF-8 collates as a character of its own, different
     // for every byte value and from every character. Two texts are equal to
-    // the collator exactly when their keys are equal.
+    // the collator exactly when their keys are equal. Throws std::bad_alloc
+    // when ICU runs out of memory, as the constructor does.
     void SortKey(std::string_view utf8, std::string& key);
 
 private:
