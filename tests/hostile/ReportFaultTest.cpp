@@ -111,8 +111,8 @@ TEST_F(ReportFault, MemoryLimitEndsTheRunWithItsMessage) {
         RunOptions options;
         options.MemoryLimit = kib << 10;
         RunResult run = Run(dir / "r.csv", options);
-        if (run.Status == 127 && completed == 0 && failed == 0)
-            continue;  // the libraries could not even be loaded
+        if (run.Status == 127)
+            continue;  // the loader could not map the libraries: not a run of TandrilB
         if (run.Status == 0) {
             ++completed;
             ++inARow;
