@@ -7,10 +7,8 @@
 #include <thread>
 
 #include "TContentComparer.h"
-#include "TFolderLister.h"
 #include "TPairing.h"
 #include "TempTree.h"
-#include "platform/Collator.h"
 
 namespace {
 
@@ -157,21 +155,16 @@ TEST_F(Pipeline, StopAfterAnyRowLeavesWhatTheSequentialEngineLeaves) {
 // Every lookahead shape, including more workers than pairs and a window of
 // two, gives the sequential rows.
 TEST_F(Pipeline, AnyWindowAndWorkerCountGivesTheSameRows) {
-    TEntryList listM, listS;
+    TSortedTrees trees(M.Path(), S.Path());
+    TEntryList& listM = trees.ListM;
+    TEntryList& listS = trees.ListS;
     std::atomic<bool> noStop{false};
-    TFolderLister(listM, noStop).ListTree(M.Path());
-    TFolderLister(listS, noStop).ListTree(S.Path());
-    platform::TCollator collator;
-    listM.Sort(collator);
-    listS.Sort(collator);
-    auto m = std::shared_ptr<TEntryList>(&listM, [](TEntryList*) {});
-    auto s = std::shared_ptr<TEntryList>(&listS, [](TEntryList*) {});
     std::vector<std::vector<std::string>> expected;
     for (TLookahead shape : {TLookahead{1, 0}, TLookahead{2, 1}, TLookahead{3, 3},
                              TLookahead{128, 1}, TLookahead{128, 0}, TLookahead{1000, 2}}) {
         SCOPED_TRACE(std::to_string(shape.Window) + " " + std::to_string(shape.Workers));
         TRecorder recorder;
-        TResultList results(m, s);
+        TResultList results(trees.M, trees.S);
         TContentComparer contents(nullptr);
         TPairing pairing(nullptr, &recorder, TCompareOption(), noStop, contents, shape);
         TPairingResult result = pairing.Run(listM, listS, results);

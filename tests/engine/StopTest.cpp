@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TContentComparer.h"
-#include "TFolderLister.h"
 #include "TPairing.h"
 #include "TempTree.h"
-#include "platform/Collator.h"
 
 namespace {
 
@@ -99,16 +97,11 @@ TEST_F(Stop, FirstRequestStandsUntilTheNextReset) {
 }
 
 TEST_F(Stop, DuringContentComparisonNamesTheCancelledPair) {
-    TEntryList listM, listS;
+    TSortedTrees trees(M.Path(), S.Path());
+    TEntryList& listM = trees.ListM;
+    TEntryList& listS = trees.ListS;
     std::atomic<bool> noStop{false};
-    TFolderLister(listM, noStop).ListTree(M.Path());
-    TFolderLister(listS, noStop).ListTree(S.Path());
-    platform::TCollator collator;
-    listM.Sort(collator);
-    listS.Sort(collator);
-    auto m = std::shared_ptr<TEntryList>(&listM, [](TEntryList*) {});
-    auto s = std::shared_ptr<TEntryList>(&listS, [](TEntryList*) {});
-    TResultList results(m, s);
+    TResultList results(trees.M, trees.S);
     // The stop arrives after the pairing step began, before the first cycle.
     TContentComparer contents([] { return true; });
     TPairing pairing(&Engine, &Recorder, TCompareOption(), noStop, contents);

@@ -6,10 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+
+#include "TFolderLister.h"
+#include "platform/Collator.h"
 
 namespace fs = std::filesystem;
 
@@ -80,10 +84,12 @@ void TTempTree::Chain(const std::string& rel, int depth, const std::string& name
         close(fd);
         fd = next;
         int file = fd < 0 ? -1 : openat(fd, "f", O_WRONLY | O_CREAT, 0644);
-        if (file < 0 || write(file, "x", 1) != 1) throw std::runtime_error("chain");
+        if (file < 0 || write(file, "x", 1) != 1)
+            throw std::runtime_error("chain");
         close(file);
     }
-    if (fd < 0) throw std::runtime_error("chain");
+    if (fd < 0)
+        throw std::runtime_error("chain");
     close(fd);
 }
 
@@ -161,4 +167,14 @@ int RunCompare(TCompare& engine, const std::string& pathM, const std::string& pa
     engine.SetPathM(pathM);
     engine.SetPathS(pathS);
     return engine.Compare();
+}
+
+TSortedTrees::TSortedTrees(const std::string& pathM, const std::string& pathS)
+    : M(&ListM, [](TEntryList*) {}), S(&ListS, [](TEntryList*) {}) {
+    std::atomic<bool> noStop{false};
+    TFolderLister(ListM, noStop).ListTree(pathM);
+    TFolderLister(ListS, noStop).ListTree(pathS);
+    platform::TCollator collator;
+    ListM.Sort(collator);
+    ListS.Sort(collator);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ICompareCallBack.h"
 #include "TCompare.h"
+#include "TEntryList.h"
 
 // A folder in the temporary directory, removed with everything in it at the
 // end of the test. Paths given to its helpers are relative to it.
@@ -62,3 +64,12 @@ public:
 // Runs one comparison of two folders with the given options and recorder.
 int RunCompare(TCompare& engine, const std::string& pathM, const std::string& pathS,
                const TCompareOption& option = TCompareOption());
+
+// Both trees listed and sorted as Compare does before pairing, for tests that
+// drive the pairing pass themselves. M and S share the lists without owning
+// them, as TResultList takes them.
+struct TSortedTrees {
+    TSortedTrees(const std::string& pathM, const std::string& pathS);
+    TEntryList ListM, ListS;
+    std::shared_ptr<TEntryList> M, S;
+};
