@@ -116,6 +116,7 @@ void TBatchControl::ResetSettings() {
     Header = true;
     Appendix = false;
     Encoding = "sjis";
+    Console = stdout;
 }
 
 int TBatchControl::ParseCommandLine() {
@@ -195,6 +196,9 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         Message = UsageText(programName);
         return BatchResult::Usage;
     }
+    // Standard output carries the report: everything else goes to standard error.
+    if (FileName == StandardOutputName)
+        Console = stderr;
     if (FileName.empty()) {
         Message = "出力ファイルが指定されていません \"/file [ファイル名]\"";
         return BatchResult::NoFileName;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ class TBatchControl : public ICompareCallBack {
 public:
     // Which switch decides whether a report line is written.
     enum class LineKind { Comment, Header, Detail };
+
+    // The report name that stands for standard output.
+    static constexpr const char* StandardOutputName = "-";
 
     TBatchControl();
     // Closes the report file if it is still open, then destroys the engine.
@@ -41,8 +45,10 @@ public:
     int Run();
 
     // Opens the report file (created, or truncated once it is locked for this
-    // process). 0 on success; 1 with Message set when it cannot be created,
-    // is locked by another process or cannot be truncated.
+    // process; a FIFO or pipe opened write-only, waiting for its reader). "-"
+    // and the file that standard output already writes to are written
+    // through standard output. 0 on success; 1 with Message set when it
+    // cannot be created, is locked by another process or cannot be truncated.
     int OpenReport(const std::string& name);
     // Writes text and CR LF to the report in the report's encoding, unless the
     // switch of that kind of line is off.
@@ -60,6 +66,9 @@ public:
     bool GetComment() const { return Comment; }
     bool GetHeader() const { return Header; }
     bool GetAppendix() const { return Appendix; }
+    // Where the count line and messages go: standard output, or standard
+    // error when the report itself goes to standard output ("/file -").
+    std::FILE* GetConsole() const { return Console; }
 
     void OnCompareBegin(TCompare* sender) override;
     void OnListReady(TCompare* sender, int countM, int countS) override;
@@ -71,6 +80,9 @@ public:
 private:
     char Delimiter() const;
     platform::TTextEncoding ReportEncoding() const;
+    // Prints the count line once the report is complete, when both share
+    // standard output's file and the count line must come after the report.
+    void PrintPendingCountLine();
 
     std::unique_ptr<TCompare> Engine;
     std::string Message;                           // printed at the end when the result is not 0
@@ -83,4 +95,7 @@ private:
     bool Header = true;                            // "/[no]Header": the column-name line
     bool Appendix = false;                         // "/[no]Appendix": twelve more columns
     std::string Encoding;                          // "/encoding": sjis or utf8 in any case
+    std::FILE* Console = stdout;                   // the count line's and messages' stream
+    bool ReportOnConsole = false;                  // the report is written through stdout
+    std::string PendingCountLine;                  // held back until the report is complete
 };

@@ -42,7 +42,10 @@ int TBatchControl::Run() {
     }
 
     if (Engine->GetStatus() != CompareStatus::Success) {
-        // The report keeps the lines written so far and is closed with this object.
+        // The report keeps the lines written so far and is closed with this
+        // object; on standard output they go out now, before the message.
+        if (ReportOnConsole)
+            Report->Close();
         Message = Engine->GetErrorMessage();
         return Engine->GetStatus();
     }
@@ -54,6 +57,7 @@ int TBatchControl::Run() {
     // run with its own result.
     bool written = Report->Close();
     Report.reset();
+    PrintPendingCountLine();
     if (!written) {
         Message = "ファイルの書き込みに失敗しました\r\nファイル " + FileName + " に書き込めません";
         return BatchResult::WriteFailed;
@@ -63,7 +67,12 @@ int TBatchControl::Run() {
 
 int TBatchControl::OpenReport(const std::string& name) {
     auto file = std::make_unique<platform::OutputFile>();
-    if (!file->Open(name)) {
+    // A second open of standard output's file would start at its offset 0,
+    // and the count line would overwrite the report's first bytes.
+    ReportOnConsole = name == StandardOutputName || platform::IsStandardOutput(name);
+    if (ReportOnConsole) {
+        file->OpenStandardOutput(name);
+    } else if (!file->Open(name)) {
         Message = "ファイルのオープンに失敗しました\r\nファイル " + name + " を作成できません";
         return 1;
     }
@@ -110,7 +119,14 @@ void TBatchControl::OnCompareDone(TCompare*, int rows, int equal, int different)
     std::snprintf(text, sizeof text,
                   "処理が完了しました. 比較回数 : %d 件  等価 : %d 件  相違 : %d 件\r\n", rows,
                   equal, different);
-    PrintConsole(text);
+    PendingCountLine = text;
+    if (!ReportOnConsole)
+        PrintPendingCountLine();
+}
+
+void TBatchControl::PrintPendingCountLine() {
+    PrintConsole(PendingCountLine, Console);
+    PendingCountLine.clear();
 }
 
 void TBatchControl::OnCompareEnd(TCompare*) {}

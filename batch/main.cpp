@@ -15,24 +15,27 @@ int main(int argc, char** argv) {
     // The console's encoding is the locale's codeset.
     std::setlocale(LC_CTYPE, "");
     platform::ReportFileSizeLimitAsWriteFailure();
+    platform::ReportClosedPipeAsWriteFailure();
     StoreProcessArguments(argc, argv);
 
     int result;
+    std::FILE* console = stdout;
     try {
         auto control = std::make_unique<TBatchControl>();
         result = control->ParseCommandLine();
+        console = control->GetConsole();
         if (result == BatchResult::Success)
             result = control->Run();
         if (result != BatchResult::Success)
-            PrintConsole(control->GetMessage() + "\n");
+            PrintConsole(control->GetMessage() + "\n", console);
     } catch (const std::exception& error) {
         // Out of memory outside the comparison itself (reading the command
         // line, opening, writing or closing the report) ends the run as a
         // failure of the run with its text, as it does inside the engine,
         // instead of aborting the program. The text is printed as it stands:
         // converting it could need the memory that ran out.
-        std::fputs(error.what(), stdout);
-        std::fputs("\n", stdout);
+        std::fputs(error.what(), console);
+        std::fputs("\n", console);
         result = CompareStatus::RuntimeFailure;
     }
     std::fflush(stdout);

@@ -31,8 +31,18 @@ bool OutputFile::Open(const std::string& name) {
     Error.clear();
     Buffer.clear();
 
+    // A FIFO opened for reading and writing would be its own reader: it would
+    // never wait for the real one, and once the pipe is full it would block
+    // for ever. So whatever exists and is not a regular file is opened
+    // write-only, as a shell's ">" does.
+    struct stat existing;
+    const bool special = ::stat(name.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);
     // No O_TRUNC: the file must not lose a byte before the lock is ours.
-    int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    const int flags = special ? O_WRONLY : O_RDWR | O_CREAT;
+    int fd;
+    do {
+        fd = ::open(name.c_str(), flags | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         Fail("open");
         return false;
@@ -59,6 +69,18 @@ bool OutputFile::Open(const std::string& name) {
     Failed = false;
     Buffer.reserve(BufferSize);
     return true;
+}
+
+void OutputFile::OpenStandardOutput(const std::string& name) {
+    if (IsOpen())
+        Close();
+    FileName = name;
+    Failed = false;
+    Error.clear();
+    Buffer.clear();
+    Fd = STDOUT_FILENO;
+    Borrowed = true;
+    Buffer.reserve(BufferSize);
 }
 
 bool OutputFile::WriteAll(const char* data, size_t size) {
@@ -110,7 +132,9 @@ bool OutputFile::Close() {
     bool ok = Flush();
     // The lock goes with the descriptor. A failing close can still mean lost
     // data (NFS reports deferred write errors here), so it counts as a failure.
-    if (::close(Fd) != 0) {
+    if (Borrowed) {
+        Borrowed = false;
+    } else if (::close(Fd) != 0) {
         Fail("close");
         ok = false;
     }
@@ -120,6 +144,16 @@ bool OutputFile::Close() {
 
 void ReportFileSizeLimitAsWriteFailure() {
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void ReportClosedPipeAsWriteFailure() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool IsStandardOutput(const std::string& name) {
+    struct stat file, out;
+    return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(name.c_str(), &file) == 0 &&
+           file.st_dev == out.st_dev && file.st_ino == out.st_ino;
 }
 
 }  // namespace platform

@@ -13,9 +13,12 @@ namespace platform {
 // Open creates the file or opens it for reading and writing without truncating
 // it, takes an exclusive lock on it (flock, non-blocking) and only then
 // truncates it, so that a file that another process holds locked is left
-// untouched. Devices, FIFOs and other non-regular files (/dev/null, /dev/full)
-// are neither locked nor truncated: many writers may share them and they have
-// no length to cut.
+// untouched. Devices, FIFOs, pipes and other non-regular files (/dev/null,
+// /dev/full, `>(command)`) are opened write-only, as a shell redirection opens
+// them, and are neither locked nor truncated: many writers may share them and
+// they have no length to cut. A FIFO's open waits until a reader opens it; a
+// reader that goes away makes the next write fail (EPIPE, once
+// ReportClosedPipeAsWriteFailure has been called).
 //
 // Writes go through a buffer of BufferSize bytes. The first failing write,
 // flush or close is remembered: every later Write is dropped and returns
@@ -38,6 +41,12 @@ public:
     // ("flock(out.csv): Resource temporarily unavailable").
     bool Open(const std::string& name);
 
+    // Writes to the process's standard output (descriptor 1) instead of a
+    // file of its own: neither locked, truncated nor closed, so that what the
+    // process prints there later follows the bytes written here. `name` is
+    // the name that ErrorText gives. Close writes out the buffer.
+    void OpenStandardOutput(const std::string& name);
+
     // Appends bytes to the file. False when this or an earlier write failed.
     bool Write(std::string_view bytes);
 
@@ -59,6 +68,7 @@ private:
     void Fail(const char* call);
 
     int Fd = -1;
+    bool Borrowed = false;  // Fd is standard output, not this object's to close
     bool Failed = false;
     std::string FileName;
     std::string Error;
@@ -70,5 +80,15 @@ private:
 // start, this ignores the signal so that such a write fails with EFBIG and is
 // reported like any other write failure.
 void ReportFileSizeLimitAsWriteFailure();
+
+// A write to a pipe or FIFO whose reader has gone away ends the writing process
+// with SIGPIPE, silently. Called once at start, this ignores the signal so that
+// such a write fails with EPIPE and is reported like any other write failure.
+void ReportClosedPipeAsWriteFailure();
+
+// True when `name` is the file that standard output is open on (the same
+// device and inode): a second, independent open of it would write over what
+// goes to standard output, or be written over by it.
+bool IsStandardOutput(const std::string& name);
 
 }  // namespace platform

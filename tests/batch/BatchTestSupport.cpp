@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -154,6 +156,12 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
     if (pid == 0) {
         dup2(out[1], 1);
         dup2(err[1], 2);
+        if (!options.StdoutFile.empty()) {
+            int fd = open(options.StdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            if (fd < 0 || dup2(fd, 1) < 0)
+                _exit(126);
+            close(fd);
+        }
         if (!options.WorkDir.empty() && chdir(options.WorkDir.c_str()) != 0)
             _exit(126);
         if (options.FileSizeLimit >= 0) {
@@ -168,8 +176,9 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
                 _exit(126);
         }
         if (options.MemoryLimit >= 0) {
-            struct rlimit limit{static_cast<rlim_t>(options.MemoryLimit),
-                                static_cast<rlim_t>(options.MemoryLimit)};
+            struct rlimit limit {
+                static_cast<rlim_t>(options.MemoryLimit), static_cast<rlim_t>(options.MemoryLimit)
+            };
             if (setrlimit(RLIMIT_AS, &limit) != 0)
                 _exit(126);
         }
@@ -201,8 +210,24 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
     RunResult result;
     struct pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(options.TimeoutSeconds);
+    bool killed = false;
     while (open > 0) {
-        if (poll(fds, 2, -1) < 0) {
+        int wait = -1;
+        if (options.TimeoutSeconds > 0 && !killed) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            wait = static_cast<int>(std::max<long long>(left.count(), 0));
+        }
+        int ready = poll(fds, 2, wait);
+        if (ready == 0) {
+            // A hang is a failure of the test, never a hang of the suite.
+            kill(pid, SIGKILL);
+            killed = true;
+            continue;
+        }
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
             break;

@@ -50,6 +50,8 @@ struct RunOptions {
     long long FileSizeLimit = -1;  // RLIMIT_FSIZE in bytes (as ulimit -f sets it); -1 for none
     long long OpenFileLimit = -1;  // RLIMIT_NOFILE (as ulimit -n sets it); -1 for none
     long long MemoryLimit = -1;    // RLIMIT_AS in bytes (as ulimit -v sets it); -1 for none
+    std::string StdoutFile;  // standard output sent to this file (as "> file"); Out stays empty
+    int TimeoutSeconds = 0;  // the process is killed after this long (Status -1); 0: never
 };
 
 // Runs TandrilB with these arguments (argument 0 is added) and waits for it.
