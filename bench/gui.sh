@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDRIL_BENCH=ON >/dev/null
 cmake --build build/plain -j "$(nproc)" --target TandrilB WindowProbe TandrilGuiBench
 mkdir -p bench/results
 log=bench/results/gui-$(date -u +%Y%m%d-%H%M%S).txt

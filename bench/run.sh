@@ -12,7 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDRIL_BENCH=ON >/dev/null
 targets=(TandrilBench TandrilGen ReadFloor StopLatency TandrilBSequential)
 # TandrilB is timed when the build has it; the runner skips it otherwise.
 if cmake --build build/plain --target help | grep -q '^TandrilB:'; then targets+=(TandrilB); fi

@@ -18,6 +18,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     platform::ReportFileSizeLimitAsWriteFailure();
     QApplication::setApplicationName(QStringLiteral("Tandril"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.tandril"));
     QApplication::setFont(MainFont());
     QApplication::setWindowIcon(ProgramIcon());
     // Qt's own dialogs (file dialogs, standard buttons) speak Japanese as well.

@@ -1,26 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Tandril need, when
-# any of them is missing. Needs root (or sudo) only when something is missing.
+# Installs the Debian packages that Tandril needs, when any of them is missing.
+#   scripts/deps.sh run    building and running the two programs only
+#   scripts/deps.sh        (or "test") everything: tests, fuzzers, benchmarks,
+#                          the package and its checks
+# Needs root (or sudo) only when something is missing.
 set -euo pipefail
 
-packages=(
+run_packages=(
     g++ cmake ninja-build pkg-config
     libicu-dev libsimpleini-dev
-    qt6-base-dev libgl-dev qt6-translations-l10n
+    qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
+    fonts-ipafont-gothic
+)
+test_packages=(
     libgtest-dev libgmock-dev
-    fonts-ipafont-gothic xvfb xauth
+    xvfb xauth
     clang libclang-rt-dev
     rsync
+    dpkg-dev file lintian desktop-file-utils appstream man-db
 )
+packages=("${run_packages[@]}")
+[ "${1:-test}" = run ] || packages+=("${test_packages[@]}")
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
+    echo "== updating the package lists"
     $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    echo "== installing ${#missing[@]} packages: ${missing[*]}"
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -1,27 +1,42 @@
 #!/usr/bin/env bash
 # Builds Tandril twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test in both builds; then builds
-# the fuzzers with clang and runs each for a few seconds, and runs the
-# threaded tests under ThreadSanitizer (scripts/tsan.sh).
+# UndefinedBehaviorSanitizer) and runs every test in both builds; checks the
+# Debian package with lintian; then builds the fuzzers with clang and runs
+# each for a few seconds, and runs the threaded tests under ThreadSanitizer
+# (scripts/tsan.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+start=$SECONDS
+step() { echo "== [$((SECONDS - start)) s] $*"; }
+
+step "checking the Debian packages for building and testing"
+scripts/deps.sh test
 
 jobs=$(nproc)
 for kind in plain asan; do
     dir=build/$kind
-    flags=()
+    flags=(-DTANDRIL_TESTS=ON -DTANDRIL_BENCH=ON)
     [ "$kind" = asan ] && flags+=(-DTANDRIL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+    step "configuring $dir"
     cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
+    step "building everything in $dir with $jobs jobs"
     cmake --build "$dir" -j "$jobs"
-    echo "== tests ($kind build)"
+    step "tests ($kind build)"
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 done
 
-echo "== fuzzers (a few seconds each)"
+if command -v lintian >/dev/null; then
+    step "lintian on the Debian package"
+    rm -rf build/package
+    cpack --config build/plain/CPackConfig.cmake -G DEB -B build/package >/dev/null
+    lintian --allow-root --fail-on error --display-info build/package/tandril_*.deb
+fi
+
+step "fuzzers (a few seconds each)"
 cmake -S fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build/fuzz -j "$jobs"
 ctest --test-dir build/fuzz --output-on-failure
 
-echo "== threaded tests (ThreadSanitizer build)"
+step "threaded tests (ThreadSanitizer build)"
 scripts/tsan.sh
+step "done"

@@ -2,7 +2,9 @@
 // centred on the main window, and the two web links.
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,7 +28,21 @@ private slots:
                  QStringLiteral("/opt/tandril/Tandril.html"));
         QCOMPARE(HelpFilePath(QStringLiteral("/opt/tandril/Folders")),
                  QStringLiteral("/opt/tandril/Folders.html"));
-        // The build puts the page there, in Japanese.
+        // An installed program finds the page in ../share/tandril/; a page
+        // beside the executable comes first.
+        const QString bin = Dir.filePath(QStringLiteral("prefix/bin"));
+        const QString shared = Dir.filePath(QStringLiteral("prefix/share/tandril/Tandril.html"));
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(shared).path()));
+        QCOMPARE(HelpFilePath(bin + QStringLiteral("/Tandril")),
+                 bin + QStringLiteral("/Tandril.html"));
+        WriteBytes(shared, "<html>");
+        QCOMPARE(HelpFilePath(bin + QStringLiteral("/Tandril")), shared);
+        QCOMPARE(HelpFilePath(bin + QStringLiteral("/Folders")),
+                 bin + QStringLiteral("/Folders.html"));
+        WriteBytes(bin + QStringLiteral("/Tandril.html"), "<html>");
+        QCOMPARE(HelpFilePath(bin + QStringLiteral("/Tandril")),
+                 bin + QStringLiteral("/Tandril.html"));
+        // The build puts the page beside the executable, in Japanese.
         const QByteArray page = ReadBytes(HelpFilePath(QStringLiteral(TANDRIL_EXE)));
         QVERIFY(page.contains("<html lang=\"ja\">"));
         QVERIFY(page.contains(QStringLiteral("エクスポート").toUtf8()));

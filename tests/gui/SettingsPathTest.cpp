@@ -14,10 +14,41 @@ class SettingsPathTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void BesideAWritableExecutable() {
+    // Each case: the executable's folder (@ stands for a writable temporary
+    // folder), the system prefixes (@ likewise), whether Tandril.ini exists
+    // there already, and whether the file is chosen beside the executable.
+    void BesideOrInConfigHome_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("prefixes");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<bool>("beside");
+        const QStringList system = SystemPrefixes();
+        QTest::newRow("build tree or portable copy") << "@" << system << false << true;
+        QTest::newRow("installed in /usr/bin") << "/usr/bin" << system << false << false;
+        QTest::newRow("installed in /usr/local/bin")
+            << "/usr/local/bin" << system << false << false;
+        QTest::newRow("installed in /opt") << "/opt/tandril/bin" << system << false << false;
+        QTest::newRow("writable but under a system prefix")
+            << "@" << QStringList{"@"} << false << false;
+        QTest::newRow("a file already there wins") << "@" << QStringList{"@"} << true << true;
+        QTest::newRow("a prefix covers whole components only")
+            << "@" << QStringList{"@x", "@/sub", "@-"} << false << true;
+    }
+
+    void BesideOrInConfigHome() {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, prefixes);
+        QFETCH(bool, existing);
+        QFETCH(bool, beside);
         QTemporaryDir dir;
-        const QString exe = dir.filePath(QStringLiteral("Tandril"));
-        QCOMPARE(ChooseSettingsPath(exe, QStringLiteral("/cfg")), exe + QStringLiteral(".ini"));
+        folder.replace(QLatin1Char('@'), dir.path());
+        prefixes.replaceInStrings(QStringLiteral("@"), dir.path());
+        const QString exe = folder + QStringLiteral("/Tandril");
+        if (existing)
+            WriteBytes(exe + QStringLiteral(".ini"), "[Form]\r\n");
+        QCOMPARE(ChooseSettingsPath(exe, QStringLiteral("/home/u/.config"), prefixes),
+                 beside ? exe + QStringLiteral(".ini")
+                        : QStringLiteral("/home/u/.config/Tandril/Tandril.ini"));
     }
 
     // Runs as an unprivileged user: root may write anywhere.
