@@ -1,10 +1,12 @@
 #include "RunFileCopy.h"
 
 #include <atomic>
+#include <limits>
 #include <mutex>
 #include <thread>
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLocale>
 #include <QMessageBox>
@@ -63,7 +65,13 @@ public:
     TAnswer AskReplace(const platform::TReplaceQuestion& question) override {
         TAnswer answer = TAnswer::Cancel;
         QMetaObject::invokeMethod(
-            Owner, [&] { answer = ::AskReplace(Asker ? Asker : Owner, question); },
+            Owner,
+            [&] {
+                Asking = true;
+                answer = ::AskReplace(Asker ? Asker : Owner, question);
+                Asking = false;
+                Quiet.restart();
+            },
             Qt::BlockingQueuedConnection);
         return answer;
     }
@@ -81,7 +89,13 @@ public:
     }
 
     QWidget* Owner;
-    QWidget* Asker = nullptr;  // the progress dialog once it shows
+    // Window's thread only. A question is owned by the progress dialog once
+    // that shows, so that it stands above it and takes the input; while a
+    // question is open the progress dialog does not show, so it never covers
+    // one that was asked before it.
+    QWidget* Asker = nullptr;
+    bool Asking = false;
+    QElapsedTimer Quiet;  // since the copy began or the last question closed
     std::atomic<bool> Stop{false};
     std::atomic<uint64_t> Done{0};
     std::atomic<uint64_t> Total{0};
@@ -96,6 +110,7 @@ private:
 platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
                                   const std::string& destination, bool createDestination) {
     TWindowCopyHandler handler(owner);
+    handler.Quiet.start();
     QProgressDialog progress(QStringLiteral("コピーしています..."), QStringLiteral("キャンセル"), 0,
                              ProgressSteps, owner);
     progress.setObjectName(QStringLiteral("CopyProgress"));
@@ -103,27 +118,33 @@ platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
     progress.setWindowModality(Qt::WindowModal);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
-    progress.setMinimumDuration(ShowProgressAfterMs);
+    // Shown by the refresh below, never by the dialog's own timer: that one
+    // would open it over a question still waiting for its answer.
+    progress.setMinimumDuration(std::numeric_limits<int>::max());
     progress.setMinimumWidth(420);
     QObject::connect(&progress, &QProgressDialog::canceled, [&handler, &progress] {
         handler.Stop = true;
         progress.setLabelText(QStringLiteral("中止しています..."));
     });
-    progress.setValue(0);
 
     QTimer refresh;
     refresh.setInterval(RefreshMs);
     QObject::connect(&refresh, &QTimer::timeout, [&] {
         if (handler.Stop)
             return;
+        if (!progress.isVisible()) {
+            // Half a second of copying with no question open.
+            if (handler.Asking || handler.Quiet.elapsed() < ShowProgressAfterMs)
+                return;
+            handler.Asker = &progress;
+            progress.show();
+        }
         const uint64_t total = handler.Total.load(std::memory_order_relaxed);
         const uint64_t done = std::min(handler.Done.load(std::memory_order_relaxed), total);
         if (total > 0)
             progress.setValue(static_cast<int>(done * ProgressSteps / total));
         progress.setLabelText(QStringLiteral("コピーしています...\n") +
                               QString::fromUtf8(handler.CurrentFile()));
-        if (progress.isVisible())
-            handler.Asker = &progress;
     });
     refresh.start();
 

@@ -8,8 +8,10 @@ class QWidget;
 
 // Runs one copy (platform::TFileCopy) on a worker thread while the window's
 // thread stays responsive: each replacement is asked in a box owned by owner
-// (はい, すべてはい, いいえ, キャンセル), and a copy that takes longer than
-// half a second shows a progress dialog whose cancel button stops it after the
-// block in hand. Returns when the copy has ended, with its result.
+// (はい, すべてはい, いいえ, キャンセル), and a copy that has run for half a
+// second with no question open shows a progress dialog whose cancel button
+// stops it after the block in hand; later questions stand above that dialog.
+// A question stays answerable however long it is left open. Returns when the
+// copy has ended, with its result.
 platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
                                   const std::string& destination, bool createDestination);

@@ -6,12 +6,18 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <memory>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +29,8 @@
 namespace {
 
 constexpr int RunTimeoutMs = 30000;
+// Several times the half second after which a copy shows its progress.
+constexpr int QuestionOpenMs = 2500;
 
 int RowOf(const TfrmMain& frm, const QString& name) {
     for (int r = 1; r < frm.GridRowCount(); ++r) {
@@ -51,6 +59,56 @@ void SetFolderTime(const QString& folder, qint64 seconds) {
     const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
     QVERIFY(utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0) == 0);
 }
+
+// A user who reads each question for a while and then answers it through the
+// window system, as a key press or a click on the screen would: input to a
+// window that another modal dialog blocks is dropped, as it is for a user.
+// Notes a progress dialog standing over an open question, and closes a
+// question that the answer did not close within 10 s, so the test never hangs.
+class TSlowUser {
+public:
+    TSlowUser(int readMs, std::function<void(QMessageBox*)> answer) : Answer(std::move(answer)) {
+        Poll.setInterval(20);
+        QObject::connect(&Poll, &QTimer::timeout, [this, readMs] {
+            QMessageBox* box = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* found = qobject_cast<QMessageBox*>(top); found && found->isVisible())
+                    box = found;
+            }
+            if (box == nullptr)
+                return;
+            if (box != Current) {
+                Current = box;
+                Questions << box->text();
+                Open.start();
+                Answered = false;
+            }
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QProgressDialog*>(top) && top->isVisible() &&
+                    box->parentWidget() != top)
+                    Covered = true;
+            }
+            if (!Answered && Open.elapsed() >= readMs) {
+                Answered = true;
+                Answer(box);
+            } else if (Answered && Open.elapsed() >= readMs + 10000) {
+                GaveUp = true;
+                box->button(QMessageBox::Cancel)->click();
+            }
+        });
+        Poll.start();
+    }
+    QStringList Questions;
+    bool Covered = false;  // a progress dialog showed over an open question
+    bool GaveUp = false;   // the answer did not reach the question
+
+private:
+    std::function<void(QMessageBox*)> Answer;
+    QTimer Poll;
+    QPointer<QMessageBox> Current;
+    QElapsedTimer Open;
+    bool Answered = false;
+};
 
 }  // namespace
 
@@ -121,6 +179,36 @@ private slots:
         Frm->mnPopUpCopyToM->trigger();
         QCOMPARE(driver.Messages.size(), 2);
         QCOMPARE(Listing(M), QStringList({"d", "d/e.txt"}));
+    }
+
+    void AQuestionLeftOpenStaysAnswerable() {
+        MakeTree(M, {{"a.txt", "new a"}, {"b.txt", "new b"}});
+        MakeTree(S, {{"a.txt", "old"}, {"b.txt", "old"}});
+        Compare();
+        Select(QStringLiteral("a.txt"));
+        {
+            TSlowUser user(QuestionOpenMs, [](QMessageBox* box) {
+                QTest::keyClick(box->windowHandle(), Qt::Key_Y, Qt::AltModifier);
+            });
+            Frm->mnPopUpCopyToS->trigger();
+            QCOMPARE(user.Questions.size(), 1);
+            QVERIFY(!user.Covered);
+            QVERIFY(!user.GaveUp);
+        }
+        QCOMPARE(ReadBytes(S + QStringLiteral("/a.txt")), QByteArray("new a"));
+        Select(QStringLiteral("b.txt"));
+        {
+            TSlowUser user(QuestionOpenMs, [](QMessageBox* box) {
+                const QAbstractButton* no = box->button(QMessageBox::No);
+                QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
+                                  no->mapTo(box, no->rect().center()));
+            });
+            Frm->mnPopUpCopyToS->trigger();
+            QCOMPARE(user.Questions.size(), 1);
+            QVERIFY(!user.Covered);
+            QVERIFY(!user.GaveUp);
+        }
+        QCOMPARE(ReadBytes(S + QStringLiteral("/b.txt")), QByteArray("old"));
     }
 
     void DifferentFileReplacedComparesEqualAgain() {
