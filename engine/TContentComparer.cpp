@@ -28,9 +28,7 @@ size_t CycleCount(int64_t count, size_t offset) {
 }  // namespace
 
 TContentComparer::TContentComparer(std::function<bool()> stopRequested)
-    : StopRequested(std::move(stopRequested)),
-      BufferM(std::make_unique<char[]>(BlockSize)),
-      BufferS(std::make_unique<char[]>(BlockSize)) {}
+    : StopRequested(std::move(stopRequested)), BufferM(BlockSize), BufferS(BlockSize) {}
 
 TContentComparer::~TContentComparer() = default;
 
@@ -125,8 +123,8 @@ int TContentComparer::Open(TSide& m, TSide& s, std::string& reason) {
 }
 
 int TContentComparer::CompareBytes(std::string& reason) {
-    char* blockM = BufferM.get();
-    char* blockS = BufferS.get();
+    char* blockM = BufferM.Data();
+    char* blockS = BufferS.Data();
     while (true) {
         // The probe before a block read is the probe of the block's first cycle.
         if (StopRequested && StopRequested()) {

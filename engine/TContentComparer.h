@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TSearchRec.h"
+#include "platform/AlignedBuffer.h"
 #include "platform/Directory.h"
 #include "platform/FileReader.h"
 
@@ -52,6 +53,10 @@ public:
     // share the folder, so no path is resolved from the root per pair.
     int Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason);
 
+    // The two read buffers, made once with the comparer.
+    const platform::TAlignedBuffer& BufferOfM() const { return BufferM; }
+    const platform::TAlignedBuffer& BufferOfS() const { return BufferS; }
+
 private:
     // One side of a pair: where the file is and what the listing found.
     struct TSide {
@@ -82,8 +87,8 @@ private:
     };
 
     std::function<bool()> StopRequested;
-    std::unique_ptr<char[]> BufferM;
-    std::unique_ptr<char[]> BufferS;
+    platform::TAlignedBuffer BufferM;
+    platform::TAlignedBuffer BufferS;
     platform::TFileReader ReaderM;
     platform::TFileReader ReaderS;
     std::string PathM;

@@ -29,7 +29,7 @@ bool OutputFile::Open(const std::string& name) {
     FileName = name;
     Failed = false;
     Error.clear();
-    Buffer.clear();
+    Used = 0;
 
     // A FIFO opened for reading and writing would be its own reader: it would
     // never wait for the real one, and once the pipe is full it would block
@@ -67,7 +67,7 @@ bool OutputFile::Open(const std::string& name) {
     }
     Fd = fd;
     Failed = false;
-    Buffer.reserve(BufferSize);
+    Buffer.Reserve(BufferSize);
     return true;
 }
 
@@ -77,10 +77,10 @@ void OutputFile::OpenStandardOutput(const std::string& name) {
     FileName = name;
     Failed = false;
     Error.clear();
-    Buffer.clear();
+    Used = 0;
     Fd = STDOUT_FILENO;
     Borrowed = true;
-    Buffer.reserve(BufferSize);
+    Buffer.Reserve(BufferSize);
 }
 
 bool OutputFile::WriteAll(const char* data, size_t size) {
@@ -105,24 +105,25 @@ bool OutputFile::WriteAll(const char* data, size_t size) {
 }
 
 bool OutputFile::Flush() {
-    if (Buffer.empty())
+    if (Used == 0)
         return !Failed;
-    bool ok = !Failed && WriteAll(Buffer.data(), Buffer.size());
-    Buffer.clear();
+    bool ok = !Failed && WriteAll(Buffer.Data(), Used);
+    Used = 0;
     return ok;
 }
 
 bool OutputFile::Write(std::string_view bytes) {
     if (!IsOpen() || Failed)
         return false;
-    if (Buffer.size() + bytes.size() > BufferSize) {
+    if (Used + bytes.size() > BufferSize) {
         if (!Flush())
             return false;
         // A piece as large as the buffer gains nothing from being copied into it.
         if (bytes.size() >= BufferSize)
             return WriteAll(bytes.data(), bytes.size());
     }
-    Buffer.append(bytes);
+    std::memcpy(Buffer.Data() + Used, bytes.data(), bytes.size());
+    Used += bytes.size();
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AlignedBuffer.h"
+
 namespace platform {
 
 // A file written once from start to end (a report, an export). The caller
@@ -20,10 +22,10 @@ namespace platform {
 // reader that goes away makes the next write fail (EPIPE, once
 // ReportClosedPipeAsWriteFailure has been called).
 //
-// Writes go through a buffer of BufferSize bytes. The first failing write,
-// flush or close is remembered: every later Write is dropped and returns
-// false, and Close returns false, so that an incomplete file is never taken for
-// a complete one.
+// Writes go through a page-aligned buffer of BufferSize bytes, made once. The
+// first failing write, flush or close is remembered: every later Write is
+// dropped and returns false, and Close returns false, so that an incomplete
+// file is never taken for a complete one.
 class OutputFile {
 public:
     static constexpr size_t BufferSize = 64 * 1024;
@@ -72,7 +74,8 @@ private:
     bool Failed = false;
     std::string FileName;
     std::string Error;
-    std::string Buffer;
+    TAlignedBuffer Buffer;
+    size_t Used = 0;  // bytes waiting in Buffer
 };
 
 // Past a file-size limit (ulimit -f) the kernel ends the writing process with
