@@ -12,6 +12,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/AlignedBuffer.h"
 #include "platform/FileReader.h"
 
 namespace platform {
@@ -117,8 +118,14 @@ private:
     bool Execute();
     bool CopyFolder(const TItem& item, size_t index);
     bool CopyFile(const TItem& item);
-    // Copies in to out; a failure names the file read (from) or written (to).
+    // Copies in to out, from their current offsets to the end of in; a
+    // failure names the file read (from) or written (to).
     bool WriteContents(int in, int out, const std::string& from, const std::string& to);
+    // The same inside the kernel, as far as it goes: to the end of in, or to
+    // a refusal or failure of the call, or to a cancel. What it copied stays
+    // copied, and in and out stand after it.
+    void CopyInKernel(int in, int out, const std::string& from);
+    bool Advance(uint64_t bytes, const std::string& from);
     // Opens a new file in folder for writing: unnamed where the file system
     // allows it (name stays empty), otherwise under a hidden temporary name.
     int OpenTemporary(int folder, std::string& name);
@@ -137,7 +144,9 @@ private:
     // the tree (with their item, to give them the origin's mode and times).
     std::vector<std::string> MadeFolders;
     std::vector<size_t> MadeItems;
-    std::vector<char> Buffer;
+    TAlignedBuffer Buffer;
+    // Cleared once the kernel has no copy_file_range at all.
+    bool KernelCopy = true;
 };
 
 TCopyResult TCopyRun::Run(const std::string& originPath, const std::string& destinationPath,
@@ -372,10 +381,45 @@ bool TCopyRun::CopyFile(const TItem& item) {
     return true;
 }
 
-bool TCopyRun::WriteContents(int in, int out, const std::string& from, const std::string& to) {
-    Buffer.resize(TFileCopy::BlockSize);
+bool TCopyRun::Advance(uint64_t bytes, const std::string& from) {
+    Done += bytes;
+    Handler.Progress(Done, Total, from);
+    return !Handler.StopRequested() || Cancel();
+}
+
+void TCopyRun::CopyInKernel(int in, int out, const std::string& from) {
     while (true) {
-        const ssize_t got = ::read(in, Buffer.data(), Buffer.size());
+        const ssize_t n =
+            ::copy_file_range(in, nullptr, out, nullptr, TFileCopy::KernelBlockSize, 0);
+        if (n > 0 && Advance(static_cast<uint64_t>(n), from))
+            continue;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == ENOSYS)
+            KernelCopy = false;
+        return;
+    }
+}
+
+bool TCopyRun::WriteContents(int in, int out, const std::string& from, const std::string& to) {
+    // copy_file_range lets the file system copy without the bytes passing
+    // through this process: a shared extent on btrfs and XFS, a copy on the
+    // server over NFS, a copy between cached pages elsewhere. Where it is
+    // refused (between file systems on older kernels, or a file system
+    // without it), and after any failure, read and write go on from where it
+    // stopped: a real failure then fails there again and is named by the call
+    // that meets it, the read of from or the write of to. After a whole
+    // copy in the kernel the first read finds the end of in; it also catches
+    // files whose size the kernel does not know (in /proc), of which
+    // copy_file_range copies nothing.
+    if (KernelCopy) {
+        CopyInKernel(in, out, from);
+        if (Result.Status == TCopyStatus::Cancelled)
+            return false;
+    }
+    Buffer.Reserve(TFileCopy::BlockSize);
+    while (true) {
+        const ssize_t got = ::read(in, Buffer.Data(), TFileCopy::BlockSize);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -384,7 +428,7 @@ bool TCopyRun::WriteContents(int in, int out, const std::string& from, const std
         if (got == 0)
             return true;
         for (ssize_t put = 0; put < got;) {
-            const ssize_t n = ::write(out, Buffer.data() + put, static_cast<size_t>(got - put));
+            const ssize_t n = ::write(out, Buffer.Data() + put, static_cast<size_t>(got - put));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -392,10 +436,8 @@ bool TCopyRun::WriteContents(int in, int out, const std::string& from, const std
             }
             put += n;
         }
-        Done += static_cast<uint64_t>(got);
-        Handler.Progress(Done, Total, from);
-        if (Handler.StopRequested())
-            return Cancel();
+        if (!Advance(static_cast<uint64_t>(got), from))
+            return false;
     }
 }
 

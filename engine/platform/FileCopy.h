@@ -61,7 +61,10 @@ struct TCopyResult {
 // ever deleted. Symbolic links are followed (a link back to a folder above it
 // is copied as an empty folder).
 //
-// Each file is written under a temporary name in its destination folder (an
+// Contents are copied by the kernel (copy_file_range: a shared extent on btrfs
+// and XFS, a copy on the server over NFS), or read and written through a
+// page-aligned buffer where the file system refuses that. Each file is
+// written under a temporary name in its destination folder (an
 // unnamed file where the file system allows it) and renamed into place, with
 // the origin's modification and access times and permission bits; a file that
 // replaces another is flushed to disk first. So a destination file is either
@@ -74,7 +77,10 @@ struct TCopyResult {
 // this copy made that are still empty, and touches nothing else.
 class TFileCopy {
 public:
+    // Bytes per read and write, and per copy_file_range call: progress is
+    // reported and a stop request read after each.
     static constexpr size_t BlockSize = 1024 * 1024;
+    static constexpr size_t KernelBlockSize = 8 * 1024 * 1024;
 
     // Whether files are written unnamed until whole where the file system
     // allows it; when false (or not allowed), under a hidden temporary name.

@@ -1,7 +1,9 @@
 // Copying between the sides under faults: the copying process killed with
-// SIGKILL at any moment, and a destination disk that fills up. The file at
-// the destination's name is always either the old one or the whole new one,
-// never a part.
+// SIGKILL at any moment, a destination disk that fills up, a read that fails
+// in the middle of the file. The file at the destination's name is always
+// either the old one or the whole new one, never a part. Each case runs with
+// copies made in the kernel and with copy_file_range refused, so that reads
+// and writes through the program's buffer do the copying.
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -12,6 +14,7 @@
 #include <filesystem>
 
 #include "BatchTestSupport.h"
+#include "FaultHooks.h"
 #include "platform/FileCopy.h"
 
 namespace fs = std::filesystem;
@@ -85,24 +88,43 @@ void CopyAndKill(const std::string& origin, const std::string& destination, bool
     (void)got;
 }
 
-class CopyFault : public ::testing::Test {
+// The parameter: whether the kernel may copy (true) or refuses as between
+// file systems on older kernels (false).
+class CopyFault : public ::testing::TestWithParam<bool> {
 protected:
     CopyFault() {
         MakeFile(dir / "from/big.bin", Pattern(12 * 1024 * 1024 + 123));
         MakeFolder(dir / "to");
+        if (!GetParam())
+            RefuseKernelCopies(EXDEV);
+    }
+    ~CopyFault() override { ClearHooks(); }
+
+    // Every name in folder but `keep`.
+    static std::vector<std::string> Others(const std::string& folder, const std::string& keep) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().filename() != keep)
+                names.push_back(entry.path().filename());
+        return names;
     }
     TempDir dir;
 };
 
+INSTANTIATE_TEST_SUITE_P(Copies, CopyFault, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "InKernel" : "ReadWrite"; });
+
 }  // namespace
 
-TEST_F(CopyFault, KilledAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
+TEST_P(CopyFault, KilledAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
     const std::string whole = ReadFile(dir / "from/big.bin");
     int oldSeen = 0, newSeen = 0;
     for (bool unnamed : {true, false}) {
-        // 13 blocks of 1 MiB: killed while waiting after each report, or
-        // running on into the next block, the rename or the end.
-        for (int reports = 1; reports <= 15; ++reports) {
+        // A report after each block (13 of 1 MiB, or 2 copied in the
+        // kernel): killed while waiting after each report, or running on
+        // into the next block, the rename or the end.
+        const int blocks = GetParam() ? 2 : 13;
+        for (int reports = 1; reports <= blocks + 2; ++reports) {
             for (bool wait : {true, false}) {
                 MakeFile(dir / "to/big.bin", "old");
                 CopyAndKill(dir / "from/big.bin", dir / "to/big.bin", unnamed, reports, wait);
@@ -129,11 +151,15 @@ TEST_F(CopyFault, KilledAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
     EXPECT_GT(newSeen, 0);
 }
 
-TEST_F(CopyFault, FullDiskKeepsTheOldFileAndLeavesNothingBehind) {
+TEST_P(CopyFault, FullDiskKeepsTheOldFileAndLeavesNothingBehind) {
     const std::string disk = dir / "disk";
     MakeFolder(disk);
-    if (mount("tandril-test", disk.c_str(), "tmpfs", 0, "size=1m,mode=0777") != 0)
+    if (mount("tandril-test", disk.c_str(), "tmpfs", 0, "size=16m,mode=0777") != 0)
         GTEST_SKIP() << "no tmpfs can be mounted here";
+    // The origin on the same disk, so that a copy in the kernel is not
+    // refused as one between file systems and fills the disk itself.
+    MakeFolder(disk + "/from");
+    fs::copy_file(dir / "from/big.bin", disk + "/from/big.bin");
     MakeFile(disk + "/big.bin", "old");
     TYes yes;
     platform::TFileCopy copy;
@@ -141,19 +167,35 @@ TEST_F(CopyFault, FullDiskKeepsTheOldFileAndLeavesNothingBehind) {
         copy.UnnamedFiles = unnamed;
         // Onto an old file, and as a new one.
         platform::TCopyResult replaced =
-            copy.Copy(dir / "from/big.bin", disk + "/big.bin", false, yes);
+            copy.Copy(disk + "/from/big.bin", disk + "/big.bin", false, yes);
         EXPECT_EQ(replaced.Status, platform::TCopyStatus::Failed);
-        EXPECT_NE(replaced.Error.find("No space left on device"), std::string::npos)
-            << replaced.Error;
+        EXPECT_EQ(replaced.Error, "write(" + disk + "/big.bin): No space left on device");
         EXPECT_EQ(ReadFile(disk + "/big.bin"), "old");
         platform::TCopyResult created =
-            copy.Copy(dir / "from/big.bin", disk + "/new.bin", false, yes);
+            copy.Copy(disk + "/from/big.bin", disk + "/new.bin", false, yes);
         EXPECT_EQ(created.Status, platform::TCopyStatus::Failed);
         EXPECT_FALSE(Exists(disk + "/new.bin"));
-        std::vector<std::string> left;
-        for (const auto& entry : fs::directory_iterator(disk))
-            left.push_back(entry.path().filename());
-        EXPECT_EQ(left, std::vector<std::string>({"big.bin"}));
+        EXPECT_EQ(Others(disk, "from"), std::vector<std::string>({"big.bin"}));
     }
     umount(disk.c_str());
+}
+
+TEST_P(CopyFault, ReadFailureMidwayKeepsTheOldFileAndNamesTheOrigin) {
+    const std::string origin = dir / "from/big.bin";
+    MakeFile(dir / "to/big.bin", "old");
+    FailReads(origin, 5 * 1024 * 1024 + 7, EIO);
+    TYes yes;
+    platform::TFileCopy copy;
+    for (bool unnamed : {true, false}) {
+        copy.UnnamedFiles = unnamed;
+        for (const char* name : {"big.bin", "new.bin"}) {
+            const platform::TCopyResult result =
+                copy.Copy(origin, dir / ("to/" + std::string(name)), false, yes);
+            EXPECT_EQ(result.Status, platform::TCopyStatus::Failed);
+            EXPECT_EQ(result.Error, "read(" + origin + "): Input/output error");
+            EXPECT_EQ(result.FilesCopied, 0);
+        }
+        EXPECT_EQ(ReadFile(dir / "to/big.bin"), "old");
+        EXPECT_EQ(Others(dir / "to", ""), std::vector<std::string>({"big.bin"}));
+    }
 }

@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <map>
@@ -16,6 +19,12 @@ struct THooks {
     std::mutex Lock;
     std::map<std::string, std::function<void()>> Open;
     std::map<std::string, std::function<void()>> Stat;
+    std::string FailingPath;
+    int64_t FailAfter = 0;
+    int ReadError = 0;
+    int CopyError = 0;
+    // Set while a read or copy fault is armed: other calls pass at once.
+    std::atomic<bool> Reads{false};
 };
 
 THooks& Hooks() {
@@ -26,16 +35,33 @@ THooks& Hooks() {
 // Set while an action runs, so that its own calls pass straight through.
 thread_local bool InAction = false;
 
+std::string FdPath(int fd) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char target[4096];
+    ssize_t n = readlink(link, target, sizeof target - 1);
+    return n < 0 ? std::string() : std::string(target, static_cast<size_t>(n));
+}
+
+// What a read of `count` bytes from fd meets: the error to fail with (0 for
+// none) and how many bytes may be read before the failing point.
+int ReadFault(int fd, size_t& count) {
+    THooks& hooks = Hooks();
+    std::lock_guard<std::mutex> lock(hooks.Lock);
+    if (hooks.ReadError == 0 || FdPath(fd) != hooks.FailingPath)
+        return 0;
+    const off_t offset = lseek(fd, 0, SEEK_CUR);
+    if (offset >= hooks.FailAfter)
+        return hooks.ReadError;
+    count = std::min<size_t>(count, static_cast<size_t>(hooks.FailAfter - offset));
+    return 0;
+}
+
 std::string AbsolutePath(int dirfd, const char* path) {
     if (!path || path[0] == '/' || dirfd == AT_FDCWD)
         return path ? path : "";
-    char link[64];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
-    char target[4096];
-    ssize_t n = readlink(link, target, sizeof target - 1);
-    if (n < 0)
-        return path;
-    return std::string(target, static_cast<size_t>(n)) + "/" + path;
+    const std::string folder = FdPath(dirfd);
+    return folder.empty() ? path : folder + "/" + path;
 }
 
 void RunHook(std::map<std::string, std::function<void()>>& table, int dirfd, const char* path) {
@@ -74,10 +100,27 @@ void BeforeStat(const std::string& path, std::function<void()> action) {
     Hooks().Stat[path] = std::move(action);
 }
 
+void FailReads(const std::string& path, int64_t after, int error) {
+    std::lock_guard<std::mutex> lock(Hooks().Lock);
+    Hooks().FailingPath = path;
+    Hooks().FailAfter = after;
+    Hooks().ReadError = error;
+    Hooks().Reads = true;
+}
+
+void RefuseKernelCopies(int error) {
+    std::lock_guard<std::mutex> lock(Hooks().Lock);
+    Hooks().CopyError = error;
+    Hooks().Reads = true;
+}
+
 void ClearHooks() {
     std::lock_guard<std::mutex> lock(Hooks().Lock);
     Hooks().Open.clear();
     Hooks().Stat.clear();
+    Hooks().ReadError = 0;
+    Hooks().CopyError = 0;
+    Hooks().Reads = false;
 }
 
 extern "C" int openat(int dirfd, const char* path, int flags, ...) {
@@ -97,4 +140,35 @@ extern "C" int statx(int dirfd, const char* path, int flags, unsigned mask, stru
     RunHook(Hooks().Stat, dirfd, path);
     static auto real = Real<int (*)(int, const char*, int, unsigned, struct statx*)>("statx");
     return real(dirfd, path, flags, mask, out);
+}
+
+extern "C" ssize_t read(int fd, void* buffer, size_t count) {
+    static auto real = Real<ssize_t (*)(int, void*, size_t)>("read");
+    if (Hooks().Reads.load(std::memory_order_relaxed)) {
+        if (const int error = ReadFault(fd, count)) {
+            errno = error;
+            return -1;
+        }
+    }
+    return real(fd, buffer, count);
+}
+
+extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
+                                   size_t count, unsigned flags) {
+    static auto real =
+        Real<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range");
+    if (Hooks().Reads.load(std::memory_order_relaxed)) {
+        int error = 0;
+        {
+            std::lock_guard<std::mutex> lock(Hooks().Lock);
+            error = Hooks().CopyError;
+        }
+        if (error == 0)
+            error = ReadFault(in, count);
+        if (error != 0) {
+            errno = error;
+            return -1;
+        }
+    }
+    return real(in, inOffset, out, outOffset, count, flags);
 }
