@@ -1,9 +1,11 @@
 #include "BenchFiles.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -103,4 +105,56 @@ int64_t AvailableMemory() {
             return value * 1024;
     }
     return 0;
+}
+
+namespace {
+
+// Bytes of the open file fd (of `size` bytes) that are in the page cache.
+int64_t CachedBytes(int fd, int64_t size) {
+    if (size <= 0)
+        return 0;
+    void* map = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_SHARED, fd, 0);
+    if (map == MAP_FAILED)
+        return 0;
+    const int64_t page = ::sysconf(_SC_PAGESIZE);
+    std::vector<unsigned char> resident(static_cast<size_t>((size + page - 1) / page));
+    int64_t cached = 0;
+    if (::mincore(map, static_cast<size_t>(size), resident.data()) == 0)
+        for (unsigned char r : resident)
+            cached += (r & 1) * page;
+    ::munmap(map, static_cast<size_t>(size));
+    return std::min(cached, size);
+}
+
+}  // namespace
+
+int64_t EvictTrees(const std::vector<std::string>& roots, bool measure) {
+    namespace fs = std::filesystem;
+    int64_t cached = 0;
+    for (const std::string& root : roots) {
+        std::error_code ec;
+        fs::recursive_directory_iterator it(root, ec), end;
+        if (ec)
+            throw std::runtime_error("opendir(" + root + "): " + ec.message());
+        for (; it != end; it.increment(ec)) {
+            if (ec)
+                throw std::runtime_error("readdir(" + root + "): " + ec.message());
+            if (!it->is_regular_file(ec))
+                continue;
+            const std::string path = it->path().string();
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                Fail("open", path);
+            const int advice = ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+            struct stat st {};
+            if (measure && advice == 0 && ::fstat(fd, &st) == 0)
+                cached += CachedBytes(fd, st.st_size);
+            ::close(fd);
+            if (advice != 0) {
+                errno = advice;
+                Fail("posix_fadvise", path);
+            }
+        }
+    }
+    return cached;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The few file-system operations the harness needs. Every failure throws
 // std::runtime_error naming the call and the path ("open(/x/y): No such file").
@@ -42,6 +43,14 @@ TTreeCount CountTree(const std::string& root);
 // Flushes the written data of the file system holding `path` to the disk, so
 // that write-back does not run during the timed rounds.
 void SyncFileSystem(const std::string& path);
+
+// Drops the cached pages of every file below the roots (posix_fadvise with
+// POSIX_FADV_DONTNEED), so that the next program reads them from the disk;
+// nothing else leaves the machine's cache. Folders stay cached (the kernel
+// keeps names and inodes apart from file pages). With `measure`, returns the
+// bytes of those files still cached afterwards (pages that are dirty, or
+// mapped by a running program), found with mincore; otherwise 0.
+int64_t EvictTrees(const std::vector<std::string>& roots, bool measure);
 
 // Bytes of memory the kernel could give to the page cache now (MemAvailable),
 // or 0 when unknown.

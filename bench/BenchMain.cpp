@@ -80,6 +80,10 @@ int main(int argc, char** argv) {
                 std::printf("note: %s is not installed; its rows are skipped\n", tool);
                 std::erase(options.Tools, std::string(tool));
             }
+        if (!FindProgram("find") || !FindProgram("xargs")) {
+            std::printf("note: find or xargs is not installed; the cat rows are skipped\n");
+            std::erase(options.Tools, std::string("cat"));
+        }
         std::fflush(stdout);
 
         std::vector<std::string> problems;

@@ -10,14 +10,16 @@ const char* const BenchUsage =
     "usage: TandrilBench [options]\n"
     "  --workload LIST   many-small, few-large, stop-pair or all (default), comma-separated\n"
     "  --scale S         size factor of the workloads (default 1: about 7.5 GB of trees)\n"
-    "  --rounds N        timed rounds, interleaved (default 5)\n"
+    "  --rounds N        timed rounds on a warm cache, interleaved (default 5)\n"
+    "  --cold-rounds N   timed rounds on a cold cache: the trees' pages are evicted\n"
+    "                    before every program (default 3; 0: none)\n"
     "  --seed N          workload seed (default 1)\n"
     "  --data DIR        where the trees are generated (default bench/data)\n"
     "  --results DIR     where reports and outputs are kept (default bench/results)\n"
     "  --tandrilb PATH   the console program (default build/plain/batch/TandrilB)\n"
     "  --reference PATH  a second console program whose report must be identical\n"
     "                    (default: TandrilBSequential beside this program, if built)\n"
-    "  --tools LIST      tandrilb,diff,rsync,floor or a subset (default all)\n"
+    "  --tools LIST      tandrilb,diff,rsync,floor,floor16,cat or a subset (default all)\n"
     "  --bin DIR         folder of ReadFloor and StopLatency (default: beside this program)\n";
 
 namespace {
@@ -82,6 +84,13 @@ bool ParseBenchOptions(int argc, char** argv, TBenchOptions& o, std::string& err
                 return false;
             }
             o.Rounds = static_cast<int>(number);
+        } else if (arg == "--cold-rounds") {
+            if (!ParseNumber(value, number) || number < 0 || number > 1000 ||
+                number != static_cast<int>(number)) {
+                error = "--cold-rounds needs a whole number from 0 to 1000";
+                return false;
+            }
+            o.ColdRounds = static_cast<int>(number);
         } else if (arg == "--seed") {
             char* end = nullptr;
             o.Seed = std::strtoull(value.c_str(), &end, 10);

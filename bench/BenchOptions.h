@@ -7,9 +7,13 @@
 // The runner's command line.
 struct TBenchOptions {
     std::vector<std::string> Workloads;  // in the order they run
-    std::vector<std::string> Tools;      // "tandrilb", "diff", "rsync", "floor"
+    std::vector<std::string> Tools;      // see AllTools
+
     double Scale = 1.0;
     int Rounds = 5;
+    // Rounds on a cold cache: the trees' pages are evicted before every timed
+    // program (rsync and the offset floor are timed warm only). 0: none.
+    int ColdRounds = 3;
     uint64_t Seed = 1;
     std::string DataDir = "bench/data";
     std::string ResultsDir = "bench/results";
@@ -21,7 +25,10 @@ struct TBenchOptions {
     std::string BinDir;  // where ReadFloor and StopLatency are; empty: beside the runner
 };
 
-inline const std::vector<std::string> AllTools = {"tandrilb", "diff", "rsync", "floor"};
+// The timed programs: TandrilB, diff -rq, rsync -rcn, the read floor into a
+// page-aligned buffer, the same at 16 bytes past a page, and cat over every file.
+inline const std::vector<std::string> AllTools = {"tandrilb", "diff",    "rsync",
+                                                  "floor",    "floor16", "cat"};
 
 // Parses argv. Returns false with `error` set on a bad command line, and false
 // with an empty `error` when the usage text was asked for.

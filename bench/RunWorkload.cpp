@@ -11,41 +11,9 @@
 #include "GenerateWorkload.h"
 #include "ReportCheck.h"
 #include "RunProcess.h"
+#include "TimingTable.h"
 
 namespace {
-
-// One timed program of a comparison workload.
-struct TTool {
-    std::string Key;    // as in --tools
-    std::string Label;  // as printed
-    TProcessSpec Spec;
-    std::vector<int> GoodExits;
-    std::vector<TProcessResult> Runs;  // the timed rounds
-    bool Failed = false;
-};
-
-// The goals of the issue for one workload: TandrilB against diff -rq and
-// against the read floor.
-struct TGoals {
-    double VsDiff = 0, VsFloor = 0;
-};
-std::optional<TGoals> GoalsOf(const std::string& workload) {
-    if (workload == Workload::ManySmall)
-        return TGoals{0.6, 1.0};
-    if (workload == Workload::FewLarge)
-        return TGoals{0.2, 1.1};
-    return std::nullopt;
-}
-
-// Peak memory allowed: 64 MiB plus 250 bytes per listed entry of both trees.
-constexpr double MemoryBase = 64.0 * 1024 * 1024;
-constexpr double MemoryPerEntry = 250.0;
-
-// Flushed at once: the runner's output is often piped through tee.
-void Print(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
 
 void PrintProblems(const std::string& what, const std::vector<std::string>& found,
                    const std::string& success, std::vector<std::string>& problems) {
@@ -113,7 +81,17 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
         } else if (key == "floor") {
             t.Label = "read floor";
             t.Spec.Argv = {programs.ReadFloor, "A", "B"};
+        } else if (key == "floor16") {
+            t.Label = "read floor +16";
+            t.Spec.Argv = {programs.ReadFloor, "--offset", "16", "A", "B"};
+        } else if (key == "cat") {
+            // An independent reader to check the floor against: cat reads
+            // every file with 128 KiB reads, as the floor does.
+            t.Label = "find | xargs cat";
+            t.Spec.Argv = {"sh", "-c", "find A B -type f -print0 | xargs -0 cat -- >/dev/null"};
+            t.Spec.Env = {{"LC_ALL", "C"}};
         }
+        t.Cold = key == "tandrilb" || key == "diff" || key == "floor" || key == "cat";
         t.Spec.StdoutPath = out + t.Key + ".out";
         t.Spec.StderrPath = out + t.Key + ".err";
         tools.push_back(std::move(t));
@@ -157,7 +135,7 @@ void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const
         } else if (t.Key == "diff") {
             TDiffList list = ParseDiffOutput(ReadWholeFile(t.Spec.StdoutPath), "A", "B");
             PrintProblems("diff -rq", CheckDiffList(list, m), "agrees with the manifest", problems);
-        } else if (t.Key == "floor") {
+        } else if (t.Key == "floor" || t.Key == "floor16") {
             long long files = -1, folders = -1, bytes = -1;
             std::sscanf(ReadWholeFile(t.Spec.StdoutPath).c_str(),
                         "files %lld folders %lld bytes %lld", &files, &folders, &bytes);
@@ -166,7 +144,7 @@ void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const
                 bytes != m.BytesA + m.BytesB)
                 found.push_back(
                     Format("read %lld files, %lld folders, %lld bytes", files, folders, bytes));
-            PrintProblems("read floor", found, "read every file of both trees", problems);
+            PrintProblems(t.Label, found, "read every file of both trees", problems);
         }
     }
     // A second console program (a sequential build, say) must write the very
@@ -191,75 +169,6 @@ void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const
     }
 }
 
-void PrintTimings(const std::vector<TTool>& tools, int rounds) {
-    Print(Format("   %-22s %10s %10s %10s %13s", Format("rounds: %d, warm cache", rounds).c_str(),
-                 "median s", "min s", "max s", "peak RSS MiB"));
-    for (const TTool& t : tools) {
-        if (t.Failed || t.Runs.empty())
-            continue;
-        std::vector<double> seconds;
-        long rss = 0;
-        for (const auto& r : t.Runs) {
-            seconds.push_back(r.Seconds);
-            rss = std::max(rss, r.MaxRssKiB);
-        }
-        auto [lo, hi] = std::minmax_element(seconds.begin(), seconds.end());
-        Print(Format("   %-22s %10.3f %10.3f %10.3f %13.1f", t.Label.c_str(), Median(seconds), *lo,
-                     *hi, rss / 1024.0));
-    }
-}
-
-double MedianOf(const std::vector<TTool>& tools, const std::string& key) {
-    for (const TTool& t : tools) {
-        if (t.Key != key || t.Failed || t.Runs.empty())
-            continue;
-        std::vector<double> seconds;
-        for (const auto& r : t.Runs)
-            seconds.push_back(r.Seconds);
-        return Median(seconds);
-    }
-    return 0;
-}
-
-void PrintRatios(const std::vector<TTool>& tools, const std::string& workload, const TManifest& m) {
-    const std::optional<TGoals> goals = GoalsOf(workload);
-    struct TRatio {
-        const char* Label;
-        const char* Top;
-        const char* Bottom;
-        double Goal;
-    } ratios[] = {
-        {"TandrilB / diff -rq", "tandrilb", "diff", goals ? goals->VsDiff : 0},
-        {"TandrilB / read floor", "tandrilb", "floor", goals ? goals->VsFloor : 0},
-        {"diff -rq / read floor", "diff", "floor", 0},
-        {"rsync -rcn / read floor", "rsync", "floor", 0},
-    };
-    Print(Format("   %-26s %9s   %s", "ratio of medians", "measured", "goal"));
-    for (const TRatio& r : ratios) {
-        double top = MedianOf(tools, r.Top), bottom = MedianOf(tools, r.Bottom);
-        if (top <= 0 || bottom <= 0)
-            continue;
-        double ratio = top / bottom;
-        std::string line = Format("   %-26s %9.2f", r.Label, ratio);
-        if (r.Goal > 0)
-            line += Format("   <= %.2f  %s", r.Goal, ratio <= r.Goal ? "met" : "MISSED");
-        Print(line);
-    }
-    for (const TTool& t : tools) {
-        if (t.Key != "tandrilb" || t.Failed || t.Runs.empty())
-            continue;
-        long rss = 0;
-        for (const auto& r : t.Runs)
-            rss = std::max(rss, r.MaxRssKiB);
-        const int64_t entries = m.FilesA + m.FoldersA + m.FilesB + m.FoldersB;
-        const double goal = MemoryBase + MemoryPerEntry * double(entries);
-        const double peak = rss * 1024.0;
-        Print(Format("   %-26s %5.1f MiB   <= %.1f MiB (64 MiB + 250 B x %s entries)  %s",
-                     "TandrilB peak memory", peak / 1048576, goal / 1048576,
-                     FormatCount(entries).c_str(), peak <= goal ? "met" : "MISSED"));
-    }
-}
-
 // Runs StopLatency on the workload's trees and shows what it printed.
 void RunStopLatency(const TBenchOptions& o, const TBenchPrograms& programs,
                     const std::string& workload, const std::string& folder,
@@ -275,6 +184,35 @@ void RunStopLatency(const TBenchOptions& o, const TBenchPrograms& programs,
     std::istringstream lines(ReadWholeFile(stop.Spec.StdoutPath));
     for (std::string line; std::getline(lines, line);)
         Print("   " + line);
+}
+
+// Times the tools in interleaved rounds: each round starts with the next
+// program, so that no program always runs right after the same other one. On
+// a cold cache only the tools marked Cold run, each after the trees' pages
+// were evicted.
+void TimeRounds(std::vector<TTool>& tools, int rounds, bool cold,
+                const std::vector<std::string>& trees, const std::string& firstReport,
+                std::vector<std::string>& problems) {
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t k = 0; k < tools.size(); ++k) {
+            TTool& t = tools[(k + size_t(round)) % tools.size()];
+            if (t.Failed || (cold && !t.Cold))
+                continue;
+            if (cold)
+                EvictTrees(trees, false);
+            const std::string when = Format("(%s round %d)", cold ? "cold" : "warm", round + 1);
+            TProcessResult r;
+            if (!RunChecked(t, problems, when, &r))
+                continue;
+            (cold ? t.Colds : t.Warm).push_back(r);
+            if (t.Key == "tandrilb" && ReadWholeFile(t.Spec.Argv[2]) != firstReport) {
+                std::string p = "TandrilB report of " + when.substr(1, when.size() - 2) +
+                                " differs from the first run's";
+                Print("   check FAILED: " + p);
+                problems.push_back(p);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -309,27 +247,20 @@ void RunWorkload(const TBenchOptions& o, const TBenchPrograms& programs,
     CheckRound(tools, programs, m, folder, o.ResultsDir + "/" + workload + "-", firstReport,
                problems);
 
-    // Interleaved rounds: each round starts with the next program, so that no
-    // program always runs right after the same other one.
-    for (int round = 0; round < o.Rounds; ++round) {
-        for (size_t k = 0; k < tools.size(); ++k) {
-            TTool& t = tools[(k + size_t(round)) % tools.size()];
-            if (t.Failed)
-                continue;
-            TProcessResult r;
-            if (!RunChecked(t, problems, Format("(round %d)", round + 1), &r))
-                continue;
-            t.Runs.push_back(r);
-            if (t.Key == "tandrilb" && ReadWholeFile(t.Spec.Argv[2]) != firstReport) {
-                std::string p =
-                    Format("TandrilB report of round %d differs from the first run's", round + 1);
-                Print("   check FAILED: " + p);
-                problems.push_back(p);
-            }
-        }
+    TimeRounds(tools, o.Rounds, false, {}, firstReport, problems);
+    PrintTimings(tools, false, o.Rounds);
+    PrintRatios(tools, workload, m, false);
+    if (o.ColdRounds > 0) {
+        const std::vector<std::string> trees = {folder + "/A", folder + "/B"};
+        const int64_t left = EvictTrees(trees, true);
+        Print(
+            Format("   cold cache: before each timed program the pages of every file of both "
+                   "trees are evicted (%s of %s stayed cached after the first eviction)",
+                   FormatBytes(left).c_str(), FormatBytes(m.BytesA + m.BytesB).c_str()));
+        TimeRounds(tools, o.ColdRounds, true, trees, firstReport, problems);
+        PrintTimings(tools, true, o.ColdRounds);
+        PrintRatios(tools, workload, m, true);
     }
-    PrintTimings(tools, o.Rounds);
-    PrintRatios(tools, workload, m);
     if (workload == Workload::ManySmall)
         RunStopLatency(o, programs, workload, folder, problems);
 }

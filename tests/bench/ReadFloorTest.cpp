@@ -37,9 +37,15 @@ TEST(ReadFloor, ReadsEveryFileOfEveryTreeToItsEnd) {
     WriteWholeFile(temp / "B/.hidden", "12345", 0);
     ASSERT_EQ(symlink("sub/deeper/small", (temp / "A/link").c_str()), 0);
 
-    TProcessResult r = RunFloor(temp, {"A", "B"});
-    EXPECT_EQ(r.ExitCode, 0) << ReadWholeFile(temp / "floor.err");
-    EXPECT_EQ(ReadWholeFile(temp / "floor.out"), "files 5 folders 2 bytes 300012\n");
+    // The buffer on a page and 16 bytes past one read the same.
+    for (const auto& offset : {std::vector<std::string>{}, {"--offset", "16"}}) {
+        std::vector<std::string> args = offset;
+        args.insert(args.end(), {"A", "B"});
+        TProcessResult r = RunFloor(temp, args);
+        EXPECT_EQ(r.ExitCode, 0) << ReadWholeFile(temp / "floor.err");
+        EXPECT_EQ(ReadWholeFile(temp / "floor.out"), "files 5 folders 2 bytes 300012\n");
+    }
+    EXPECT_EQ(RunFloor(temp, {"--offset", "4096", "A"}).ExitCode, 2);
 }
 
 TEST(ReadFloor, NamesUnreadableEntriesAndGoesOn) {
