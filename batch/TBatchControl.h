@@ -7,8 +7,8 @@
 
 #include "ICompareCallBack.h"
 #include "TCompare.h"
+#include "TReportWriter.h"
 #include "platform/Encoding.h"
-#include "platform/OutputFile.h"
 
 // The driver of TandrilB: reads the command line, runs one comparison with the
 // engine's default options and writes the report file line by line while the
@@ -53,9 +53,6 @@ public:
     // Writes text and CR LF to the report in the report's encoding, unless the
     // switch of that kind of line is off.
     void WriteLine(const std::string& text, LineKind kind);
-    // The columns joined into one line of the chosen format: comma, tab or
-    // space between them, quoted by the row-line rule.
-    std::string FormatLine(const std::vector<std::string>& columns) const;
 
     const std::string& GetMessage() const { return Message; }
     const std::string& GetFileName() const { return FileName; }
@@ -78,6 +75,10 @@ public:
     void OnCompareEnd(TCompare* sender) override;
 
 private:
+    // True when a line of this kind goes into the report: its switch is on
+    // and the report is open.
+    bool IsWritten(LineKind kind) const;
+    // Comma, tab or space by Format.
     char Delimiter() const;
     platform::TTextEncoding ReportEncoding() const;
     // Prints the count line once the report is complete, when both share
@@ -85,17 +86,17 @@ private:
     void PrintPendingCountLine();
 
     std::unique_ptr<TCompare> Engine;
-    std::string Message;                           // printed at the end when the result is not 0
-    std::unique_ptr<platform::OutputFile> Report;  // the open report file, or null
-    std::string FileName;                          // "/file": the report file, used unchanged
-    std::string Format;                            // "/format": csv, tsv or txt in any case
-    std::string FromDir;                           // "/fromdir": the source folder (side M)
-    std::string ToDir;                             // "/todir": the target folder (side S)
-    bool Comment = true;                           // "/[no]Comment": comment lines
-    bool Header = true;                            // "/[no]Header": the column-name line
-    bool Appendix = false;                         // "/[no]Appendix": twelve more columns
-    std::string Encoding;                          // "/encoding": sjis or utf8 in any case
-    std::FILE* Console = stdout;                   // the count line's and messages' stream
-    bool ReportOnConsole = false;                  // the report is written through stdout
-    std::string PendingCountLine;                  // held back until the report is complete
+    std::string Message;                    // printed at the end when the result is not 0
+    std::unique_ptr<TReportWriter> Report;  // the open report file, or null
+    std::string FileName;                   // "/file": the report file, used unchanged
+    std::string Format;                     // "/format": csv, tsv or txt in any case
+    std::string FromDir;                    // "/fromdir": the source folder (side M)
+    std::string ToDir;                      // "/todir": the target folder (side S)
+    bool Comment = true;                    // "/[no]Comment": comment lines
+    bool Header = true;                     // "/[no]Header": the column-name line
+    bool Appendix = false;                  // "/[no]Appendix": twelve more columns
+    std::string Encoding;                   // "/encoding": sjis or utf8 in any case
+    std::FILE* Console = stdout;            // the count line's and messages' stream
+    bool ReportOnConsole = false;           // the report is written through stdout
+    std::string PendingCountLine;           // held back until the report is complete
 };

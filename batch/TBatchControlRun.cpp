@@ -5,24 +5,7 @@
 
 #include "BatchResult.h"
 #include "ConsoleOutput.h"
-#include "RowText.h"
 #include "TBatchControl.h"
-
-namespace {
-
-std::vector<std::string> SplitAtCommas(const std::string& text) {
-    std::vector<std::string> parts;
-    size_t begin = 0;
-    for (;;) {
-        size_t comma = text.find(',', begin);
-        parts.push_back(text.substr(begin, comma - begin));
-        if (comma == std::string::npos)
-            return parts;
-        begin = comma + 1;
-    }
-}
-
-}  // namespace
 
 int TBatchControl::Run() {
     Message.clear();
@@ -66,7 +49,7 @@ int TBatchControl::Run() {
 }
 
 int TBatchControl::OpenReport(const std::string& name) {
-    auto file = std::make_unique<platform::OutputFile>();
+    auto file = std::make_unique<TReportWriter>(Delimiter(), ReportEncoding(), Appendix);
     // A second open of standard output's file would start at its offset 0,
     // and the count line would overwrite the report's first bytes.
     ReportOnConsole = name == StandardOutputName || platform::IsStandardOutput(name);
@@ -80,34 +63,30 @@ int TBatchControl::OpenReport(const std::string& name) {
     return 0;
 }
 
-void TBatchControl::WriteLine(const std::string& text, LineKind kind) {
+bool TBatchControl::IsWritten(LineKind kind) const {
     if ((kind == LineKind::Comment && !Comment) || (kind == LineKind::Header && !Header))
-        return;
-    if (!Report)
-        return;
-    // After a failure the file drops every further write; Run reports it.
-    Report->Write(platform::EncodeText(text, ReportEncoding()));
-    Report->Write("\r\n");
+        return false;
+    return Report != nullptr;
 }
 
-std::string TBatchControl::FormatLine(const std::vector<std::string>& columns) const {
-    return RowLine(columns, Delimiter(), '"');
+void TBatchControl::WriteLine(const std::string& text, LineKind kind) {
+    // After a failure the file drops every further write; Run reports it.
+    if (IsWritten(kind))
+        Report->WriteText(text);
 }
 
 void TBatchControl::OnCompareBegin(TCompare*) {}
 
 void TBatchControl::OnListReady(TCompare*, int, int) {
     WriteLine("比較元: " + FromDir + "\r\n比較先: " + ToDir + "\r\n\r\n--", LineKind::Comment);
-    std::string names = Appendix ? TCompare::AppendixHeaderText() : TCompare::HeaderText();
-    WriteLine(FormatLine(SplitAtCommas(names)), LineKind::Header);
+    if (IsWritten(LineKind::Header))
+        Report->WriteHeader();
 }
 
 void TBatchControl::OnRowReady(TCompare*, int, int, int, const TSearchRecEx* m,
                                const TSearchRecEx* s, const TResultRow& row) {
-    std::vector<std::string> columns = row.Strings();
-    if (Appendix)
-        TCompare::AddAppendix(columns, m, s);
-    WriteLine(FormatLine(columns), LineKind::Detail);
+    if (IsWritten(LineKind::Detail))
+        Report->WriteRow(row, m, s);
 }
 
 void TBatchControl::OnCompareDone(TCompare*, int rows, int equal, int different) {

@@ -91,15 +91,6 @@ public:
     // Clears the stop flag, Status 0, empty ErrorMessage and Summary.
     void Reset();
 
-    // Column names: the seven of a result row, joined by commas.
-    static std::string HeaderText();
-    // HeaderText followed by the twelve appendix column names (19 in all).
-    static std::string AppendixHeaderText();
-    // Appends the six appendix fields of m, then the six of s (six empty strings
-    // for a null entry).
-    static void AddAppendix(std::vector<std::string>& list, const TSearchRecEx* m,
-                            const TSearchRecEx* s);
-
 private:
     void ListAndPair();
     void Pair();

@@ -5,14 +5,19 @@
 #include <QColor>
 
 #include "TCompare.h"
+#include "TReportWriter.h"
 
 TSameGridModel::TSameGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QStringList TSameGridModel::HeaderTexts() {
-    return {QStringLiteral("比較元ファイル"), QStringLiteral("フォルダ"),
-            QStringLiteral("比較先ファイル"), QStringLiteral("フォルダ"),
-            QStringLiteral("比較結果"),       QStringLiteral("比較元番号"),
-            QStringLiteral("比較先番号")};
+    // The report's column names, so that grid, report and export agree.
+    static const QStringList texts = [] {
+        QStringList names;
+        for (const std::string& name : ReportColumnNames(false))
+            names << QString::fromStdString(name);
+        return names;
+    }();
+    return texts;
 }
 
 QList<int> TSameGridModel::ColumnWidths() {

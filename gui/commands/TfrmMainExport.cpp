@@ -1,17 +1,16 @@
 // Exporting the comparison result: the save dialog with its file types and
 // encoding, "FilterIndex" in the settings file, and writing the chosen rows
-// exactly as the console program writes its report lines.
+// through the report writer that the console program uses too.
 #include <QFile>
 #include <QGuiApplication>
 #include <QTableView>
 
 #include "ExportFileType.h"
-#include "RowText.h"
 #include "ShowMessageBox.h"
 #include "TCompare.h"
 #include "TExportDialog.h"
+#include "TReportWriter.h"
 #include "TfrmMain.h"
-#include "platform/OutputFile.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -19,18 +18,6 @@ namespace {
 constexpr const char* FormSection = "Form";
 constexpr const char* FilterIndexKey = "FilterIndex";
 constexpr const char* EncodingKey = "ExportEncoding";
-
-std::vector<std::string> SplitAtCommas(const std::string& text) {
-    std::vector<std::string> parts;
-    size_t begin = 0;
-    for (;;) {
-        const size_t comma = text.find(',', begin);
-        parts.push_back(text.substr(begin, comma - begin));
-        if (comma == std::string::npos)
-            return parts;
-        begin = comma + 1;
-    }
-}
 
 // The settings file's word for an encoding, as the console program's
 // "/encoding" option spells it.
@@ -72,7 +59,7 @@ void TfrmMain::ExportResults(const QString& title, ExportKind kind) {
 
 bool TfrmMain::WriteExportFile(const QString& name, char delimiter, ExportKind kind,
                                platform::TTextEncoding encoding) {
-    platform::OutputFile file;
+    TReportWriter file(delimiter, encoding, true);
     if (!file.Open(QFile::encodeName(name).toStdString())) {
         ShowMessageBox(this, QMessageBox::Warning,
                        QStringLiteral("ファイルのオープンに失敗しました"));
@@ -80,11 +67,7 @@ bool TfrmMain::WriteExportFile(const QString& name, char delimiter, ExportKind k
         return false;
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto writeLine = [&](const std::vector<std::string>& fields) {
-        file.Write(platform::EncodeText(RowLine(fields, delimiter, '"'), encoding));
-        file.Write("\r\n");
-    };
-    writeLine(SplitAtCommas(TCompare::AppendixHeaderText()));
+    file.WriteHeader();
     const int rows = CompareEngine->GetRowCount();
     // After a failed write the file drops everything; Close reports it.
     for (int r = 1; r <= rows && !file.HasFailed(); ++r) {
@@ -96,10 +79,7 @@ bool TfrmMain::WriteExportFile(const QString& name, char delimiter, ExportKind k
         const TResultRow* row = CompareEngine->GetRow(r - 1);
         if (row == nullptr)
             continue;
-        std::vector<std::string> fields = row->Strings();
-        TCompare::AddAppendix(fields, CompareEngine->GetRowEntryM(r - 1),
-                              CompareEngine->GetRowEntryS(r - 1));
-        writeLine(fields);
+        file.WriteRow(*row, CompareEngine->GetRowEntryM(r - 1), CompareEngine->GetRowEntryS(r - 1));
     }
     const bool written = file.Close();
     QGuiApplication::restoreOverrideCursor();

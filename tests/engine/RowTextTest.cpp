@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "RowText.h"
+#include "TReportWriter.h"
 #include "TempTree.h"
 
 namespace {
@@ -82,11 +83,12 @@ TEST_F(WithTimeZone, DatesInLocalTime) {
 }
 
 TEST(RowText, HeaderTexts) {
-    EXPECT_EQ(TCompare::HeaderText(),
+    const std::string header = RowLine(ReportColumnNames(false), ',', '"');
+    EXPECT_EQ(header,
               "比較元ファイル,フォルダ,比較先ファイル,フォルダ,比較結果,比較元番号,比較先番号");
-    std::string all = TCompare::AppendixHeaderText();
+    std::string all = RowLine(ReportColumnNames(true), ',', '"');
     EXPECT_EQ(std::count(all.begin(), all.end(), ','), 18);
-    EXPECT_EQ(all.substr(TCompare::HeaderText().size()),
+    EXPECT_EQ(all.substr(header.size()),
               ",(比較元)サイズ,(比較元)属性,(比較元)更新日時,(比較元)作成日時,(比較元)アクセス日,"
               "(比較元)パス,(比較先)サイズ,(比較先)属性,(比較先)更新日時,(比較先)作成日時,"
               "(比較先)アクセス日,(比較先)パス");
@@ -104,7 +106,7 @@ TEST_F(WithTimeZone, AppendixFieldsOfARow) {
     ASSERT_EQ(engine.GetRowCount(), 2);
 
     std::vector<std::string> big = engine.GetRow(0)->Strings();
-    TCompare::AddAppendix(big, engine.GetRowEntryM(0), engine.GetRowEntryS(0));
+    AddAppendix(big, engine.GetRowEntryM(0), engine.GetRowEntryS(0));
     ASSERT_EQ(big.size(), 19u);
     EXPECT_EQ(big[7], "3221225472");
     EXPECT_EQ(big[8], "-----");
@@ -115,7 +117,7 @@ TEST_F(WithTimeZone, AppendixFieldsOfARow) {
     EXPECT_EQ(RowLine(big, ',', '"').rfind("big.bin,/,,,比較先無し,0,,3221225472,-----,", 0), 0u);
 
     std::vector<std::string> dir;
-    TCompare::AddAppendix(dir, engine.GetRowEntryM(1), nullptr);
+    AddAppendix(dir, engine.GetRowEntryM(1), nullptr);
     EXPECT_EQ(dir[0], "0");
     EXPECT_EQ(dir[1], "D----");
     // The creation time is the birth time where the file system keeps one,

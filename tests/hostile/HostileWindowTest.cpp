@@ -1,6 +1,7 @@
-// The real window on hostile input: names that are no text, a long run that
-// the window reads from while the worker writes, a stop in the middle of it,
-// and a settings file that cannot be written when the window closes.
+// The real window on hostile input: names that are no text (shown, started,
+// and exported as TandrilB reports them), a long run that the window reads
+// from while the worker writes, a stop in the middle of it, and a settings
+// file that cannot be written when the window closes.
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include <QComboBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -128,6 +130,70 @@ private slots:
         const QString path = PathText((QFile::encodeName(M) + "/" + name).toStdString());
         QVERIFY(LocalFileUrl(path).toEncoded().endsWith("/caf%E9%20%24%28touch%20pwned%29.txt"));
         QCOMPARE(QByteArray::fromStdString(PathBytes(path)), QFile::encodeName(M) + "/" + name);
+    }
+
+    void ExportIsTheConsoleReportByteForByte() {
+        // The demo folders, prepared as a user would.
+        const QString demo = Dir.filePath(QStringLiteral("demo"));
+        QCOMPARE(QProcess::execute(
+                     QStringLiteral("cp"),
+                     {QStringLiteral("-R"), QStringLiteral(TANDRIL_SOURCE_DIR "/examples"), demo}),
+                 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("bash"), {demo + QStringLiteral("/prepare.sh")}),
+                 0);
+        // Names that must be quoted, that CP932 cannot hold or that are no
+        // text, on both sides, on one side, and with different contents.
+        const QList<QByteArray> names = {
+            "a,b",     "sp ace", "quo\"te",          "tab\there",    "new\nline",   "\xff\xfe",
+            "caf\xe9", "\x01",   "\xf0\x9f\x98\x80", "\xef\xbd\xb6", "\xe6\x97\xa5"};
+        for (const QByteArray& name : names) {
+            RawFile(QFile::encodeName(M) + "/" + name, name);
+            RawFile(QFile::encodeName(S) + "/" + name, name == "a,b" ? "other" : name);
+        }
+        RawFile(QFile::encodeName(M) + "/only\tsource", "m");
+        RawFile(QFile::encodeName(S) + "/only \"target\"", "s");
+
+        const auto report = [](const QString& m, const QString& s, const QString& file,
+                               const QString& format, const QString& encoding) {
+            QProcess batch;
+            batch.start(QStringLiteral(TANDRILB),
+                        {QStringLiteral("/file"), file, QStringLiteral("/fromdir"), m,
+                         QStringLiteral("/todir"), s, QStringLiteral("/format"), format,
+                         QStringLiteral("/encoding"), encoding, QStringLiteral("/noComment"),
+                         QStringLiteral("/Appendix")});
+            return batch.waitForFinished(RunTimeoutMs) && batch.exitCode() == 0;
+        };
+        const QString trees[][2] = {
+            {demo + QStringLiteral("/source"), demo + QStringLiteral("/target")}, {M, S}};
+        const struct {
+            QString Format;
+            char Delimiter;
+        } formats[] = {{QStringLiteral("csv"), ','},
+                       {QStringLiteral("tsv"), '\t'},
+                       {QStringLiteral("txt"), ' '}};
+        const QString exported = Dir.filePath(QStringLiteral("export"));
+        const QString written = Dir.filePath(QStringLiteral("report"));
+        for (const auto& tree : trees) {
+            // A first run moves the access times of the files it reads, so
+            // that both writers see the same times after it.
+            QVERIFY(report(tree[0], tree[1], QStringLiteral("/dev/null"), QStringLiteral("csv"),
+                           QStringLiteral("sjis")));
+            RunWindow frm(Settings());
+            frm.Compare(tree[0], tree[1]);
+            WaitForIdle(frm);
+            QVERIFY(frm.GridRowCount() > 10);
+            for (const auto& format : formats) {
+                for (auto encoding :
+                     {platform::TTextEncoding::Cp932, platform::TTextEncoding::Utf8}) {
+                    const bool utf8 = encoding == platform::TTextEncoding::Utf8;
+                    QVERIFY(
+                        frm.WriteExportFile(exported, format.Delimiter, ExportKind::All, encoding));
+                    QVERIFY(report(tree[0], tree[1], written, format.Format,
+                                   utf8 ? QStringLiteral("utf8") : QStringLiteral("sjis")));
+                    QCOMPARE(ReadBytes(exported), ReadBytes(written));
+                }
+            }
+        }
     }
 
     void cleanup() {
