@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
+#include "platform/CaseFold.h"
 #include "platform/Collator.h"
 
 const TFolder& TEntryList::AddFolder(std::string dir, size_t rootLength) {
@@ -26,7 +28,7 @@ std::string_view TEntryList::StoreKey(std::string_view key) {
     constexpr size_t BlockSize = 256 * 1024;
     if (KeyBlocks.empty() || KeyBlockSize - KeyBlockUsed < key.size()) {
         size_t size = std::max(BlockSize, key.size());
-        KeyBlocks.push_back(std::make_unique<char[]>(size));
+        KeyBlocks.push_back(std::make_unique_for_overwrite<char[]>(size));
         KeyBlockSize = size;
         KeyBlockUsed = 0;
     }
@@ -62,23 +64,45 @@ int TEntryList::CompareRelPathBytes(const TSearchRecEx& a, const TSearchRecEx& b
     return na < nb ? -1 : 1;
 }
 
+int TEntryList::CompareFolded(const TSearchRecEx& a, const TSearchRecEx& b) {
+    // Equal collation keys are rare but for the same path on both sides,
+    // which needs no folding; the folded forms are not kept per entry, as
+    // they would take as much memory as the keys themselves.
+    if (CompareRelPathBytes(a, b) == 0)
+        return 0;
+    thread_local platform::TCaseFolder folderA, folderB;
+    auto fold = [](platform::TCaseFolder& folder, const TSearchRecEx& e) {
+        std::string_view dir(e.Folder->Dir);
+        dir.remove_prefix(e.Folder->RootLength);
+        return folder.Fold(dir, e.Name);
+    };
+    return fold(folderA, a).compare(fold(folderB, b));
+}
+
+bool TEntryList::TieLess(const TSearchRecEx& a, const TSearchRecEx& b) {
+    int c = CompareFolded(a, b);
+    return c != 0 ? c < 0 : CompareRelPathBytes(a, b) < 0;
+}
+
 bool TEntryList::Sort(platform::TCollator& collator, const std::atomic<bool>* stop) {
-    std::string relPath;
-    std::string key;
+    // The sort moves each key beside its entry's pointer, so that comparing
+    // two entries does not first have to reach the entries themselves.
+    std::vector<std::pair<std::string_view, TSearchRecEx*>> keyed;
+    keyed.reserve(Items.size());
     size_t done = 0;
     for (TSearchRecEx* entry : Items) {
         if (stop && ++done % 4096 == 0 && stop->load(std::memory_order_relaxed))
             return false;
-        relPath.assign(entry->Folder->Dir, entry->Folder->RootLength);
-        relPath.append(entry->Name);
-        collator.SortKey(relPath, key);
-        entry->SortKey = StoreKey(key);
+        std::string_view folder(entry->Folder->Dir);
+        folder.remove_prefix(entry->Folder->RootLength);
+        entry->SortKey = StoreKey(collator.SortKey(folder, entry->Name));
+        keyed.emplace_back(entry->SortKey, entry);
     }
-    std::sort(Items.begin(), Items.end(), [](const TSearchRecEx* a, const TSearchRecEx* b) {
-        int c = CompareKeys(*a, *b);
-        if (c != 0)
-            return c < 0;
-        return CompareRelPathBytes(*a, *b) < 0;
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : TieLess(*a.second, *b.second);
     });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        Items[i] = keyed[i].second;
     return true;
 }

@@ -18,9 +18,10 @@ class TCollator;
 // the list's life; Items holds the entries in listing order until Sort puts
 // them in collation order.
 //
-// Sort order: the collation key of RelPath (case ignored), then the bytes of
-// RelPath, so the order is total even when a folder holds names that differ
-// only in letter case.
+// Sort order: the collation of the folded form of RelPath (TCollator), then
+// the folded form's bytes, then the bytes of RelPath, so that entries which
+// are the same name (equal folded forms: they differ at most in letter case
+// and normalisation form) are adjacent and the order is total.
 class TEntryList {
 public:
     TEntryList() = default;
@@ -47,14 +48,22 @@ public:
     bool Sort(platform::TCollator& collator, const std::atomic<bool>* stop = nullptr);
 
     // Negative, zero or positive as a sorts before, with or after b by
-    // collation alone (zero for names that differ only in letter case).
+    // collation key, then folded form: zero exactly when the two are the same
+    // name (their RelPaths differ at most in letter case and normalisation
+    // form). The folded forms are worked out only for equal collation keys
+    // of RelPaths that are not equal byte for byte.
     static int CompareKeys(const TSearchRecEx& a, const TSearchRecEx& b) {
-        return a.SortKey.compare(b.SortKey);
+        int c = a.SortKey.compare(b.SortKey);
+        return c != 0 ? c : CompareFolded(a, b);
     }
     // The byte order of the two RelPaths.
     static int CompareRelPathBytes(const TSearchRecEx& a, const TSearchRecEx& b);
 
 private:
+    static int CompareFolded(const TSearchRecEx& a, const TSearchRecEx& b);
+    // The order of two entries with equal collation keys (kept out of the
+    // sort's loop: it is seldom needed).
+    [[gnu::noinline]] static bool TieLess(const TSearchRecEx& a, const TSearchRecEx& b);
     std::string_view StoreKey(std::string_view key);
 
     std::vector<TSearchRecEx*> Items;

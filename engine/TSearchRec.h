@@ -63,7 +63,7 @@ struct TSearchRecEx : TSearchRec {
     std::atomic<int> Index{0};
     const TFolder* Folder = nullptr;
     TFileKind Kind = TFileKind::Regular;
-    std::string_view SortKey;  // collation key of RelPath (owned by the list)
+    std::string_view SortKey;  // sort and pairing key of RelPath (owned by the list)
 
     bool IsFolder() const { return (Attr & Attr::Directory) != 0; }
     // The folder holding the entry, ending in "/": "/data/a/" for /data/a/b.txt.

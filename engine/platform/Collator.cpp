@@ -1,9 +1,8 @@
 #include "platform/Collator.h"
 
 #include <unicode/ucol.h>
-#include <unicode/utf16.h>
-#include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -32,7 +31,7 @@ std::string CollationLocale() {
 
 struct TCollator::TState {
     UCollator* Collator = nullptr;
-    std::vector<UChar> Text;
+    std::vector<uint8_t> Buffer;
 };
 
 namespace {
@@ -69,52 +68,30 @@ TCollator::~TCollator() {
         ucol_close(State->Collator);
 }
 
-void TCollator::SortKey(std::string_view utf8, std::string& key) {
-    if (!State->Collator) {
-        // Without collation data the order is that of bytes with ASCII letters folded.
-        key.assign(utf8);
-        for (char& c : key)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return;
-    }
-    std::vector<UChar>& text = State->Text;
-    // UTF-16 never needs more units than UTF-8 has bytes.
-    if (text.size() < utf8.size() + 1)
-        text.resize(utf8.size() + 1);
-    int32_t length = 0;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
-    const auto byteCount = static_cast<int32_t>(utf8.size());
-    for (int32_t i = 0; i < byteCount;) {
-        const int32_t start = i;
-        UChar32 c;
-        U8_NEXT(bytes, i, byteCount, c);
-        if (c < 0) {
-            // A byte that is not UTF-8 keeps its own weight (as the lone
-            // surrogate U+DC80..U+DCFF, which no UTF-8 text can hold), so
-            // that two different names never collate as one.
-            i = start + 1;
-            c = 0xDC00 + bytes[start];
-        }
-        U16_APPEND_UNSAFE(text.data(), length, c);
-    }
-    if (key.size() < 16 + 4 * utf8.size())
-        key.resize(16 + 4 * utf8.size());
-    int32_t size =
-        ucol_getSortKey(State->Collator, text.data(), length,
-                        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
-    if (size > static_cast<int32_t>(key.size())) {
-        key.resize(static_cast<size_t>(size));
-        size = ucol_getSortKey(State->Collator, text.data(), length,
-                               reinterpret_cast<uint8_t*>(key.data()),
-                               static_cast<int32_t>(key.size()));
+std::string_view TCollator::SortKey(std::string_view folder, std::string_view name) {
+    const std::string_view folded = Folder.Fold(folder, name);
+    if (!State->Collator)
+        return folded;
+    const std::u16string_view text = Folder.Utf16();
+    const auto length = static_cast<int32_t>(text.size());
+    // The buffer only grows, so that most keys are written at the first try
+    // and nothing is cleared per key.
+    std::vector<uint8_t>& buffer = State->Buffer;
+    if (buffer.size() < 16 + 4 * text.size())
+        buffer.resize(std::max(16 + 4 * text.size(), 2 * buffer.size()));
+    int32_t size = ucol_getSortKey(State->Collator, text.data(), length, buffer.data(),
+                                   static_cast<int32_t>(buffer.size()));
+    if (size > static_cast<int32_t>(buffer.size())) {
+        buffer.resize(static_cast<size_t>(size));
+        size = ucol_getSortKey(State->Collator, text.data(), length, buffer.data(), size);
     }
     // Every key, even that of an empty text, holds at least its NUL byte: no
     // key at all means ICU could not allocate what it needed.
     if (size <= 0)
         throw std::bad_alloc();
     // The key ends in a NUL byte that adds nothing to byte comparisons.
-    key.resize(static_cast<size_t>(size - 1));
+    return std::string_view(reinterpret_cast<const char*>(buffer.data()),
+                            static_cast<size_t>(size - 1));
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
-// Conversions between UTF-8 and CP932.
+// Text handling: conversions between UTF-8 and CP932, folding names.
 #include <gtest/gtest.h>
 
+#include "platform/CaseFold.h"
 #include "platform/Encoding.h"
 
 using namespace platform;
@@ -28,4 +29,34 @@ TEST(Encoding, IsValidUtf8) {
     EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));      // surrogate
     EXPECT_FALSE(IsValidUtf8("\xf4\x90\x80\x80"));  // past U+10FFFF
     EXPECT_FALSE(IsValidUtf8("\xe6\x97"));          // cut short
+}
+
+// Letter case and normalisation form are folded away, nothing else.
+TEST(Encoding, FoldCaseKeepsAllButCaseAndForm) {
+    const struct {
+        std::string Text, Folded;
+    } cases[] = {
+        {"Docs/ABC.txt", "docs/abc.txt"},
+        {"STRA\u1e9eE Stra\u00dfe STRASSE", "stra\u00dfe stra\u00dfe strasse"},
+        {"CAFE\u0301", "caf\u00e9"},             // decomposed, composed again
+        {"J\u030c", "\u01f0"},                   // composes only once folded
+        {"\u0130", "i\u0307"},                   // no one-character fold: decomposed
+        {"\u1fbc", "\u1fb3"},                    // the mark below keeps its case
+        {"\u212b", "\u00e5"},                    // a singleton that NFC replaces
+        {"\u01d5\u0323", "\u1ee5\u0308\u0304"},  // marks reordered, composed again
+        {"\u304b\u3099", "\u304c"},              // kana with a combining voicing mark
+        {"\u3042\u30a2\uff76\uff21\u200b\u00ad", "\u3042\u30a2\uff76\uff41\u200b\u00ad"},
+        {"\U00010400", "\U00010428"},  // beyond the first plane
+        {"X\xff"
+         "E\xcc\x81\xff\xcc\x81",
+         "x\xff\u00e9\xff\xcc\x81"},  // a bad byte stops composing
+        {"\xc3", "\xc3"},
+        {"", ""},
+    };
+    TCaseFolder folder;
+    for (const auto& c : cases) {
+        EXPECT_EQ(FoldCase(c.Text), c.Folded) << c.Text;
+        // Folded in two parts with a folder the same way, also after other names.
+        EXPECT_EQ(folder.Fold("Dir/", c.Text), "dir/" + c.Folded) << c.Text;
+    }
 }

@@ -2,6 +2,11 @@
 // the option flags, counts, summary and names that differ only in case.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
 #include "TempTree.h"
 
 namespace {
@@ -169,10 +174,13 @@ TEST_F(Pairing, CaseOnlyCollisionsPairByteEqualNamesFirst) {
     M.File("A.TXT", "upper");
     M.File("B.txt", "b1");
     M.File("b.TXT", "b2");
+    M.File("e\u0301.txt", "nfd");  // the same name in two normalisation forms
+    M.File("\u00e9.txt", "nfc");
     S.File("a.txt", "lower");
     S.File("B.TXT", "b1");
     S.File("b.Txt", "b2");
     S.File("b.txt", "b3");
+    S.File("\u00e9.txt", "nfc");
     EXPECT_EQ(Run(), 0);
     // Source A.TXT has no byte-equal partner and nothing left to pair with;
     // b-names have none either and pair in byte order; b.txt stays alone.
@@ -182,11 +190,85 @@ TEST_F(Pairing, CaseOnlyCollisionsPairByteEqualNamesFirst) {
         {"B.txt", "/", "B.TXT", "/", Equal, "2", "1"},
         {"b.TXT", "/", "b.Txt", "/", Equal, "3", "2"},
         {"", "", "b.txt", "/", NoSource, "", "3"},
+        {"e\u0301.txt", "/", "", "", NoTarget, "4", ""},
+        {"\u00e9.txt", "/", "\u00e9.txt", "/", Equal, "5", "4"},
     };
     EXPECT_EQ(Recorder.Rows, expected);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(Engine.GetEntryM(i)->Index, i);
         EXPECT_EQ(Engine.GetEntryS(i)->Index, i);
+    }
+}
+
+// Two names are one entry only when they are equal after composition (NFC)
+// and simple case folding; names that a collator finds alike (kana type,
+// width, ignorable characters) stand on rows of their own, in every locale.
+TEST(PairingEngine, NamesPairOnlyWhenEqualAfterFoldingCase) {
+    const struct {
+        std::string M, S;
+        bool Paired;
+    } cases[] = {
+        {"a.TXT", "A.txt", true},
+        {"FILE.txt", "file.txt", true},        // also where I and i are different letters
+        {"Stra\u00dfe", "STRA\u1e9eE", true},  // capital sharp s folds to sharp s
+        {"stra\u00dfe", "STRA\u1e9eE", true},
+        {"Stra\u00dfe", "STRASSE", false},  // one character never folds to two
+        {"Caf\u00e9", "CAFE\u0301", true},  // composed against decomposed
+        {"\u01c5", "\u01c6", true},         // title case
+        {"J\u030cOB", "\u01f0ob", true},    // a small letter composed, its capital not
+        {"\u0130.txt", "i\u0307.txt", true},
+        {"\u1fbc", "\u1fb3", true},         // alpha with iota below
+        {"\u1fb3", "\u03b1\u03b9", false},  // ... is not alpha and iota
+        {"X\xff", "x\xff", true},           // a byte that is not UTF-8 stays itself
+        {"\xff.txt", "\xfe.txt", false},
+        {"\u0131.txt", "I.txt", false},                   // dotless i
+        {"\u0130.txt", "i.txt", false},                   // capital I with dot
+        {"\u3042.txt", "\u30a2.txt", false},              // hiragana against katakana
+        {"\uff76\uff85.txt", "\u30ab\u30ca.txt", false},  // half width against full width
+        {"ABC.txt", "\uff21\uff22\uff23.txt", false},
+        {"config.sh", "config\u200b.sh", false},  // zero width space
+        {"data.txt", "da\u00adta.txt", false},    // soft hyphen
+        {"ab",
+         "a\x01"
+         "b",
+         false},
+    };
+    TTempTree m, s;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string dir = "c" + std::to_string(i) + "/";
+        m.File(dir + cases[i].M, "same");
+        s.File(dir + cases[i].S, "same");
+    }
+    const char* const saved = std::getenv("LC_ALL");
+    const std::string savedLocale = saved ? saved : "";
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8", "tr_TR.UTF-8", "de_DE.UTF-8"}) {
+        setenv("LC_ALL", locale, 1);
+        TRecorder recorder;
+        TCompare engine(&recorder);
+        ASSERT_EQ(RunCompare(engine, m.Path(), s.Path()), 0);
+        std::map<std::string, std::vector<std::vector<std::string>>> byFolder;
+        for (const auto& row : recorder.Rows)
+            byFolder[row[0].empty() ? row[3] : row[1]].push_back(row);
+        for (size_t i = 0; i < std::size(cases); ++i) {
+            const std::string dir = "c" + std::to_string(i) + "/";
+            const auto& c = cases[i];
+            std::vector<std::vector<std::string>> rows;
+            for (const auto& row : byFolder[dir])
+                rows.push_back({row[0], row[2], row[4]});
+            std::vector<std::vector<std::string>> expected;
+            if (c.Paired) {
+                expected = {{c.M, c.S, Equal}};
+            } else {
+                expected = {{c.M, "", NoTarget}, {"", c.S, NoSource}};
+                std::sort(rows.begin(), rows.end(), std::greater<>());
+            }
+            EXPECT_EQ(rows, expected) << locale << ": " << c.M << " / " << c.S;
+        }
+    }
+    if (saved) {
+        setenv("LC_ALL", savedLocale.c_str(), 1);
+    } else {
+        unsetenv("LC_ALL");
     }
 }
 

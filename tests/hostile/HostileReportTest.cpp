@@ -107,6 +107,49 @@ TEST(HostileReport, EveryNameReadsBackFromTheReportInEachFormat) {
     EXPECT_EQ(names.count(ToCp932("日本語.txt")), 1u);
 }
 
+TEST(HostileReport, NamesThatOnlyLookAlikeAreNeverOneEntry) {
+    // Same bytes and time on both sides, different names: diff -rq reports
+    // each as present on one side only, and so must the report, in every
+    // locale. Names that differ in letter case alone are one entry.
+    const std::pair<std::string, std::string> apart[] = {
+        {"\u3042.txt", "\u30a2.txt"},
+        {"\uff76\uff85.txt", "\u30ab\u30ca.txt"},
+        {"ABC.txt", "\uff21\uff22\uff23.txt"},
+        {"config.sh", "config\u200b.sh"},
+        {"data.txt", "da\u00adta.txt"},
+        {"ab",
+         "a\x01"
+         "b"},
+        {"Stra\u00dfe", "STRASSE"},
+    };
+    const std::pair<std::string, std::string> together[] = {{"stra\u00dfe.txt", "STRA\u1e9eE.txt"},
+                                                            {"FILE.txt", "file.txt"}};
+    TempDir dir;
+    std::multiset<std::string> expected;
+    for (const auto& [m, s] : apart) {
+        MakeFile(dir / "a/" + m, "same");
+        MakeFile(dir / "b/" + s, "same");
+        expected.insert(m + "|/|||比較先無し");
+        expected.insert("||" + s + "|/|比較元無し");
+    }
+    for (const auto& [m, s] : together) {
+        MakeFile(dir / "a/" + m, "same");
+        MakeFile(dir / "b/" + s, "same");
+        expected.insert(m + "|/|" + s + "|/|等価");
+    }
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8", "tr_TR.UTF-8"}) {
+        RunOptions options;
+        options.Locale = locale;
+        RunResult run = RunTandrilB({"/file", dir / "r.csv", "/fromdir", dir / "a", "/todir",
+                                     dir / "b", "/noComment", "/encoding", "utf8"},
+                                    options);
+        ASSERT_EQ(run.Status, 0) << run.Out;
+        EXPECT_EQ(run.Out, "処理が完了しました. 比較回数 : 16 件  等価 : 2 件  相違 : 14 件\r\n")
+            << locale;
+        EXPECT_EQ(Rows(ReadRecords(ReadFile(dir / "r.csv"), ',')), expected) << locale;
+    }
+}
+
 TEST(HostileReport, FoldersNamedLikeOptionWordsAreValues) {
     TempDir dir;
     MakeFile(dir / "-a/x", "x");
