@@ -26,8 +26,9 @@ constexpr int PathBoxHeight = 22;
 constexpr int PathBoxRightGap = 116;
 constexpr int FindSameRight = 104;
 constexpr int FindDiffRight = 52;
-constexpr int CountsBarWidth = 225;
 constexpr int BarHeight = 17;
+constexpr int GridRowHeight = 14;
+constexpr int CountsPanelWidth = 70;
 
 struct PanelSpec {
     const char* Text;
@@ -50,6 +51,26 @@ QPushButton* FindButton(const char* caption, const char* hint, QWidget* parent) 
     button->setToolTip(QString::fromUtf8(hint));
     button->setFixedSize(45, 17);
     return button;
+}
+
+// The grid's rows are GridRowHeight pixels high where the font allows, else
+// the smallest height that shows every glyph of a name whole, antialiased
+// edges included: descenders, accents, brackets and kanji. The style centres
+// a cell's text line in the row (its grid line is drawn over the last pixel
+// row) and puts the baseline on a whole pixel.
+int RowHeightFor(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    const QRect ink =
+        QFontMetrics(font).tightBoundingRect(QStringLiteral("ÅÉÇÖgjpqy_|()[]{}漢字かなカナ"));
+    const int line = qRound(metrics.height());
+    const int ascent = qRound(metrics.ascent());
+    int height = GridRowHeight;
+    for (; height < GridRowHeight + 2 * line; ++height) {
+        const int baseline = (height - line) / 2 + ascent;
+        if (baseline + ink.top() >= 0 && baseline + ink.bottom() <= height - 2)
+            break;
+    }
+    return height;
 }
 
 QLabel* FindCaption(const char* text, QWidget* parent) {
@@ -145,7 +166,9 @@ void TfrmMain::LayoutPathArea() {
 }
 
 void TfrmMain::CreateGrid() {
-    sgrdSame = new QTableView;
+    // A child of the window from the start, so that it sizes its rows and
+    // columns in the window's font.
+    sgrdSame = new QTableView(this);
     sgrdSame->setObjectName(QStringLiteral("sgrdSame"));
     sgrdSameModel = new TSameGridModel(sgrdSame);
     sgrdSame->setModel(sgrdSameModel);
@@ -168,14 +191,16 @@ void TfrmMain::CreateGrid() {
     QHeaderView* rows = sgrdSame->verticalHeader();
     rows->hide();
     rows->setMinimumSectionSize(1);
-    rows->setDefaultSectionSize(14);
+    rows->setDefaultSectionSize(RowHeightFor(sgrdSame->font()));
     rows->setSectionResizeMode(QHeaderView::Fixed);
     QHeaderView* columns = sgrdSame->horizontalHeader();
     columns->setHighlightSections(false);
     columns->setSectionsClickable(false);
+    // Each column at least as wide as its whole header with a little air
+    // ("比較元番号" needs it).
     const QList<int> widths = TSameGridModel::ColumnWidths();
     for (int c = 0; c < widths.size(); ++c)
-        columns->resizeSection(c, widths[c]);
+        columns->resizeSection(c, std::max(widths[c], columns->sectionSizeHint(c) + 4));
     // At start-up the cursor is on row 1, though no row may be selected yet.
     sgrdSameSelection->ForceCurrentRow(0);
 }
@@ -208,9 +233,12 @@ void TfrmMain::CreateBottomPanel() {
     stbMsg = bar("stbMsg");
     stbMsg->AddPanel({}, 350, Qt::AlignLeft, false);
 
+    // The counts panels hold seven-digit counts whole, with separators even.
+    const int countsWidth = std::max(
+        CountsPanelWidth, fontMetrics().horizontalAdvance(QStringLiteral("総数:1,003,000")) + 8);
     stbSu = bar("stbSu");
     for (int i = 0; i < 3; ++i)
-        stbSu->AddPanel({}, 70, Qt::AlignRight);
+        stbSu->AddPanel({}, countsWidth, Qt::AlignRight);
     stbSu->AddPanel({}, 13, Qt::AlignLeft, false);
     LayoutBottomPanel();
     pnlBottom->installEventFilter(this);
@@ -222,8 +250,9 @@ void TfrmMain::LayoutBottomPanel() {
     stbFileInfoM->setGeometry(0, 18, w, BarHeight);
     stbFileInfoS->setGeometry(0, 35, w, BarHeight);
     // The counts bar keeps its width at the right edge; the message bar takes the rest.
-    stbMsg->setGeometry(0, 52, std::max(0, w - CountsBarWidth + 1), BarHeight);
-    stbSu->setGeometry(w - CountsBarWidth, 52, CountsBarWidth, BarHeight);
+    const int countsWidth = stbSu->sizeHint().width() + 2;
+    stbMsg->setGeometry(0, 52, std::max(0, w - countsWidth + 1), BarHeight);
+    stbSu->setGeometry(w - countsWidth, 52, countsWidth, BarHeight);
 }
 
 void TfrmMain::ConnectControls() {

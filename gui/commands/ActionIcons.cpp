@@ -10,6 +10,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QToolBar>
 
 #include "TMainActions.h"
 
@@ -134,7 +138,40 @@ void CopyPages(QPainter& p) {
     Page(p, QRectF(6.5, 4.5, 8, 10));
 }
 
+// The window's style, but a checked tool button gets a panel that shows.
+class TPressedToggleStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_PanelButtonTool || !(option->state & State_On)) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const QColor edge = option->palette.color(QPalette::Highlight);
+        QColor fill = edge;
+        fill.setAlpha(56);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(edge);
+        painter->setBrush(fill);
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+        painter->restore();
+    }
+};
+
 }  // namespace
+
+void ShowPressedToggles(QToolBar* bar) {
+    auto* style = new TPressedToggleStyle(QStyleFactory::create(bar->style()->name()));
+    style->setParent(bar);
+    for (QAction* action : bar->actions()) {
+        if (action->isCheckable()) {
+            if (QWidget* button = bar->widgetForAction(action))
+                button->setStyle(style);
+        }
+    }
+}
 
 void SetActionIcons(TMainActions& a) {
     a.mnFileNew->setIcon(MakeIcon([](QPainter& p) { Page(p, QRectF(3.5, 1.5, 9, 13)); }));

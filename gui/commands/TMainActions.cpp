@@ -110,6 +110,12 @@ void TMainActions::CreateActions(QObject* owner) {
         hide->setChecked(true);
     }
     SetActionIcons(*this);
+    // In the menus a toggle shows its state as a check mark: beside an icon
+    // the style would only frame the icon, which hardly shows.
+    for (QAction* action : AllActions()) {
+        if (action->isCheckable() && !action->icon().isNull())
+            action->setIconVisibleInMenu(false);
+    }
 }
 
 QList<QAction*> TMainActions::AllActions() const {

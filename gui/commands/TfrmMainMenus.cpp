@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "ActionIcons.h"
 #include "TfrmMain.h"
 
 namespace {
@@ -109,4 +110,6 @@ void TfrmMain::CreateToolBars() {
     AddActions(ToolBarOption,
                {mnOptSize, Separator, mnOptAttr, mnOptAttrR, mnOptAttrH, mnOptAttrS, mnOptAttrA,
                 Separator, mnOptUpdYmdt, Separator, mnOptUpdYmdtDir, Separator, mnOptNaiyou});
+    ShowPressedToggles(ToolBarMain);
+    ShowPressedToggles(ToolBarOption);
 }

@@ -40,6 +40,23 @@ QStringList AppItemsShown(TfrmMain& frm) {
     return shown;
 }
 
+// Pixels of two pictures of one size that differ by more than a third of the
+// scale in some colour channel: what a glance tells apart, unlike a shade.
+int ClearlyDifferentPixels(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int row = 0; row < std::min(x.height(), y.height()); ++row) {
+        for (int column = 0; column < std::min(x.width(), y.width()); ++column) {
+            const QRgb p = x.pixel(column, row), q = y.pixel(column, row);
+            if (std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q))}) > 85)
+                ++count;
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 class MainWindowActionsTest : public QObject {
@@ -203,10 +220,41 @@ private slots:
         QCOMPARE(frm->mnEditCopyRow->toolTip(), QStringLiteral("カーソル行をコピー"));
         QCOMPARE(frm->mnEditCopyRow->statusTip(),
                  QStringLiteral("カーソル行をコピー|カーソル行をクリップボードにコピー"));
-        // A checked toggle shows as a pressed button.
-        auto* attrR =
-            qobject_cast<QToolButton*>(frm->ToolBarOption->widgetForAction(frm->mnOptAttrR));
-        QVERIFY(attrR->isChecked());
+    }
+
+    void CheckedTogglesStandOutInMenusAndOnToolBars() {
+        auto frm = Open();
+        // Every toggle with an icon: a check mark in its menu, a button on its
+        // toolbar that a glance tells pressed from raised.
+        for (QAction* toggle :
+             frm->CompareOptionActions() + QList{frm->mnViewFront, frm->mnViewEndInfo}) {
+            QMenu* menu = nullptr;
+            QToolButton* button = nullptr;
+            for (QObject* shown : toggle->associatedObjects()) {
+                if (auto* m = qobject_cast<QMenu*>(shown))
+                    menu = m;
+                if (auto* bar = qobject_cast<QToolBar*>(shown))
+                    button = qobject_cast<QToolButton*>(bar->widgetForAction(toggle));
+            }
+            QVERIFY2(menu && button, qPrintable(toggle->objectName()));
+            menu->resize(menu->sizeHint());
+            const auto pictures = [&] {
+                return std::pair{menu->grab(menu->actionGeometry(toggle)).toImage(),
+                                 button->grab().toImage()};
+            };
+            toggle->setChecked(false);
+            const auto [menuOff, buttonOff] = pictures();
+            toggle->setChecked(true);
+            QVERIFY(button->isChecked());
+            const auto [menuOn, buttonOn] = pictures();
+            // A check mark is a dozen pixels or more; a pressed button's
+            // outline runs round at least half of it.
+            QVERIFY2(ClearlyDifferentPixels(menuOff, menuOn) >= 12,
+                     qPrintable(toggle->objectName()));
+            QVERIFY2(
+                ClearlyDifferentPixels(buttonOff, buttonOn) >= button->width() + button->height(),
+                qPrintable(toggle->objectName()));
+        }
     }
 
     void ShortcutsReachTheirActions() {

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -21,6 +22,20 @@
 namespace {
 
 constexpr int RunTimeoutMs = 30000;
+
+// Rows of a picture that hold ink: a pixel that is not white.
+int InkRows(const QImage& picture) {
+    int rows = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qGray(picture.pixel(x, y)) < 255) {
+                ++rows;
+                break;
+            }
+        }
+    }
+    return rows;
+}
 
 // Exposes the delegate's styling of a cell.
 class DelegateProbe : public TSameGridDelegate {
@@ -65,7 +80,6 @@ private slots:
         auto frm = Open();
         QCOMPARE(frm->GridRowCount(), 321);
         QCOMPARE(frm->CurrentGridRow(), 1);
-        QCOMPARE(frm->sgrdSame->rowHeight(0), 14);
         QCOMPARE(frm->sgrdSame->columnWidth(4), 157);
         Click(*frm, 5);
         QCOMPARE(frm->CurrentGridRow(), 1);
@@ -212,6 +226,46 @@ private slots:
         QCOMPARE(FullPathShown(frm->stbFileInfoM), few + QStringLiteral("/b029.txt"));
         QCOMPARE(FullPathShown(frm->stbFileInfoS), QString());
         QVERIFY(frm->sgrdSame->selectionModel()->isRowSelected(29, {}));
+    }
+
+    void NamesAndHeadersShowWhole() {
+        const QString m = NewFolder(), s = NewFolder();
+        const QString name = QStringLiteral("Åy(g)_|[漢字].txt");
+        MakeTree(m, {{"a.txt", "a"}});
+        MakeTree(s, {{"a.txt", "a"}, {name, "x"}});
+        auto frm = Open();
+        Run(*frm, m, s);
+        QCOMPARE(frm->GridCell(2, 2), name);
+        // The name drawn unclipped, and as the grid shows it in row 2.
+        QImage sheet(600, 60, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        QPainter painter(&sheet);
+        painter.setFont(frm->sgrdSame->font());
+        painter.setPen(Qt::black);
+        painter.drawText(4, 40, name);
+        painter.end();
+        const int whole = InkRows(sheet);
+        const auto shown = [&] {
+            const QRect cell = frm->sgrdSame->visualRect(frm->sgrdSameModel->index(1, 2));
+            return InkRows(frm->sgrdSame->viewport()->grab(cell).toImage());
+        };
+        // 14 pixels where the font allows, else the smallest height that shows it whole.
+        const int height = frm->sgrdSame->rowHeight(1);
+        QVERIFY(height >= 14);
+        QCOMPARE(shown(), whole);
+        if (height > 14) {
+            frm->sgrdSame->setRowHeight(1, height - 1);
+            QVERIFY(shown() < whole);
+        }
+        // Every header fits its column at the default widths.
+        const QHeaderView* header = frm->sgrdSame->horizontalHeader();
+        const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int c = 0; c < TSameGridModel::ColumnCount; ++c) {
+            const QString text = frm->GridCell(0, c);
+            QVERIFY2(header->sectionSize(c) >=
+                         header->fontMetrics().horizontalAdvance(text) + 2 * margin,
+                     qPrintable(text));
+        }
     }
 
     void EntryBarsShowSizeAttributesTimesAndThePath() {
