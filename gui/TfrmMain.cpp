@@ -62,8 +62,10 @@ void TfrmMain::FormCreate() {
     cmbFilePathM->setEditText(ini.ReadString(FormSection, "FilePathM", {}));
     cmbFilePathS->setEditText(ini.ReadString(FormSection, "FilePathS", {}));
     LoadToolBars(ini);
-    mnViewEndInfo->setChecked(Option.EndDialog);
-    mnViewFront->setChecked(Option.ShowFront);
+    for (const TOptionFlag& flag : OptionFlags()) {
+        if (flag.Group == TOptionFlag::TGroup::Window)
+            (this->*flag.Action)->setChecked(flag.In(Option));
+    }
     SetTopMost(Option.ShowFront);
     UpdateAppMenuItems();
     ClearResults();

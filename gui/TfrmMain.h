@@ -220,12 +220,8 @@ public:
     void mnPopUpAppCmpExecute();
     void mnViewTBarMainExecute();
     void mnViewTBarOptionExecute();
-    void mnViewFrontExecute();
-    void mnViewEndInfoExecute();
-    void mnViewSameExecute();
-    void mnViewDiffExecute();
-    // The nine comparison-option toggles share one handler.
-    void mnOptExecute(QAction* action);
+    // The toggles of the options' truth values share one handler.
+    void mnOptExecute(const TOptionFlag& flag);
     void mnOptAppExecute();
     void mnHelpContentsExecute();
     void mnHelpVersionInfoExecute();

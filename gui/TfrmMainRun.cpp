@@ -35,7 +35,7 @@ void TfrmMain::StartComparison() {
     WaitForWorkerEnd();
     const std::string oldPathM = CompareEngine->GetPathM();
     const std::string oldPathS = CompareEngine->GetPathS();
-    CompareEngine->SetOption(Option.CompareOption());
+    CompareEngine->SetOption(Option.Compare);
     // The boxes' texts exactly as they stand: no trimming.
     CompareEngine->SetPathM(cmbFilePathM->currentText().toStdString());
     CompareEngine->SetPathS(cmbFilePathS->currentText().toStdString());

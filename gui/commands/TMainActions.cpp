@@ -124,8 +124,3 @@ QList<QAction*> TMainActions::AllActions() const {
         all.append(this->*spec.Field);
     return all;
 }
-
-QList<QAction*> TMainActions::CompareOptionActions() const {
-    return {mnOptSize,  mnOptAttr,    mnOptAttrR,      mnOptAttrH, mnOptAttrS,
-            mnOptAttrA, mnOptUpdYmdt, mnOptUpdYmdtDir, mnOptNaiyou};
-}

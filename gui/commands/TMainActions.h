@@ -66,6 +66,4 @@ struct TMainActions {
 
     // Every action (the separator included), in the order above.
     QList<QAction*> AllActions() const;
-    // The nine comparison-option toggles, mnOptSize to mnOptNaiyou.
-    QList<QAction*> CompareOptionActions() const;
 };

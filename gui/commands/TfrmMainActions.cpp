@@ -7,29 +7,6 @@
 #include "BrowseForFolder.h"
 #include "TfrmMain.h"
 
-namespace {
-
-struct OptionToggle {
-    QAction* TMainActions::*Action;
-    bool AppOption::*Field;
-    bool UpdatesStates;  // whether the enabling rules depend on it
-};
-
-// The nine comparison-option toggles and the fields they flip, in order.
-constexpr OptionToggle OptionToggles[] = {
-    {&TMainActions::mnOptSize, &AppOption::Size, true},
-    {&TMainActions::mnOptAttr, &AppOption::Attr, true},
-    {&TMainActions::mnOptAttrR, &AppOption::AttrR, false},
-    {&TMainActions::mnOptAttrH, &AppOption::AttrH, false},
-    {&TMainActions::mnOptAttrS, &AppOption::AttrS, false},
-    {&TMainActions::mnOptAttrA, &AppOption::AttrA, false},
-    {&TMainActions::mnOptUpdYmdt, &AppOption::UpdYmdt, true},
-    {&TMainActions::mnOptUpdYmdtDir, &AppOption::UpdYmdtDir, false},
-    {&TMainActions::mnOptNaiyou, &AppOption::Naiyou, false},
-};
-
-}  // namespace
-
 void TfrmMain::ConnectActions() {
     const auto on = [this](QAction* action, void (TfrmMain::*handler)()) {
         connect(action, &QAction::triggered, this, handler);
@@ -57,14 +34,9 @@ void TfrmMain::ConnectActions() {
     on(mnPopUpAppCmp, &TfrmMain::mnPopUpAppCmpExecute);
     on(mnViewTBarMain, &TfrmMain::mnViewTBarMainExecute);
     on(mnViewTBarOption, &TfrmMain::mnViewTBarOptionExecute);
-    on(mnViewFront, &TfrmMain::mnViewFrontExecute);
-    on(mnViewEndInfo, &TfrmMain::mnViewEndInfoExecute);
-    on(mnViewSame, &TfrmMain::mnViewSameExecute);
-    on(mnViewDiff, &TfrmMain::mnViewDiffExecute);
-    for (const OptionToggle& toggle : OptionToggles) {
-        QAction* action = this->*toggle.Action;
-        connect(action, &QAction::triggered, this, [this, action] { mnOptExecute(action); });
-    }
+    for (const TOptionFlag& flag : OptionFlags())
+        connect(this->*flag.Action, &QAction::triggered, this,
+                [this, &flag] { mnOptExecute(flag); });
     on(mnOptApp, &TfrmMain::mnOptAppExecute);
     on(mnHelpContents, &TfrmMain::mnHelpContentsExecute);
     on(mnHelpVersionInfo, &TfrmMain::mnHelpVersionInfoExecute);
@@ -146,40 +118,27 @@ void TfrmMain::mnViewTBarOptionExecute() {
     ToolBarOption->setVisible(mnViewTBarOption->isChecked());
 }
 
-void TfrmMain::mnViewFrontExecute() {
-    Option.ShowFront = mnViewFront->isChecked();
-    SetTopMost(Option.ShowFront);
-}
-
-void TfrmMain::mnViewEndInfoExecute() {
-    Option.EndDialog = mnViewEndInfo->isChecked();
-}
-
-void TfrmMain::mnViewSameExecute() {
-    Option.SameOff = mnViewSame->isChecked();
-    // Equal and different rows are never both hidden.
-    if (Option.SameOff && Option.DiffOff) {
-        Option.DiffOff = false;
-        mnViewDiff->setChecked(false);
-    }
-}
-
-void TfrmMain::mnViewDiffExecute() {
-    Option.DiffOff = mnViewDiff->isChecked();
-    if (Option.DiffOff && Option.SameOff) {
-        Option.SameOff = false;
-        mnViewSame->setChecked(false);
-    }
-}
-
-void TfrmMain::mnOptExecute(QAction* action) {
-    for (const OptionToggle& toggle : OptionToggles) {
-        if (this->*toggle.Action != action)
-            continue;
-        Option.*toggle.Field = action->isChecked();
-        if (toggle.UpdatesStates)
-            UpdateOptionActionStates();
-        return;
+void TfrmMain::mnOptExecute(const TOptionFlag& flag) {
+    bool& value = flag.In(Option);
+    value = (this->*flag.Action)->isChecked();
+    switch (flag.Group) {
+        case TOptionFlag::TGroup::Hide:
+            // Equal and different rows are never both hidden.
+            for (const TOptionFlag& other : OptionFlags()) {
+                if (value && other.Group == flag.Group && &other != &flag && other.In(Option)) {
+                    other.In(Option) = false;
+                    (this->*other.Action)->setChecked(false);
+                }
+            }
+            break;
+        case TOptionFlag::TGroup::Window:
+            if (flag.ViewField == &AppOption::ShowFront)
+                SetTopMost(value);
+            break;
+        case TOptionFlag::TGroup::Compare:
+            if (flag.UpdatesStates)
+                UpdateOptionActionStates();
+            break;
     }
 }
 
@@ -189,10 +148,10 @@ void TfrmMain::mnOptAppExecute() {
 }
 
 void TfrmMain::SetOptionChecks() {
-    mnViewSame->setChecked(Option.SameOff);
-    mnViewDiff->setChecked(Option.DiffOff);
-    for (const OptionToggle& toggle : OptionToggles)
-        (this->*toggle.Action)->setChecked(Option.*toggle.Field);
+    for (const TOptionFlag& flag : OptionFlags()) {
+        if (flag.Group != TOptionFlag::TGroup::Window)
+            (this->*flag.Action)->setChecked(flag.In(Option));
+    }
 }
 
 void TfrmMain::SetRunningState(bool running) {
@@ -201,7 +160,7 @@ void TfrmMain::SetRunningState(bool running) {
     for (QAction* action : {mnFileNew, mnFileOpenM, mnFileOpenS, mnFileComp, mnFileExpCsv,
                             mnFileExpCsvSame, mnFileExpCsvDiff, mnFileExit, mnViewSame, mnViewDiff})
         action->setEnabled(!running);
-    for (QAction* action : CompareOptionActions())
+    for (QAction* action : OptionActions(*this, TOptionFlag::TGroup::Compare))
         action->setEnabled(!running);
     mnFileCompStop->setEnabled(running);
     if (!running)

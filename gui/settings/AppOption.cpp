@@ -3,32 +3,40 @@
 #include <array>
 
 #include "IniFile.h"
+#include "commands/TMainActions.h"
 
 namespace {
 
-struct BoolKey {
-    const char* Section;
-    const char* Key;
-    bool AppOption::*Field;
-    bool Default;
+using TGroup = TOptionFlag::TGroup;
+
+#define VIEW_FLAG(section, field, action, group) \
+    { section, #field, &AppOption::field, nullptr, &TMainActions::action, group, false }
+#define COMPARE_FLAG(key, field, action, updatesStates)                                         \
+    {                                                                                           \
+        "Option", key, nullptr, &TCompareOption::field, &TMainActions::action, TGroup::Compare, \
+            updatesStates                                                                       \
+    }
+
+// The truth values in the order of the settings file. Their defaults are
+// those of a new record (the engine's, for the comparison flags).
+constexpr TOptionFlag Flags[] = {
+    VIEW_FLAG("View", SameOff, mnViewSame, TGroup::Hide),
+    VIEW_FLAG("View", DiffOff, mnViewDiff, TGroup::Hide),
+    VIEW_FLAG("View", ShowFront, mnViewFront, TGroup::Window),
+    VIEW_FLAG("View", EndDialog, mnViewEndInfo, TGroup::Window),
+    COMPARE_FLAG("Size", IgnoreSize, mnOptSize, true),
+    COMPARE_FLAG("Attr", IgnoreAttr, mnOptAttr, true),
+    COMPARE_FLAG("AttrR", IgnoreAttrR, mnOptAttrR, false),
+    COMPARE_FLAG("AttrH", IgnoreAttrH, mnOptAttrH, false),
+    COMPARE_FLAG("AttrS", IgnoreAttrS, mnOptAttrS, false),
+    COMPARE_FLAG("AttrA", IgnoreAttrA, mnOptAttrA, false),
+    COMPARE_FLAG("UpdYmdt", IgnoreTime, mnOptUpdYmdt, true),
+    COMPARE_FLAG("UpdYmdtDir", IgnoreDirTimeSize, mnOptUpdYmdtDir, false),
+    COMPARE_FLAG("Naiyou", SkipContents, mnOptNaiyou, false),
 };
 
-// The truth values in the order of the settings file, with their defaults.
-constexpr std::array<BoolKey, 13> BoolKeys{{
-    {"View", "SameOff", &AppOption::SameOff, false},
-    {"View", "DiffOff", &AppOption::DiffOff, false},
-    {"View", "ShowFront", &AppOption::ShowFront, false},
-    {"View", "EndDialog", &AppOption::EndDialog, false},
-    {"Option", "Size", &AppOption::Size, false},
-    {"Option", "Attr", &AppOption::Attr, false},
-    {"Option", "AttrR", &AppOption::AttrR, true},
-    {"Option", "AttrH", &AppOption::AttrH, false},
-    {"Option", "AttrS", &AppOption::AttrS, false},
-    {"Option", "AttrA", &AppOption::AttrA, true},
-    {"Option", "UpdYmdt", &AppOption::UpdYmdt, false},
-    {"Option", "UpdYmdtDir", &AppOption::UpdYmdtDir, true},
-    {"Option", "Naiyou", &AppOption::Naiyou, false},
-}};
+#undef VIEW_FLAG
+#undef COMPARE_FLAG
 
 struct TextKey {
     const char* Key;
@@ -50,9 +58,23 @@ constexpr const char* ApplicationSection = "Application";
 
 }  // namespace
 
+std::span<const TOptionFlag> OptionFlags() {
+    return Flags;
+}
+
+QList<QAction*> OptionActions(const TMainActions& actions, TOptionFlag::TGroup group) {
+    QList<QAction*> list;
+    for (const TOptionFlag& flag : Flags) {
+        if (flag.Group == group)
+            list.append(actions.*flag.Action);
+    }
+    return list;
+}
+
 void AppOption::Load(const IniFile& ini) {
-    for (const BoolKey& k : BoolKeys)
-        this->*k.Field = ini.ReadBool(k.Section, k.Key, k.Default);
+    const AppOption defaults;
+    for (const TOptionFlag& flag : Flags)
+        flag.In(*this) = ini.ReadBool(flag.Section, flag.Key, flag.In(defaults));
     // Only the low 8 bits count: 256 is 0 (idle), -1 is 255 and so out of range.
     const auto speed = static_cast<uint8_t>(ini.ReadInteger(ThreadSection, SpeedKey, DefaultSpeed));
     Speed = speed > 6 ? DefaultSpeed : speed;
@@ -61,25 +83,11 @@ void AppOption::Load(const IniFile& ini) {
 }
 
 void AppOption::Save(IniFile& ini) const {
-    for (const BoolKey& k : BoolKeys)
-        ini.WriteBool(k.Section, k.Key, this->*k.Field);
+    for (const TOptionFlag& flag : Flags)
+        ini.WriteBool(flag.Section, flag.Key, flag.In(*this));
     ini.WriteInteger(ThreadSection, SpeedKey, Speed);
     for (const TextKey& k : TextKeys)
         ini.WriteString(ApplicationSection, k.Key, this->*k.Field);
-}
-
-TCompareOption AppOption::CompareOption() const {
-    TCompareOption option;
-    option.IgnoreSize = Size;
-    option.IgnoreAttr = Attr;
-    option.IgnoreAttrR = AttrR;
-    option.IgnoreAttrH = AttrH;
-    option.IgnoreAttrS = AttrS;
-    option.IgnoreAttrA = AttrA;
-    option.IgnoreTime = UpdYmdt;
-    option.IgnoreDirTimeSize = UpdYmdtDir;
-    option.SkipContents = Naiyou;
-    return option;
 }
 
 QThread::Priority SpeedPriority(uint8_t speed) {

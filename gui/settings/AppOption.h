@@ -1,34 +1,32 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
+#include <QList>
 #include <QString>
 #include <QThread>
 
 #include "TCompareOption.h"
 
 class IniFile;
+class QAction;
+struct TMainActions;
 
 // The desktop program's user options: two view filters, two window behaviours,
-// the nine comparison flags, the worker's priority and three external
-// applications. Lives inside the main window, read from the settings file at
-// start and written back at closing.
+// the comparison's options as the engine takes them, the worker's priority and
+// three external applications. Lives inside the main window, read from the
+// settings file at start and written back at closing.
 struct AppOption {
     // Sections "View", "Option", "Thread" and "Application".
     bool SameOff = false;    // hide equal rows
     bool DiffOff = false;    // hide different rows
     bool ShowFront = false;  // keep the main window above other windows
     bool EndDialog = false;  // show a dialog when a comparison ends
-    // The engine's nine flags, one to one and in this order (TCompareOption).
-    bool Size = false;
-    bool Attr = false;
-    bool AttrR = true;
-    bool AttrH = false;
-    bool AttrS = false;
-    bool AttrA = true;
-    bool UpdYmdt = false;
-    bool UpdYmdtDir = true;
-    bool Naiyou = false;
+    // Handed to the engine as it stands at each start. Its nine flags are the
+    // keys "Size" to "Naiyou" of "Option" (OptionFlags); a member added to it
+    // gets its keys in Load and Save beside them.
+    TCompareOption Compare;
     // Priority of the comparison's worker thread, 0 (idle) to 6 (time-critical).
     // Only the settings file changes it; 0 until Load, which always follows.
     uint8_t Speed = 0;
@@ -46,10 +44,38 @@ struct AppOption {
     void Load(const IniFile& ini);
     // Writes all twenty keys in order into the store (not to disk).
     void Save(IniFile& ini) const;
-
-    // The nine comparison flags as the engine takes them.
-    TCompareOption CompareOption() const;
 };
+
+// One truth value of the options: its settings key, the field that holds it,
+// and the toggle action that shows and flips it.
+struct TOptionFlag {
+    // Hide: the two view filters, never both set; checked from the record
+    // whenever the results are cleared, like Compare.
+    // Window: a behaviour of the window, checked from the record at start.
+    // Compare: a comparison flag, disabled while a comparison runs.
+    enum class TGroup { Hide, Window, Compare };
+
+    const char* Section;
+    const char* Key;
+    bool AppOption::*ViewField;          // set for Hide and Window
+    bool TCompareOption::*CompareField;  // set for Compare
+    QAction* TMainActions::*Action;
+    TGroup Group;
+    bool UpdatesStates;  // whether the enabling rules of the actions read it
+
+    bool& In(AppOption& option) const {
+        return ViewField ? option.*ViewField : option.Compare.*CompareField;
+    }
+    bool In(const AppOption& option) const {
+        return ViewField ? option.*ViewField : option.Compare.*CompareField;
+    }
+};
+
+// The thirteen truth values in the order of the settings file.
+std::span<const TOptionFlag> OptionFlags();
+
+// The toggle actions of one group of flags, in the order of the settings file.
+QList<QAction*> OptionActions(const TMainActions& actions, TOptionFlag::TGroup group);
 
 // The worker thread's priority for a Speed value (0..6): idle, lowest, below
 // normal, normal, above normal, highest, time-critical. Out of range: below normal.

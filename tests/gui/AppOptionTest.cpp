@@ -37,13 +37,15 @@ private slots:
     void MissingFileGivesEveryDefault() {
         const AppOption o = LoadFrom(Path());
         QVERIFY(!o.SameOff && !o.DiffOff && !o.ShowFront && !o.EndDialog);
-        QVERIFY(!o.Size && !o.Attr && !o.AttrH && !o.AttrS && !o.UpdYmdt && !o.Naiyou);
-        QVERIFY(o.AttrR && o.AttrA && o.UpdYmdtDir);
+        const TCompareOption& c = o.Compare;
+        QVERIFY(!c.IgnoreSize && !c.IgnoreAttr && !c.IgnoreAttrH && !c.IgnoreAttrS);
+        QVERIFY(!c.IgnoreTime && !c.SkipContents);
+        QVERIFY(c.IgnoreAttrR && c.IgnoreAttrA && c.IgnoreDirTimeSize);
         QCOMPARE(o.Speed, uint8_t(2));
         QVERIFY(o.Title1.isEmpty() && o.Path1.isEmpty() && o.Title2.isEmpty());
         QVERIFY(o.Path2.isEmpty() && o.CompTitle.isEmpty() && o.CompPath.isEmpty());
         // The defaults are the engine's.
-        QVERIFY(o.CompareOption() == TCompareOption());
+        QVERIFY(o.Compare == TCompareOption());
     }
 
     void SpeedTakesItsLowEightBits_data() {
@@ -72,10 +74,9 @@ private slots:
         WriteLines(Path(), {"[View]", "SameOff=5", "DiffOff=1", "[Option]", "AttrR=0", "Naiyou=x"});
         const AppOption o = LoadFrom(Path());
         QVERIFY(o.SameOff);
-        QVERIFY(o.DiffOff);  // both hide flags load as stored
-        QVERIFY(!o.AttrR);   // the read-only bit then takes part in the comparison
-        QVERIFY(!o.CompareOption().IgnoreAttrR);
-        QVERIFY(!o.Naiyou);  // not a number: the default
+        QVERIFY(o.DiffOff);                // both hide flags load as stored
+        QVERIFY(!o.Compare.IgnoreAttrR);   // the read-only bit then takes part in the comparison
+        QVERIFY(!o.Compare.SkipContents);  // not a number: the default
         SaveTo(o, Path());
         QCOMPARE(IniValue(Path(), "View", "SameOff"), QStringLiteral("1"));
         QCOMPARE(IniValue(Path(), "Option", "AttrR"), QStringLiteral("0"));
@@ -112,26 +113,24 @@ private slots:
         QCOMPARE(back.CompPath, o.CompPath);
     }
 
-    void CompareOptionKeepsTheFlagOrder() {
-        // One flag at a time, so that two swapped flags cannot hide each other.
-        bool AppOption::*fields[] = {
-            &AppOption::Size,    &AppOption::Attr,       &AppOption::AttrR,
-            &AppOption::AttrH,   &AppOption::AttrS,      &AppOption::AttrA,
-            &AppOption::UpdYmdt, &AppOption::UpdYmdtDir, &AppOption::Naiyou};
-        bool TCompareOption::*flags[] = {
-            &TCompareOption::IgnoreSize,  &TCompareOption::IgnoreAttr,
-            &TCompareOption::IgnoreAttrR, &TCompareOption::IgnoreAttrH,
-            &TCompareOption::IgnoreAttrS, &TCompareOption::IgnoreAttrA,
-            &TCompareOption::IgnoreTime,  &TCompareOption::IgnoreDirTimeSize,
-            &TCompareOption::SkipContents};
-        for (int i = 0; i < 9; ++i) {
-            AppOption o;
-            for (auto field : fields)
-                o.*field = false;
-            o.*fields[i] = true;
-            const TCompareOption c = o.CompareOption();
-            for (int j = 0; j < 9; ++j)
-                QCOMPARE(c.*flags[j], i == j);
+    void EachOptionKeyLoadsItsOwnFlag() {
+        // One key at a time, so that two swapped keys cannot hide each other.
+        const std::pair<QString, bool TCompareOption::*> keys[] = {
+            {"Size", &TCompareOption::IgnoreSize},
+            {"Attr", &TCompareOption::IgnoreAttr},
+            {"AttrR", &TCompareOption::IgnoreAttrR},
+            {"AttrH", &TCompareOption::IgnoreAttrH},
+            {"AttrS", &TCompareOption::IgnoreAttrS},
+            {"AttrA", &TCompareOption::IgnoreAttrA},
+            {"UpdYmdt", &TCompareOption::IgnoreTime},
+            {"UpdYmdtDir", &TCompareOption::IgnoreDirTimeSize},
+            {"Naiyou", &TCompareOption::SkipContents}};
+        const TCompareOption defaults;
+        for (const auto& [key, flag] : keys) {
+            WriteLines(Path(), {"[Option]", key + (defaults.*flag ? "=0" : "=1")});
+            const TCompareOption c = LoadFrom(Path()).Compare;
+            for (const auto& [otherKey, other] : keys)
+                QCOMPARE(c.*other, other == flag ? !(defaults.*other) : defaults.*other);
         }
     }
 

@@ -240,7 +240,7 @@ private slots:
         SetFolderTime(M + QStringLiteral("/df"), 1600000000);
         SetFolderTime(S + QStringLiteral("/df"), 1700000000);
         Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
-        Frm->Options().UpdYmdtDir = false;
+        Frm->Options().Compare.IgnoreDirTimeSize = false;
         Compare();
         QVERIFY(Frm->IsEqualGridRow(RowOf(*Frm, QStringLiteral("eq/"))));
         QVERIFY(!Frm->IsEqualGridRow(RowOf(*Frm, QStringLiteral("df/"))));

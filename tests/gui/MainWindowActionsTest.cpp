@@ -72,7 +72,7 @@ private slots:
         auto frm = Open();
         frm->mnOptAttrH->trigger();  // a check that must survive
         frm->mnOptAttr->trigger();
-        QVERIFY(frm->Options().Attr);
+        QVERIFY(frm->Options().Compare.IgnoreAttr);
         for (QAction* a : {frm->mnOptAttrR, frm->mnOptAttrH, frm->mnOptAttrS, frm->mnOptAttrA})
             QVERIFY(!a->isEnabled());
         QVERIFY(frm->mnOptAttrR->isChecked() && frm->mnOptAttrH->isChecked());
@@ -80,7 +80,7 @@ private slots:
         frm->mnOptAttr->trigger();
         for (QAction* a : {frm->mnOptAttrR, frm->mnOptAttrH, frm->mnOptAttrS, frm->mnOptAttrA})
             QVERIFY(a->isEnabled());
-        QVERIFY(frm->mnOptAttrH->isChecked() && frm->Options().AttrH);
+        QVERIFY(frm->mnOptAttrH->isChecked() && frm->Options().Compare.IgnoreAttrH);
     }
 
     void FolderTimeAndSizeNeedsTimeOrSize() {
@@ -95,7 +95,7 @@ private slots:
         frm->mnOptUpdYmdt->trigger();
         frm->mnOptSize->trigger();
         QVERIFY(frm->mnOptUpdYmdtDir->isEnabled());
-        QVERIFY(frm->Options().UpdYmdt && !frm->Options().Size);
+        QVERIFY(frm->Options().Compare.IgnoreTime && !frm->Options().Compare.IgnoreSize);
     }
 
     void TogglesKeepTheirFieldsEqual() {
@@ -105,11 +105,11 @@ private slots:
                                 frm->mnOptUpdYmdtDir, frm->mnOptNaiyou, frm->mnOptSize,
                                 frm->mnOptAttr, frm->mnOptUpdYmdt})
             action->trigger();
-        const AppOption& o = frm->Options();
-        QVERIFY(o.Size && o.Attr && !o.AttrR && o.AttrH && o.AttrS && !o.AttrA && o.UpdYmdt);
-        QVERIFY(!o.UpdYmdtDir && o.Naiyou);
+        const TCompareOption& o = frm->Options().Compare;
+        QVERIFY(o.IgnoreSize && o.IgnoreAttr && !o.IgnoreAttrR && o.IgnoreAttrH && o.IgnoreAttrS);
+        QVERIFY(!o.IgnoreAttrA && o.IgnoreTime && !o.IgnoreDirTimeSize && o.SkipContents);
         // "新規" sets the checks from the record again.
-        frm->Options().Naiyou = false;
+        frm->Options().Compare.SkipContents = false;
         frm->mnFileNew->trigger();
         QVERIFY(!frm->mnOptNaiyou->isChecked());
         QVERIFY(frm->mnOptSize->isChecked());
@@ -125,7 +125,7 @@ private slots:
                            frm->mnFileExpCsv, frm->mnFileExpCsvSame, frm->mnFileExpCsvDiff,
                            frm->mnFileExit, frm->mnViewSame, frm->mnViewDiff})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-        for (QAction* a : frm->CompareOptionActions())
+        for (QAction* a : OptionActions(*frm, TOptionFlag::TGroup::Compare))
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         QVERIFY(frm->mnFileCompStop->isEnabled());
         // Row commands, window toggles, the dialog and help stay usable.

@@ -44,7 +44,7 @@ private slots:
         }
         QVERIFY(!frm->mnViewFront->isChecked() && !frm->mnViewEndInfo->isChecked());
         QVERIFY(!frm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(frm->Options().CompareOption(), TCompareOption());
+        QCOMPARE(frm->Options().Compare, TCompareOption());
         QVERIFY(frm->mnOptAttrR->isChecked() && frm->mnOptAttrA->isChecked());
         QVERIFY(frm->mnOptUpdYmdtDir->isChecked() && !frm->mnOptSize->isChecked());
         QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("Ctrl+R で比較処理を開始します"));
