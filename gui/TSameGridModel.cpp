@@ -24,10 +24,6 @@ QList<int> TSameGridModel::ColumnWidths() {
     return {129, 128, 124, 128, 157, 29, 28};
 }
 
-bool TSameGridModel::IsEqualText(const QString& result) {
-    return result == QStringLiteral("等価");
-}
-
 void TSameGridModel::Clear() {
     const int wasShown = Shown;
     Shown = 0;
@@ -77,6 +73,13 @@ const TResultRow* TSameGridModel::Row(int row) const {
     if (const TResultRow* held = Engine->GetRow(row))
         return held;
     return row == Shown - 1 ? &LastRow : nullptr;
+}
+
+const TSearchRecEx* TSameGridModel::Entry(int row, TSide side) const {
+    const TResultRow* result = Row(row);
+    if (!result)
+        return nullptr;
+    return side == TSide::M ? result->EntryM() : result->EntryS();
 }
 
 QString TSameGridModel::CellText(int row, int column) const {

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "TResultRow.h"
+#include "commands/CommandTypes.h"
 
 class TCompare;
 
@@ -35,9 +36,6 @@ public:
     static QStringList HeaderTexts();
     // Column widths in pixels, left to right.
     static QList<int> ColumnWidths();
-    // A row is equal exactly when its result text is "等価"; any other text,
-    // an empty one too, makes it different.
-    static bool IsEqualText(const QString& result);
 
     // Forgets the rows shown and empties the table to ClearedRowCount rows.
     // Call it before the engine frees its rows.
@@ -56,6 +54,8 @@ public:
     int ResultCount() const;
     // The result row shown in a table row, or null for an empty row.
     const TResultRow* Row(int row) const;
+    // That row's entry on one side, or null.
+    const TSearchRecEx* Entry(int row, TSide side) const;
     // The text of a cell; empty for an empty row.
     QString CellText(int row, int column) const;
     bool IsEqualRow(int row) const;

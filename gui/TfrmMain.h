@@ -163,10 +163,7 @@ public:
     std::function<qint64()> TickCount;
 
     // --- The entries behind a grid row, for the commands ---
-    // The entry number in the row's column 5 (source) or 6 (target); -1 when
-    // the cell is empty or not a number.
-    int RowEntryNumber(int row, TSide side) const;
-    // That side's entry of the row, or null.
+    // That side's entry of the grid row, or null (the header, an empty row).
     const TSearchRecEx* RowEntry(int row, TSide side) const;
 
     // --- Larger commands ---

@@ -1,20 +1,8 @@
 // The result grid as the rest of the window reads it, and its selection rule.
 #include <QTableView>
 
-#include "TCompare.h"
 #include "TSameGridModel.h"
 #include "TfrmMain.h"
-
-namespace {
-
-// A cell's text as a decimal number; -1 when it is empty or not a number.
-int EntryNumber(const QString& text) {
-    bool ok = false;
-    const int number = text.toInt(&ok);
-    return ok ? number : -1;
-}
-
-}  // namespace
 
 int TfrmMain::GridRowCount() const {
     return sgrdSameModel->rowCount() + 1;
@@ -47,11 +35,13 @@ bool TfrmMain::sgrdSameSelectCell(int, int row) {
     const int n = ResultRowCount();
     if (n == 0 || row < 1 || row > n + 1)
         return false;
-    const int numberM = EntryNumber(GridCell(row, 5));
-    const int numberS = EntryNumber(GridCell(row, 6));
-    ShowEntryInfo(stbFileInfoM, CompareEngine->GetEntryM(numberM));
-    ShowEntryInfo(stbFileInfoS, CompareEngine->GetEntryS(numberS));
+    ShowEntryInfo(stbFileInfoM, RowEntry(row, TSide::M));
+    ShowEntryInfo(stbFileInfoS, RowEntry(row, TSide::S));
     return true;
+}
+
+const TSearchRecEx* TfrmMain::RowEntry(int row, TSide side) const {
+    return sgrdSameModel->Entry(row - 1, side);
 }
 
 bool TfrmMain::SelectGridRow(int row) {

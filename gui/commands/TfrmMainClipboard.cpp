@@ -31,7 +31,7 @@ QString TfrmMain::RowClipboardText(int row, char separator) const {
 
 void TfrmMain::mnEditCopyRowExecute() {
     const int row = CurrentGridRow();
-    if (RowEntryNumber(row, TSide::M) < 0 && RowEntryNumber(row, TSide::S) < 0) {
+    if (RowEntry(row, TSide::M) == nullptr && RowEntry(row, TSide::S) == nullptr) {
         ShowMessageBox(this, QMessageBox::Warning, QStringLiteral("コピーできません"));
         return;
     }
