@@ -226,8 +226,8 @@ private slots:
         auto frm = Open();
         // Every toggle with an icon: a check mark in its menu, a button on its
         // toolbar that a glance tells pressed from raised.
-        for (QAction* toggle :
-             frm->CompareOptionActions() + QList{frm->mnViewFront, frm->mnViewEndInfo}) {
+        for (QAction* toggle : OptionActions(*frm, TOptionFlag::TGroup::Compare) +
+                                   QList{frm->mnViewFront, frm->mnViewEndInfo}) {
             QMenu* menu = nullptr;
             QToolButton* button = nullptr;
             for (QObject* shown : toggle->associatedObjects()) {
