@@ -12,7 +12,7 @@ constexpr int NoFromDir = -2;    // no "/fromdir" value
 constexpr int NoToDir = -3;      // no "/todir" value
 constexpr int BadFormat = -4;    // "/format" is none of csv, tsv, txt
 constexpr int BadEncoding = -5;  // "/encoding" is neither sjis nor utf8
-constexpr int BadPath = -255;    // a folder does not exist, or an error escaped the run
+constexpr int BadPath = -255;    // a folder does not exist
 }  // namespace BatchResult
 
 // The exit status of a result code. Each code has its own status in 0..255 so

@@ -49,20 +49,28 @@ int TCompare::CheckPaths() {
     return Status;
 }
 
-int TCompare::Compare() {
+int TCompare::Compare() noexcept {
     Reset();
     Retired.clear();
     // An exception from a step (or from the caller's callbacks) ends the run
     // as a runtime failure with its text; the end is reported all the same.
-    auto run = [this](auto&& step) {
+    auto fail = [this](const char* text) noexcept {
+        Status = CompareStatus::RuntimeFailure;
+        try {
+            ErrorMessage = text;
+        } catch (...) {
+            // No memory for the text: this one fits in the string's own
+            // storage, so assigning it cannot fail.
+            ErrorMessage = "std::bad_alloc";
+        }
+    };
+    auto run = [&fail](auto&& step) noexcept {
         try {
             step();
         } catch (const std::exception& e) {
-            Status = CompareStatus::RuntimeFailure;
-            ErrorMessage = e.what();
+            fail(e.what());
         } catch (...) {
-            Status = CompareStatus::RuntimeFailure;
-            ErrorMessage = "unknown exception";
+            fail("unknown exception");
         }
     };
     run([this] {

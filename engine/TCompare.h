@@ -63,8 +63,11 @@ public:
     // The same test without touching any state, so that it cannot disturb a
     // running comparison: 0, 1 or 2.
     int TestPaths() const;
-    // One run: list both trees, pair them, report through the callback. Returns Status.
-    int Compare();
+    // One run: list both trees, pair them, report through the callback. Returns
+    // Status. Nothing escapes it: a failure anywhere, an exception from a
+    // callback and running out of memory too, ends the run with Status -1 and
+    // the failure's text.
+    int Compare() noexcept;
 
     // Stores the value only while the stop flag is clear: the first request stands.
     void RequestStop(bool stop);

@@ -13,11 +13,6 @@ constexpr const char* TextOpenFailed = "バイナリ比較失敗>open file error
 constexpr const char* TextOpenError = "比較失敗>open file error!!";
 constexpr const char* TextCheckFailed = "バイナリ比較失敗>check file error!!>";
 
-bool IsSpecial(TFileKind kind) {
-    return kind == TFileKind::Fifo || kind == TFileKind::CharDevice ||
-           kind == TFileKind::BlockDevice || kind == TFileKind::Socket;
-}
-
 // Bytes that cycle `offset` takes from a block holding `count` bytes.
 size_t CycleCount(int64_t count, size_t offset) {
     if (count <= static_cast<int64_t>(offset))

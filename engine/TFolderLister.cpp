@@ -26,11 +26,6 @@ int64_t EvenSeconds(int64_t seconds) {
     return seconds - odd;
 }
 
-bool IsSpecial(TFileKind kind) {
-    return kind == TFileKind::Fifo || kind == TFileKind::CharDevice ||
-           kind == TFileKind::BlockDevice || kind == TFileKind::Socket;
-}
-
 }  // namespace
 
 TFolderLister::TFolderLister(TEntryList& list, const std::atomic<bool>& stop)

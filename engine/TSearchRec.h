@@ -30,6 +30,12 @@ enum class TFileKind : uint8_t {
     Unexamined,
 };
 
+// Devices, FIFOs and sockets: listed and compared by kind, never opened or read.
+constexpr bool IsSpecial(TFileKind kind) {
+    return kind == TFileKind::Fifo || kind == TFileKind::CharDevice ||
+           kind == TFileKind::BlockDevice || kind == TFileKind::Socket;
+}
+
 // The three times of an entry as 64-bit file times: 100-nanosecond ticks since
 // 1601-01-01 UTC. 0 means the file system keeps no such time.
 struct TFindData {
