@@ -13,6 +13,10 @@ constexpr int NoToDir = -3;      // no "/todir" value
 constexpr int BadFormat = -4;    // "/format" is none of csv, tsv, txt
 constexpr int BadEncoding = -5;  // "/encoding" is neither sjis nor utf8
 constexpr int BadPath = -255;    // a folder does not exist
+constexpr int Version = 5;       // "/version": the version printed; exit status 0
+// Exit statuses under "/diffstatus" of the two failures that read 1 otherwise.
+constexpr int DiffStatusUsage = 5;       // the usage text was printed
+constexpr int DiffStatusOpenFailed = 6;  // the report file could not be created
 }  // namespace BatchResult
 
 // The exit status of a result code. Each code has its own status in 0..255 so

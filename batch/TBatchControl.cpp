@@ -1,5 +1,6 @@
 #include "TBatchControl.h"
 
+#include <iterator>
 #include <string_view>
 
 #include "BatchResult.h"
@@ -23,6 +24,28 @@ enum class OptionWord {
     Appendix,
     NoAppendix,
     Encoding,
+    Version,
+    DiffStatus,
+    Compare,    // one of the comparison switches: kSwitches[SwitchIndex]
+    NoCompare,  // the same with "no": that check is not made
+};
+
+// The comparison switches, "/Size" and "/noSize" and so on: each turns one
+// check of the engine on or off. The flags hold "ignore": "/noSize" sets it.
+struct CompareSwitch {
+    std::string_view name;
+    bool TCompareOption::*flag;
+};
+constexpr CompareSwitch kSwitches[] = {
+    {"Size", &TCompareOption::IgnoreSize},
+    {"Time", &TCompareOption::IgnoreTime},
+    {"Attributes", &TCompareOption::IgnoreAttr},
+    {"ReadOnly", &TCompareOption::IgnoreAttrR},
+    {"Hidden", &TCompareOption::IgnoreAttrH},
+    {"System", &TCompareOption::IgnoreAttrS},
+    {"Archive", &TCompareOption::IgnoreAttrA},
+    {"FolderTimes", &TCompareOption::IgnoreDirTimeSize},
+    {"Contents", &TCompareOption::SkipContents},
 };
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -38,8 +61,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 
 // The option word an argument names, written with "/", "-" or "--" in front
 // and in any letter case. Anything else, even when it begins with "/" or "-",
-// is a value: absolute paths begin with "/".
-OptionWord FindOptionWord(std::string_view argument) {
+// is a value: absolute paths begin with "/". For a comparison switch,
+// switchIndex is set to its place in kSwitches.
+OptionWord FindOptionWord(std::string_view argument, size_t& switchIndex) {
     std::string_view word;
     if (argument.starts_with("--")) {
         word = argument.substr(2);
@@ -67,10 +91,17 @@ OptionWord FindOptionWord(std::string_view argument) {
         {"Appendix", OptionWord::Appendix},
         {"noAppendix", OptionWord::NoAppendix},
         {"encoding", OptionWord::Encoding},
+        {"version", OptionWord::Version},
+        {"diffstatus", OptionWord::DiffStatus},
     };
     for (const auto& entry : kWords) {
         if (EqualsIgnoreCase(word, entry.name))
             return entry.word;
+    }
+    const bool no = word.size() > 2 && EqualsIgnoreCase(word.substr(0, 2), "no");
+    for (switchIndex = 0; switchIndex < std::size(kSwitches); ++switchIndex) {
+        if (EqualsIgnoreCase(word.substr(no ? 2 : 0), kSwitches[switchIndex].name))
+            return no ? OptionWord::NoCompare : OptionWord::Compare;
     }
     return OptionWord::None;
 }
@@ -117,6 +148,9 @@ void TBatchControl::ResetSettings() {
     Appendix = false;
     Encoding = "sjis";
     Console = stdout;
+    Option = TCompareOption();
+    DiffStatus = false;
+    UsageShown = false;
 }
 
 int TBatchControl::ParseCommandLine() {
@@ -134,10 +168,13 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         bool Source = false, Target = false, File = false, Format = false, Encoding = false;
     } pending;
     bool help = false;
+    bool version = false;
 
-    for (size_t i = 1; i < arguments.size() && !help; ++i) {
+    for (size_t i = 1; i < arguments.size() && !help && !version; ++i) {
         std::string argument = Trim(arguments[i]);
-        switch (FindOptionWord(argument)) {
+        size_t switchIndex = 0;
+        const OptionWord word = FindOptionWord(argument, switchIndex);
+        switch (word) {
             case OptionWord::None:
                 if (pending.Source)
                     FromDir = argument;
@@ -189,11 +226,26 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
             case OptionWord::Encoding:
                 pending.Encoding = true;
                 break;
+            case OptionWord::Version:
+                version = true;
+                break;
+            case OptionWord::DiffStatus:
+                DiffStatus = true;
+                break;
+            case OptionWord::Compare:
+            case OptionWord::NoCompare:
+                Option.*kSwitches[switchIndex].flag = word == OptionWord::NoCompare;
+                break;
         }
     }
 
+    if (version) {
+        Message = std::string("TandrilB ") + TANDRIL_VERSION;
+        return BatchResult::Version;
+    }
     if (arguments.size() <= 1 || help) {
         Message = UsageText(programName);
+        UsageShown = true;
         return BatchResult::Usage;
     }
     // Standard output carries the report: everything else goes to standard error.
@@ -221,6 +273,7 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         return BatchResult::BadEncoding;
     }
 
+    Engine->SetOption(Option);
     Engine->SetPathM(FromDir);
     Engine->SetPathS(ToDir);
     if (Engine->CheckPaths() != CompareStatus::Success) {
@@ -236,6 +289,22 @@ char TBatchControl::Delimiter() const {
     if (EqualsIgnoreCase(Format, "txt"))
         return ' ';
     return ',';
+}
+
+int TBatchControl::ExitStatusOf(int result) const {
+    if (result == BatchResult::Version)
+        return 0;
+    if (!DiffStatus)
+        return ExitStatus(result);
+    // Under "/diffstatus" 0 and 1 tell whether the trees differ; the two
+    // failures that read 1 otherwise get statuses of their own.
+    if (result == BatchResult::Success)
+        return Different > 0 ? 1 : 0;
+    if (result == BatchResult::Usage && UsageShown)
+        return BatchResult::DiffStatusUsage;
+    if (result == BatchResult::OpenFailed)
+        return BatchResult::DiffStatusOpenFailed;
+    return ExitStatus(result);
 }
 
 platform::TTextEncoding TBatchControl::ReportEncoding() const {

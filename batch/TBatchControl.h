@@ -63,6 +63,15 @@ public:
     bool GetComment() const { return Comment; }
     bool GetHeader() const { return Header; }
     bool GetAppendix() const { return Appendix; }
+    // The comparison options: the engine's defaults, changed by "/[no]Size",
+    // "/[no]Time" and the other comparison switches.
+    const TCompareOption& GetOption() const { return Option; }
+    bool GetDiffStatus() const { return DiffStatus; }
+
+    // The process's exit status for a result of ParseCommandLine or Run:
+    // ExitStatus (BatchResult.h), or under "/diffstatus" 0 for a run that
+    // found no difference, 1 for one that did, and 2 or more for a failure.
+    int ExitStatusOf(int result) const;
     // Where the count line and messages go: standard output, or standard
     // error when the report itself goes to standard output ("/file -").
     std::FILE* GetConsole() const { return Console; }
@@ -96,6 +105,10 @@ private:
     bool Header = true;                     // "/[no]Header": the column-name line
     bool Appendix = false;                  // "/[no]Appendix": twelve more columns
     std::string Encoding;                   // "/encoding": sjis or utf8 in any case
+    TCompareOption Option;                  // "/[no]Size" ...: the nine comparison flags
+    bool DiffStatus = false;                // "/diffstatus": exit status tells differences
+    bool UsageShown = false;                // the result 1 is the usage text's
+    int Different = 0;                      // different rows of the complete run
     std::FILE* Console = stdout;            // the count line's and messages' stream
     bool ReportOnConsole = false;           // the report is written through stdout
     std::string PendingCountLine;           // held back until the report is complete

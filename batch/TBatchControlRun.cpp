@@ -80,6 +80,7 @@ void TBatchControl::OnRowReady(TCompare*, int, int, int, const TSearchRecEx* m,
 }
 
 void TBatchControl::OnCompareDone(TCompare*, int rows, int equal, int different) {
+    Different = different;
     char text[256];
     std::snprintf(text, sizeof text,
                   "--\r\n比較回数 :%6d 件\r\n等価     :%6d 件\r\n相違     :%6d 件", rows, equal,

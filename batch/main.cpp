@@ -18,16 +18,17 @@ int main(int argc, char** argv) {
     platform::ReportClosedPipeAsWriteFailure();
     StoreProcessArguments(argc, argv);
 
-    int result;
+    int status;
     std::FILE* console = stdout;
     try {
         auto control = std::make_unique<TBatchControl>();
-        result = control->ParseCommandLine();
+        int result = control->ParseCommandLine();
         console = control->GetConsole();
         if (result == BatchResult::Success)
             result = control->Run();
         if (result != BatchResult::Success)
             PrintConsole(control->GetMessage() + "\n", console);
+        status = control->ExitStatusOf(result);
     } catch (const std::exception& error) {
         // Out of memory outside the comparison itself (reading the command
         // line, opening, writing or closing the report) ends the run as a
@@ -36,8 +37,8 @@ int main(int argc, char** argv) {
         // converting it could need the memory that ran out.
         std::fputs(error.what(), console);
         std::fputs("\n", console);
-        result = CompareStatus::RuntimeFailure;
+        status = ExitStatus(CompareStatus::RuntimeFailure);
     }
     std::fflush(stdout);
-    return ExitStatus(result);
+    return status;
 }

@@ -45,6 +45,20 @@ const char* const kUsageLines[] = {
     "                               (件数とメッセージは標準エラー出力へ)",
     "  /file に FIFO やパイプを指定すると、読み手が開くのを待って出力します",
     " ",
+    "比較の項目 ([no] を付けると比較しません):",
+    "  /[no]Size                    サイズ (デフォルトは比較する)",
+    "  /[no]Time                    更新日時 (デフォルトは比較する)",
+    "  /[no]Attributes              属性 (デフォルトは比較する)",
+    "  /[no]ReadOnly                読み取り専用属性 (デフォルトは比較しない)",
+    "  /[no]Hidden                  隠し属性 (デフォルトは比較する)",
+    "  /[no]System                  システム属性 (デフォルトは比較する)",
+    "  /[no]Archive                 アーカイブ属性 (デフォルトは比較しない)",
+    "  /[no]FolderTimes             フォルダどうしのサイズと更新日時 (デフォルトは比較しない)",
+    "  /[no]Contents                ファイルの内容 (デフォルトは比較する)",
+    " ",
+    "  /diffstatus                  終了コードで相違の有無を返します (下記)",
+    "  /version                     バージョンを表示します",
+    " ",
     "終了コード:",
     "    0  正常に処理が完了しました",
     "    1  使い方を表示しました / 出力ファイルのオープンに失敗しました",
@@ -56,6 +70,13 @@ const char* const kUsageLines[] = {
     "  253  比較先のパスが指定されていません",
     "  252  書式が不正です",
     "  251  文字コードが不正です",
+    " ",
+    "/diffstatus を指定したときの終了コード:",
+    "    0  相違はありませんでした",
+    "    1  相違が見つかりました",
+    "    5  使い方を表示しました",
+    "    6  出力ファイルのオープンに失敗しました",
+    "       その他の失敗は上記と同じ (2 以上) です",
 };
 
 std::string ExpectedUsage() {
@@ -164,6 +185,84 @@ TEST_F(CommandLine, FormatAndEncodingValuesIgnoreLetterCase) {
     }
 }
 
+TEST_F(CommandLine, VersionIsPrintedWithStatus0) {
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{"--version"}, {"/VERSION"}, {"/file", "r", "-version", "/?"}}) {
+        SCOPED_TRACE(arguments.front());
+        RunResult run = RunTandrilB(arguments);
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(run.Out, "TandrilB 1.1.2.0\n");
+    }
+    // Any other word beginning with "-" is still a value.
+    EXPECT_EQ(RunTandrilB({"/file", "-v", "/fromdir", dir / "a"}).Status, 253);
+}
+
+TEST_F(CommandLine, DiffStatusTellsWhetherTheTreesDiffer) {
+    // Same size and time, other bytes: only the contents tell them apart.
+    MakeFile(dir / "m/same.txt", "same");
+    MakeFile(dir / "s/same.txt", "same");
+    MakeFile(dir / "m/bytes.txt", "left");
+    MakeFile(dir / "s/bytes.txt", "rght");
+    const std::string r = dir / "r.csv", m = dir / "m", s = dir / "s", a = dir / "a";
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+    } cases[] = {
+        {{"/file", r, "/fromdir", m, "/todir", s}, 0},
+        {{"/file", r, "/fromdir", m, "/todir", s, "/diffstatus"}, 1},
+        {{"/file", r, "/fromdir", a, "/todir", a, "--DiffStatus"}, 0},
+        {{"/file", r, "/fromdir", m, "/todir", s, "/diffstatus", "/noContents"}, 0},
+        {{"/file", r, "/fromdir", m, "/todir", s, "/noContents", "/Contents", "/diffstatus"}, 1},
+        // Failures that read 1 without the switch move; the others keep theirs.
+        {{"/diffstatus", "/?"}, 5},
+        {{"/diffstatus", "/file", dir / "none/r.csv", "/fromdir", m, "/todir", s}, 6},
+        {{"/diffstatus", "/file", r, "/fromdir", dir / "none", "/todir", s}, 2},
+        {{"/diffstatus", "/fromdir", m, "/todir", s}, 255},
+        {{"/diffstatus", "/file", "/dev/full", "/fromdir", m, "/todir", s}, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        EXPECT_EQ(RunTandrilB(c.arguments).Status, c.status);
+    }
+}
+
+TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
+    // Each pair differs in one respect only: the switch that turns that check
+    // off makes it equal, and turning it on makes it differ.
+    MakeFile(dir / "m/time.txt", "same", kFixedTime);
+    MakeFile(dir / "s/time.txt", "same", kFixedTime + 60);
+    MakeFile(dir / "m/bytes.txt", "left");
+    MakeFile(dir / "s/bytes.txt", "rght");
+    MakeFolder(dir / "m/folder");
+    MakeFolder(dir / "s/folder");
+    SetTimes(dir / "m/folder", kFixedTime, kFixedTime);
+    SetTimes(dir / "s/folder", kFixedTime, kFixedTime + 60);
+    // The result column of the row of `name` in a report made with `words`.
+    const auto resultOf = [&](const std::vector<std::string>& words, const std::string& name) {
+        std::vector<std::string> arguments{"/file",     dir / "r.csv", "/fromdir",   dir / "m",
+                                           "/todir",    dir / "s",     "/noComment", "/noHeader",
+                                           "/encoding", "utf8"};
+        arguments.insert(arguments.end(), words.begin(), words.end());
+        EXPECT_EQ(RunTandrilB(arguments).Status, 0);
+        for (std::string line : SplitLines(ReadFile(dir / "r.csv"))) {
+            if (!line.starts_with(name + ","))
+                continue;
+            for (int field = 0; field < 4; ++field)
+                line.erase(0, line.find(',') + 1);
+            return line.substr(0, line.find(','));
+        }
+        return std::string("(no row)");
+    };
+    const std::string timeDiffers = "\"相違: 更新日 \"";
+    EXPECT_EQ(resultOf({}, "time.txt"), timeDiffers);
+    EXPECT_EQ(resultOf({"/noTime"}, "time.txt"), "等価");
+    EXPECT_EQ(resultOf({}, "bytes.txt"), "\"相違: 内容が不一致\"");
+    EXPECT_EQ(resultOf({"-NOCONTENTS"}, "bytes.txt"), "等価");
+    EXPECT_EQ(resultOf({}, "folder/"), "等価");
+    EXPECT_EQ(resultOf({"/FolderTimes"}, "folder/"), timeDiffers);
+    EXPECT_EQ(resultOf({"/FolderTimes", "/noTime"}, "folder/"), "等価");
+}
+
 // The settings that a command line leaves, read without running anything.
 class ParsedSettings : public CommandLine {
 protected:
@@ -243,6 +342,38 @@ TEST_F(ParsedSettings, ParsingStartsFromTheDefaults) {
     EXPECT_FALSE(control.GetAppendix());
     EXPECT_EQ(control.GetFormat(), "csv");
     EXPECT_EQ(control.GetEncoding(), "sjis");
+}
+
+TEST_F(ParsedSettings, ComparisonSwitchesSetTheirFlagBothWays) {
+    // Defaults are the engine's; each word and its "no" form, in any case.
+    const struct {
+        std::string word;
+        bool TCompareOption::*flag;
+        bool byDefault;  // the flag's default: set means "not compared"
+    } switches[] = {
+        {"Size", &TCompareOption::IgnoreSize, false},
+        {"Time", &TCompareOption::IgnoreTime, false},
+        {"Attributes", &TCompareOption::IgnoreAttr, false},
+        {"ReadOnly", &TCompareOption::IgnoreAttrR, true},
+        {"Hidden", &TCompareOption::IgnoreAttrH, false},
+        {"System", &TCompareOption::IgnoreAttrS, false},
+        {"Archive", &TCompareOption::IgnoreAttrA, true},
+        {"FolderTimes", &TCompareOption::IgnoreDirTimeSize, true},
+        {"Contents", &TCompareOption::SkipContents, false},
+    };
+    for (const auto& s : switches) {
+        SCOPED_TRACE(s.word);
+        Parse({"/file", "r"});
+        EXPECT_EQ(control.GetOption().*s.flag, s.byDefault);
+        Parse({"/file", "r", "/no" + s.word});
+        EXPECT_TRUE(control.GetOption().*s.flag);
+        Parse({"/file", "r", "--NO" + s.word, "-" + s.word});
+        EXPECT_FALSE(control.GetOption().*s.flag);
+    }
+    EXPECT_FALSE(control.GetDiffStatus());
+    // A word that only looks like one is a value.
+    EXPECT_EQ(Parse({"/file", "/noSizes"}), -2);
+    EXPECT_EQ(control.GetFileName(), "/noSizes");
 }
 
 TEST_F(ParsedSettings, UsageNamesTheProgramByItsFileName) {
