@@ -20,10 +20,9 @@ std::string AttributeText(uint32_t attr) {
     return text;
 }
 
-TDateTime TimeToDateTime(int64_t time) {
-    platform::TCalendarTime local;
-    if (!platform::ToLocalTime(time, local))
-        return TDateTime{};
+namespace {
+
+TDateTime FromCalendar(const platform::TCalendarTime& local) {
     TDateTime value;
     value.Year = static_cast<int>(local.Year);
     value.Month = local.Month;
@@ -34,13 +33,25 @@ TDateTime TimeToDateTime(int64_t time) {
     return value;
 }
 
+}  // namespace
+
+TDateTime TimeToDateTime(int64_t time) {
+    platform::TCalendarTime local;
+    if (!platform::ReadingToCalendar(time, local))
+        return TDateTime{};
+    return FromCalendar(local);
+}
+
 TDateTime FileTimeToDateTime(uint64_t fileTime) {
     if (fileTime == 0)
         return TDateTime{};
     // 100-ns ticks since 1601 to whole seconds since 1970; fractions are dropped.
     constexpr int64_t EpochOffset = 11644473600;
     int64_t seconds = static_cast<int64_t>(fileTime / 10000000u) - EpochOffset;
-    return TimeToDateTime(seconds);
+    platform::TCalendarTime local;
+    if (!platform::ToLocalTime(seconds, local))
+        return TDateTime{};
+    return FromCalendar(local);
 }
 
 std::string FormatDateTime(const TDateTime& value, TDateFormat format) {

@@ -26,7 +26,8 @@ std::string AttributeText(uint32_t attr);
 // ticks since 1601 UTC) in local time.
 TDateTime FileTimeToDateTime(uint64_t fileTime);
 
-// An entry's Time (seconds since the Unix epoch, even) in local time.
+// An entry's Time (a local clock reading held as seconds, see TSearchRec) as
+// the date and time it reads.
 TDateTime TimeToDateTime(int64_t time);
 
 // "yyyy/mm/dd hh:nn:ss", "yyyy/mm/dd", "yy/mm/dd hh:nn:ss" or "yy/mm/dd".

@@ -96,7 +96,7 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
         folder = status.Kind == TFileKind::Directory;
         entry.Kind = status.Kind;
         entry.Size = folder ? 0 : status.Size;
-        entry.Time = EvenSeconds(status.ModifyTime.Seconds);
+        entry.Time = EvenSeconds(LocalClock.Reading(status.ModifyTime.Seconds));
         entry.FindData.LastWriteTime = FileTime(status.ModifyTime);
         entry.FindData.LastAccessTime = FileTime(status.AccessTime);
         entry.FindData.CreationTime = status.HasBirthTime ? FileTime(status.BirthTime) : 0;

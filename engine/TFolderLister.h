@@ -6,6 +6,7 @@
 
 #include "TEntryList.h"
 #include "platform/Directory.h"
+#include "platform/LocalTime.h"
 
 // Lists a folder tree into a TEntryList in depth-first pre-order: each folder's
 // entry comes before the entries inside it, a folder's entries in the order the
@@ -79,4 +80,5 @@ private:
     std::deque<TLevel> Levels;
     size_t Depth = 0;       // levels in use
     size_t LowestOpen = 1;  // open handles: level 0 and LowestOpen..Depth-1
+    platform::TLocalClock LocalClock;
 };

@@ -46,8 +46,11 @@ struct TFindData {
 
 // One listed file or folder.
 struct TSearchRec {
-    // Modification time in seconds since the Unix epoch, floored to an even
-    // second, so that two times in the same 2-second slot are equal.
+    // Modification time as the local clock read it, floored to an even second:
+    // the seconds from 1970-01-01 00:00:00 to that reading, with no time zone
+    // (a local date-time, as a packed DOS date-time is one). So it always
+    // shows an even second, also where the zone's offset has odd seconds, and
+    // two times in the same 2-second slot of local time are equal.
     int64_t Time = 0;
     int64_t Size = 0;   // 64-bit size; folders report 0
     uint32_t Attr = 0;  // bits of namespace Attr

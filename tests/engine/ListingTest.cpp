@@ -55,6 +55,7 @@ TEST(Listing, RelPathAndDirAreBuiltFromTheRoot) {
 }
 
 TEST(Listing, AttributesTimesAndHiddenEntries) {
+    TTimeZone zone("JST-9");
     TTempTree tree;
     tree.File(".hidden/inner.txt", "x");
     tree.File("ro.txt", "x");
@@ -70,8 +71,9 @@ TEST(Listing, AttributesTimesAndHiddenEntries) {
     EXPECT_EQ(e.at("ro.txt")->Attr, Attr::ReadOnly);
     EXPECT_EQ(e.at("pipe")->Attr, Attr::System);
     EXPECT_EQ(e.at("pipe")->Kind, TFileKind::Fifo);
-    // Floored to an even second; the file time keeps the full value.
-    EXPECT_EQ(e.at("odd.txt")->Time, 1600000000);
+    // The local reading floored to an even second; the file time keeps the
+    // full value.
+    EXPECT_EQ(e.at("odd.txt")->Time, 1600000000 + 9 * 3600);
     EXPECT_EQ(e.at("odd.txt")->FindData.LastWriteTime,
               (1600000001ull + 11644473600ull) * 10000000ull + 7000000ull);
     EXPECT_NE(e.at("odd.txt")->FindData.LastAccessTime, 0u);

@@ -1,5 +1,7 @@
 // Pairing of two real trees: row strings, the pair decision and its tokens,
 // the option flags, counts, summary and names that differ only in case.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include "TReportWriter.h"
 #include "TempTree.h"
 
 namespace {
@@ -155,6 +158,36 @@ TEST_F(Pairing, TimesCompareInTwoSecondSlots) {
     EXPECT_EQ(Recorder.ResultOf("same-slot"), Equal);
     EXPECT_EQ(Recorder.ResultOf("next-slot"), "相違: 更新日 ");
     EXPECT_EQ(Recorder.ResultOf("before-1970"), Equal);
+}
+
+// Where the zone's offset has odd seconds (Paris kept +0:09:21 until 1911), a
+// 2-second slot begins at an even second of local time: times print with even
+// seconds, and 10:00:01 against 10:00:02 differ.
+TEST(PairingEngine, TimesCompareInSlotsOfLocalTime) {
+    const int64_t ten = -2038140561;  // 1905-06-01 10:00:00 at +0:09:21
+    std::vector<std::string> zones = {"PMT-0:09:21"};
+    if (access("/usr/share/zoneinfo/Europe/Paris", R_OK) == 0)
+        zones.push_back("Europe/Paris");
+    for (const std::string& name : zones) {
+        TTimeZone zone(name);
+        TTempTree m, s;
+        m.File("next", "x", ten + 1);
+        s.File("next", "x", ten + 2);
+        m.File("ten", "x", ten);
+        s.File("ten", "x", ten + 1);
+        TCompare engine(nullptr);
+        ASSERT_EQ(RunCompare(engine, m.Path(), s.Path()), 0);
+        ASSERT_EQ(engine.GetRowCount(), 2);
+        EXPECT_EQ(engine.GetRow(0)->Result(), "相違: 更新日 ") << name;
+        EXPECT_EQ(engine.GetRow(1)->Result(), Equal) << name;
+        std::vector<std::string> next, equal;
+        AddAppendix(next, engine.GetRowEntryM(0), engine.GetRowEntryS(0));
+        AddAppendix(equal, engine.GetRowEntryM(1), engine.GetRowEntryS(1));
+        EXPECT_EQ(next[2], "1905/06/01 10:00:00") << name;
+        EXPECT_EQ(next[8], "1905/06/01 10:00:02") << name;
+        EXPECT_EQ(equal[2], "1905/06/01 10:00:00") << name;
+        EXPECT_EQ(equal[8], "1905/06/01 10:00:00") << name;
+    }
 }
 
 TEST_F(Pairing, NamesPairIgnoringCaseAndKeepTheirOwnCase) {

@@ -1,35 +1,23 @@
 // Row text: the line rule, attribute text, dates, column names and appendix fields.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
+#include <tuple>
 
 #include "RowText.h"
 #include "TReportWriter.h"
 #include "TempTree.h"
+#include "platform/LocalTime.h"
 
 namespace {
 
 // Runs with a fixed local time zone (nine hours east of UTC, no summer time).
 class WithTimeZone : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("TZ");
-        Saved = old ? old : "";
-        HadZone = old != nullptr;
-        setenv("TZ", "JST-9", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (HadZone) {
-            setenv("TZ", Saved.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    std::string Saved;
-    bool HadZone = false;
+    TTimeZone Zone{"JST-9"};
 };
 
 }  // namespace
@@ -75,11 +63,43 @@ TEST_F(WithTimeZone, DatesInLocalTime) {
     EXPECT_EQ(FormatDateTime(local, TDateFormat::LongDate), "2020/09/13");
     EXPECT_EQ(FormatDateTime(local, TDateFormat::ShortDateTime), "20/09/13 21:26:40");
     EXPECT_EQ(FormatDateTime(local, TDateFormat::ShortDate), "20/09/13");
-    EXPECT_EQ(TimeToDateTime(1600000000), local);
+    // An entry's Time is the local reading itself: no zone is applied again.
+    EXPECT_EQ(TimeToDateTime(1600000000 + 9 * 3600), local);
     // Times outside the old DOS range print as ordinary dates.
     EXPECT_EQ(FormatDateTime(TimeToDateTime(-86400 * 365), TDateFormat::LongDateTime),
-              "1969/01/01 09:00:00");
+              "1969/01/01 00:00:00");
     EXPECT_EQ(FormatDateTime(TimeToDateTime(4200000000), TDateFormat::LongDate), "2103/02/04");
+}
+
+// The local reading of every moment around a change of offset (odd seconds
+// to even and back) is what the C library reads for that moment, though the
+// clock remembers offsets per span.
+TEST(LocalTime, ReadingsAcrossOffsetChanges) {
+    struct {
+        std::string Zone;
+        int64_t Change;  // a moment the offset changes
+    } zones[] = {
+        {"ODD-0:00:01EVN-0:00:02,J100/12,J200/12", 1618055999},  // 2021-04-10, +1 s to +2 s
+        {"Europe/Paris", -1855958961},  // 1911-03-11 00:00 local, +0:09:21 to 0
+    };
+    for (const auto& z : zones) {
+        if (z.Zone[0] != 'O' && access(("/usr/share/zoneinfo/" + z.Zone).c_str(), R_OK) != 0)
+            continue;
+        TTimeZone zone(z.Zone);
+        ASSERT_NE(platform::LocalOffset(z.Change - 1) % 2, platform::LocalOffset(z.Change) % 2)
+            << z.Zone;
+        platform::TLocalClock clock;
+        for (int64_t t = z.Change - 3 * 3600; t <= z.Change + 3 * 3600; ++t) {
+            platform::TCalendarTime expected, read;
+            ASSERT_TRUE(platform::ToLocalTime(t, expected));
+            ASSERT_TRUE(platform::ReadingToCalendar(clock.Reading(t), read));
+            ASSERT_EQ(
+                std::tie(read.Year, read.Month, read.Day, read.Hour, read.Minute, read.Second),
+                std::tie(expected.Year, expected.Month, expected.Day, expected.Hour,
+                         expected.Minute, expected.Second))
+                << z.Zone << " " << t;
+        }
+    }
 }
 
 TEST(RowText, HeaderTexts) {

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -32,6 +33,23 @@ TTempTree::~TTempTree() {
     std::string command = "chmod -R u+rwx '" + Root + "' 2>/dev/null; rm -rf '" + Root + "'";
     int ignored = std::system(command.c_str());
     (void)ignored;
+}
+
+TTimeZone::TTimeZone(const std::string& zone) {
+    const char* old = std::getenv("TZ");
+    HadZone = old != nullptr;
+    Saved = old ? old : "";
+    setenv("TZ", zone.c_str(), 1);
+    tzset();
+}
+
+TTimeZone::~TTimeZone() {
+    if (HadZone) {
+        setenv("TZ", Saved.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
 }
 
 std::string TTempTree::Path(const std::string& rel) const {

@@ -36,6 +36,19 @@ private:
     std::string Root;
 };
 
+// Sets the process's time zone (TZ) for its life and puts the old one back.
+class TTimeZone {
+public:
+    explicit TTimeZone(const std::string& zone);
+    ~TTimeZone();
+    TTimeZone(const TTimeZone&) = delete;
+    TTimeZone& operator=(const TTimeZone&) = delete;
+
+private:
+    std::string Saved;
+    bool HadZone = false;
+};
+
 // Runs job in a child process as the unprivileged user nobody when the tests
 // run as root (permission bits do not stop root), otherwise in-process; the
 // text the job returns comes back.
