@@ -36,7 +36,7 @@ void WriteFile(const QString& path, const std::string& bytes) {
 
 bool SameOptions(const AppOption& a, const AppOption& b) {
     return a.SameOff == b.SameOff && a.DiffOff == b.DiffOff && a.ShowFront == b.ShowFront &&
-           a.EndDialog == b.EndDialog && a.CompareOption() == b.CompareOption() &&
+           a.EndDialog == b.EndDialog && a.Compare == b.Compare &&
            a.Speed == b.Speed && a.Title1 == b.Title1 && a.Path1 == b.Path1 &&
            a.Title2 == b.Title2 && a.Path2 == b.Path2 && a.CompTitle == b.CompTitle &&
            a.CompPath == b.CompPath;
