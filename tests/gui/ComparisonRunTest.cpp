@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -46,6 +48,10 @@ private slots:
         // One equal pair, one pair with different contents, one file on the target side only.
         MakeTree(M, {{"a.txt", "same"}, {"b.txt", "left"}});
         MakeTree(S, {{"a.txt", "same"}, {"b.txt", "rght"}, {"c.txt", "new"}});
+        // The helper's files carry its fixed time, so that equal files made
+        // in different seconds still compare equal.
+        QCOMPARE(QFileInfo(S + QStringLiteral("/c.txt")).lastModified(),
+                 QDateTime(QDate(2020, 1, 2), QTime(12, 0)));
         auto frm = Open();
         frm->Compare(M, S);
         QVERIFY(frm->IsRunning());

@@ -263,7 +263,7 @@ private slots:
         TDialogDriver driver;
         frm->SetShell(std::make_shared<TRecordingShell>());
         frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frm.get()));
+        QVERIFY(QTest::qWaitForWindowActive(frm.get(), EventTimeoutMs));
         struct Case {
             QAction* action;
             QKeyCombination key;
@@ -283,14 +283,14 @@ private slots:
         for (const Case& c : cases) {
             // A refusal's box may have taken the activation away.
             frm->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(frm.get()));
+            QVERIFY(QTest::qWaitForWindowActive(frm.get(), EventTimeoutMs));
             QSignalSpy spy(c.action, &QAction::triggered);
             QTest::keyClick(frm->cmbFilePathM->lineEdit(), c.key.key(), c.key.keyboardModifiers());
             QCOMPARE(spy.count(), 1);
         }
         // A disabled action's shortcut does nothing.
         frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frm.get()));
+        QVERIFY(QTest::qWaitForWindowActive(frm.get(), EventTimeoutMs));
         QSignalSpy stop(frm->mnFileCompStop, &QAction::triggered);
         QTest::keyClick(frm->cmbFilePathM->lineEdit(), Qt::Key_B, Qt::ControlModifier);
         QCOMPARE(stop.count(), 0);

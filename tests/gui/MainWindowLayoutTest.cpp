@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "TPanelBar.h"
+#include "TestFiles.h"
 #include "TfrmMain.h"
 
 namespace {
@@ -31,7 +32,7 @@ class MainWindowLayoutTest : public QObject {
     std::unique_ptr<TfrmMain> Open() {
         auto frm = std::make_unique<TfrmMain>(Dir.filePath(QStringLiteral("Tandril.ini")));
         frm->activateWindow();
-        if (!QTest::qWaitForWindowActive(frm.get()))
+        if (!QTest::qWaitForWindowActive(frm.get(), EventTimeoutMs))
             qWarning("the window did not become active");
         return frm;
     }
@@ -90,7 +91,7 @@ private slots:
     void ResizingStretchesBoxesAndKeepsTheRightEdgeControls() {
         auto frm = Open();
         frm->resize(900, 500);
-        QTRY_COMPARE(frm->width(), 900);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->width(), 900, EventTimeoutMs);
         const int right = frm->centralWidget()->width();
         QCOMPARE(frm->cmbFilePathM->geometry().right() + 1, right - 116);
         QCOMPARE(frm->btnFindDiffDown->geometry().left(), right - 52);
@@ -102,7 +103,8 @@ private slots:
         QCOMPARE(frm->stbFileInfoM->width(), right);
         // The bars' panels never make the window wider than the user wants it.
         frm->resize(300, 300);
-        QTRY_COMPARE(frm->width(), std::max(300, frm->minimumSizeHint().width()));
+        QTRY_COMPARE_WITH_TIMEOUT(frm->width(), std::max(300, frm->minimumSizeHint().width()),
+                                  EventTimeoutMs);
         QVERIFY(frm->minimumSizeHint().width() < 685);
     }
 };

@@ -123,7 +123,7 @@ private slots:
         {
             auto frm = Open();
             frm->showMaximized();
-            QTRY_VERIFY(frm->isMaximized());
+            QTRY_VERIFY_WITH_TIMEOUT(frm->isMaximized(), EventTimeoutMs);
             QVERIFY(frm->close());
         }
         QCOMPARE(IniValue(Path(), "Form", "Max"), QStringLiteral("1"));
@@ -133,10 +133,10 @@ private slots:
         QCOMPARE(IniValue(Path(), "Form", "Height"), QStringLiteral("350"));
         // The next start is maximised over the same normal placement.
         auto frm = Open();
-        QTRY_VERIFY(frm->isMaximized());
+        QTRY_VERIFY_WITH_TIMEOUT(frm->isMaximized(), EventTimeoutMs);
         QCOMPARE(frm->normalGeometry().size(), QSize(600, 350));
         frm->showNormal();
-        QTRY_COMPARE(frm->size(), QSize(600, 350));
+        QTRY_COMPARE_WITH_TIMEOUT(frm->size(), QSize(600, 350), EventTimeoutMs);
     }
 
     void JapaneseTextAndSpacesSurviveARoundTrip() {

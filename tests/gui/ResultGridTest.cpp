@@ -18,6 +18,7 @@
 #include "TSameGridDelegate.h"
 #include "TSameGridModel.h"
 #include "TSearchRec.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -155,13 +156,13 @@ private slots:
         QCOMPARE(frm->CurrentGridRow(), 8);
         // The accelerators press the buttons (a pressed button clicks a moment later).
         frm->Key(Qt::Key_P, Qt::AltModifier);
-        QTRY_COMPARE(frm->CurrentGridRow(), 6);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->CurrentGridRow(), 6, EventTimeoutMs);
         frm->Key(Qt::Key_U, Qt::AltModifier);
-        QTRY_COMPARE(frm->CurrentGridRow(), 5);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->CurrentGridRow(), 5, EventTimeoutMs);
         frm->Key(Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(frm->CurrentGridRow(), 6);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->CurrentGridRow(), 6, EventTimeoutMs);
         frm->Key(Qt::Key_D, Qt::AltModifier);
-        QTRY_COMPARE(frm->CurrentGridRow(), 7);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->CurrentGridRow(), 7, EventTimeoutMs);
         // Nothing above row 1, and the header is never examined.
         QVERIFY(frm->SelectGridRow(1));
         frm->btnFindSameUp->click();

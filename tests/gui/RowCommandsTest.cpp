@@ -167,13 +167,13 @@ private slots:
         Select(hostile);
         TDialogDriver driver;
         Frm->mnPopUpApp2S->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out),
                  QByteArray("1\n") + (S + QLatin1Char('/') + hostile).toUtf8() + "\n");
         QFile::remove(out);
         Frm->Options().CompPath = QLatin1Char('"') + recorder + QStringLiteral("\" ?s ?m");
         Frm->mnPopUpAppCmp->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out), QByteArray("2\n") + (S + QLatin1Char('/') + hostile).toUtf8() +
                                      "\n" + (M + QLatin1Char('/') + hostile).toUtf8() + "\n");
         QVERIFY(driver.Messages.isEmpty());

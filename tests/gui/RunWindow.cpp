@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "TPanelBar.h"
+#include "TestFiles.h"
 #include "platform/ThreadNice.h"
 
 namespace {
@@ -28,10 +29,12 @@ void MakeTree(const QString& root, const QList<std::pair<QString, QByteArray>>& 
         }
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        // The time is set after the bytes are written out: QFile buffers them
+        // and writing them at close would make the time "now" again.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(contents) != contents.size() || !file.flush() ||
+            !file.setFileTime(FixedTime, QFileDevice::FileModificationTime))
             qFatal("cannot create %s", qPrintable(path));
-        file.write(contents);
-        file.setFileTime(FixedTime, QFileDevice::FileModificationTime);
     }
 }
 
@@ -59,7 +62,7 @@ void RunWindow::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
     // Shortcuts reach only the active window.
     if (!isActiveWindow()) {
         activateWindow();
-        if (!QTest::qWaitForWindowActive(this))
+        if (!QTest::qWaitForWindowActive(this, EventTimeoutMs))
             qWarning("the window did not become active");
     }
     QTest::keyClick(this, key, modifiers);

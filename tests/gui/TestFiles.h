@@ -6,6 +6,12 @@
 
 // Small helpers over real files for the desktop program's tests.
 
+// How long a test waits for an event it needs (the window's activation, a
+// button's delayed click, a started program's output). The suite runs beside
+// other work on a shared machine, so the bound is far above the usual
+// milliseconds: it only ends a wait for something that never comes.
+constexpr int EventTimeoutMs = 30000;
+
 // Writes the lines joined by CR LF (each line UTF-8) to path.
 void WriteLines(const QString& path, const QStringList& lines);
 // Writes bytes to path unchanged.

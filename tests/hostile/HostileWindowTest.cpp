@@ -115,13 +115,13 @@ private slots:
 
         frm.Options().Path1 = recorder;
         frm.mnPopUpApp1M->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out), "1\n" + QFile::encodeName(M) + "/" + name + "\n");
         QFile::remove(out);
 
         frm.Options().CompPath = QLatin1Char('"') + recorder + QStringLiteral("\" ?s ?m");
         frm.mnPopUpAppCmp->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out), "2\n" + QFile::encodeName(S) + "/" + name + "\n" +
                                      QFile::encodeName(M) + "/" + name + "\n");
         QVERIFY(driver.Messages.isEmpty());
