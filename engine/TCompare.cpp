@@ -1,6 +1,7 @@
 #include "TCompare.h"
 
 #include <exception>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -95,10 +96,11 @@ struct TListing {
     std::exception_ptr Failure;
 };
 
-void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>& stop) noexcept {
+void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>& stop,
+                 const TExcludeFilter* exclude) noexcept {
     try {
         out.List = std::make_shared<TEntryList>();
-        TFolderLister lister(*out.List, stop);
+        TFolderLister lister(*out.List, stop, exclude);
         out.Result = lister.ListTree(root);
         out.Delivered = lister.RootDelivered();
         // Sorted before it is published, so that a list another thread can see
@@ -115,19 +117,25 @@ void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>
 }  // namespace
 
 void TCompare::ListAndPair() {
+    // The same patterns for both trees, compiled once; none costs nothing.
+    std::optional<TExcludeFilter> filter;
+    if (!Option.Exclude.empty())
+        filter.emplace(Option.Exclude);
+    const TExcludeFilter* exclude = filter ? &*filter : nullptr;
     // The two trees are listed at once, the target on a second thread.
     TListing m, s;
     std::thread worker;
     try {
-        worker = std::thread(ListAndSort, std::ref(s), std::cref(PathS), std::cref(StopFlag));
+        worker =
+            std::thread(ListAndSort, std::ref(s), std::cref(PathS), std::cref(StopFlag), exclude);
     } catch (...) {
         // No thread to be had: the target is listed after the source.
     }
-    ListAndSort(m, PathM, StopFlag);
+    ListAndSort(m, PathM, StopFlag, exclude);
     if (worker.joinable()) {
         worker.join();
     } else {
-        ListAndSort(s, PathS, StopFlag);
+        ListAndSort(s, PathS, StopFlag, exclude);
     }
     if (m.Failure) {
         // The target list is not replaced: it would not have been listed yet.

@@ -1,7 +1,11 @@
 #pragma once
 
-// The nine comparison flags, always handled as one record in this order.
-// A set flag switches a check off. Member initialisers are the defaults.
+#include <string>
+#include <vector>
+
+// The nine comparison flags, always handled as one record in this order, and
+// the exclude patterns. A set flag switches a check off. Member initialisers
+// are the defaults.
 struct TCompareOption {
     bool IgnoreSize = false;        // sizes are not compared
     bool IgnoreAttr = false;        // no attribute bit is compared
@@ -12,6 +16,10 @@ struct TCompareOption {
     bool IgnoreTime = false;        // modification times are not compared
     bool IgnoreDirTimeSize = true;  // two folders: neither size nor time is compared
     bool SkipContents = false;      // the bytes of two files are not compared
+    // Entries (and whole folders) left out of both trees: no row, never read,
+    // never entered. Patterns as TExcludeFilter reads them; front ends refuse
+    // malformed ones first (TExcludeFilter::CheckPattern). Empty: every entry.
+    std::vector<std::string> Exclude{};
 
     bool operator==(const TCompareOption&) const = default;
 };

@@ -28,9 +28,11 @@ int64_t EvenSeconds(int64_t seconds) {
 
 }  // namespace
 
-TFolderLister::TFolderLister(TEntryList& list, const std::atomic<bool>& stop)
+TFolderLister::TFolderLister(TEntryList& list, const std::atomic<bool>& stop,
+                             const TExcludeFilter* exclude)
     : List(list),
       Stop(stop),
+      Exclude(exclude && !exclude->Empty() ? exclude : nullptr),
       HandleLimit(std::clamp<size_t>(platform::DescriptorLimit() / 4, 2, OpenHandleLimit)) {}
 
 int TFolderLister::ListTree(const std::string& root) {
@@ -38,6 +40,7 @@ int TFolderLister::ListTree(const std::string& root) {
     RootLength = prefix.size();
     Depth = 0;
     LowestOpen = 1;
+    FoldedDir.clear();
     if (Levels.empty())
         Levels.emplace_back();
     TLevel& top = Levels[0];
@@ -87,13 +90,20 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
     // Removed since the folder was read: it is no longer part of the tree.
     if (!known && status.Gone)
         return;
+    // Known by name only: what the folder itself said.
+    const bool folder =
+        known ? status.Kind == TFileKind::Directory : hint == platform::TNameList::THint::Directory;
+    if (Exclude) {
+        FoldedName = TExcludeFilter::Fold(Folder, name);
+        // Left out: no entry, and an excluded folder is never entered.
+        if (Exclude->Excludes(FoldedDir, FoldedName, folder))
+            return;
+    }
 
     TSearchRecEx& entry = List.AddEntry(*level.Folder);
     entry.Name.assign(name);
     uint32_t attr = 0;
-    bool folder;
     if (known) {
-        folder = status.Kind == TFileKind::Directory;
         entry.Kind = status.Kind;
         entry.Size = folder ? 0 : status.Size;
         entry.Time = EvenSeconds(LocalClock.Reading(status.ModifyTime.Seconds));
@@ -109,7 +119,6 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
     } else {
         // The name is listed but cannot be examined (a folder readable without
         // search permission): only what the folder itself said is known.
-        folder = hint == platform::TNameList::THint::Directory;
         entry.Kind = folder ? TFileKind::Directory : TFileKind::Unexamined;
         if (hint == platform::TNameList::THint::Link)
             attr |= Attr::SymLink;
@@ -160,6 +169,8 @@ void TFolderLister::Enter(std::string_view name, uint64_t device, uint64_t inode
     child.Next = 0;
     child.Count = 0;
     ++Depth;
+    if (Exclude)
+        FoldedDir.push_back(FoldedName);
     if (Depth - LowestOpen > HandleLimit) {
         Levels[LowestOpen].Dir.Close();
         ++LowestOpen;
@@ -186,6 +197,8 @@ void TFolderLister::Leave() {
         }
     }
     Levels[top].Dir.Close();
+    if (Exclude && top >= 1)
+        FoldedDir.pop_back();
     Depth = top;
 }
 

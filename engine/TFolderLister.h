@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TEntryList.h"
+#include "TExcludeFilter.h"
 #include "platform/Directory.h"
 #include "platform/LocalTime.h"
 
@@ -28,7 +29,10 @@
 // folder is not reported as a stop.
 class TFolderLister {
 public:
-    TFolderLister(TEntryList& list, const std::atomic<bool>& stop);
+    // exclude (may be null, and must outlive the lister): entries it excludes
+    // are not listed, and folders it excludes are not entered.
+    TFolderLister(TEntryList& list, const std::atomic<bool>& stop,
+                  const TExcludeFilter* exclude = nullptr);
 
     // Lists everything below root (not root itself). Returns -1 when stopped,
     // otherwise the count of the top folder.
@@ -72,6 +76,13 @@ private:
 
     TEntryList& List;
     const std::atomic<bool>& Stop;
+    const TExcludeFilter* Exclude;  // null when nothing is excluded
+    // With exclude patterns: the folded names of the folders from the root
+    // down to the one being listed, and the folded name of the entry last
+    // looked at (the folder about to be entered).
+    std::vector<std::u32string> FoldedDir;
+    std::u32string FoldedName;
+    platform::TCaseFolder Folder;
     const size_t HandleLimit;  // OpenHandleLimit, or fewer under a low descriptor limit
     size_t RootLength = 0;
     bool Delivered = false;
