@@ -84,21 +84,26 @@ int TFolderLister::ListTree(const std::string& root) {
 }
 
 void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint hint) {
+    using THint = platform::TNameList::THint;
     TLevel& level = Levels[Depth - 1];
+    // Left out: no entry, and an excluded folder is never entered. When the
+    // folder said what the name is (not a link, whose target decides), the
+    // entry is left out before it is even examined.
+    const bool kindKnown = hint == THint::Directory || hint == THint::Other;
+    if (Exclude) {
+        FoldedName = TExcludeFilter::Fold(Folder, name);
+        if (kindKnown && Exclude->Excludes(FoldedDir, FoldedName, hint == THint::Directory))
+            return;
+    }
     platform::TFileStatus status;
     bool known = level.Dir.IsOpen() && level.Dir.Stat(name.data(), hint, status);
     // Removed since the folder was read: it is no longer part of the tree.
     if (!known && status.Gone)
         return;
     // Known by name only: what the folder itself said.
-    const bool folder =
-        known ? status.Kind == TFileKind::Directory : hint == platform::TNameList::THint::Directory;
-    if (Exclude) {
-        FoldedName = TExcludeFilter::Fold(Folder, name);
-        // Left out: no entry, and an excluded folder is never entered.
-        if (Exclude->Excludes(FoldedDir, FoldedName, folder))
-            return;
-    }
+    const bool folder = known ? status.Kind == TFileKind::Directory : hint == THint::Directory;
+    if (Exclude && !kindKnown && Exclude->Excludes(FoldedDir, FoldedName, folder))
+        return;
 
     TSearchRecEx& entry = List.AddEntry(*level.Folder);
     entry.Name.assign(name);
@@ -120,7 +125,7 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
         // The name is listed but cannot be examined (a folder readable without
         // search permission): only what the folder itself said is known.
         entry.Kind = folder ? TFileKind::Directory : TFileKind::Unexamined;
-        if (hint == platform::TNameList::THint::Link)
+        if (hint == THint::Link)
             attr |= Attr::SymLink;
     }
     if (folder)

@@ -108,17 +108,22 @@ TEST(Exclude, ExcludedEntriesGetNoRowAndExcludedFoldersAreNotEntered) {
         tree->File("web/node_modules/x.js", "x");
         tree->File("Cache/data", "d");
         tree->File("cache", "a file, not a folder");
+        // A link is a folder or a file as its target is.
+        tree->Link("lib/node_modules", "../src");
+        tree->Link("lib/tmp", "../cache");
     }
     TCompareOption option;
-    option.Exclude = {"*.O", "node_modules/", "/Cache/"};
+    option.Exclude = {"*.O", "node_modules/", "/Cache/", "tmp/"};
     TRecorder recorder;
     TCompare engine(&recorder);
     ASSERT_EQ(RunCompare(engine, m.Path(), s.Path(), option), 0);
     std::vector<std::vector<std::string>> expected = {
         {"cache", "/", "cache", "/", "等価", "0", "0"},
-        {"src/", "/", "src/", "/", "等価", "1", "1"},
-        {"main.c", "src/", "main.c", "src/", "等価", "2", "2"},
-        {"web/", "/", "web/", "/", "等価", "3", "3"},
+        {"lib/", "/", "lib/", "/", "等価", "1", "1"},
+        {"tmp", "lib/", "tmp", "lib/", "等価", "2", "2"},
+        {"src/", "/", "src/", "/", "等価", "3", "3"},
+        {"main.c", "src/", "main.c", "src/", "等価", "4", "4"},
+        {"web/", "/", "web/", "/", "等価", "5", "5"},
     };
     EXPECT_EQ(recorder.Rows, expected);
     EXPECT_EQ(engine.GetSummary(), "相違はありませんでした");
@@ -126,5 +131,5 @@ TEST(Exclude, ExcludedEntriesGetNoRowAndExcludedFoldersAreNotEntered) {
     // Without patterns every entry is there again.
     recorder.Rows.clear();
     ASSERT_EQ(RunCompare(engine, m.Path(), s.Path()), 0);
-    EXPECT_EQ(recorder.Rows.size(), 12u);
+    EXPECT_EQ(recorder.Rows.size(), 17u);
 }
