@@ -3,17 +3,22 @@
 // Result codes of TandrilB: what ParseCommandLine and Run give, and what the
 // program entry turns into the exit status.
 namespace BatchResult {
-constexpr int Success = 0;       // the comparison ran to its end
-constexpr int Usage = 1;         // no argument, "/?" or "/help": usage text printed
-constexpr int OpenFailed = 1;    // the report file could not be created
-constexpr int WriteFailed = 4;   // the report file could not be written completely
-constexpr int NoFileName = -1;   // no "/file" value
-constexpr int NoFromDir = -2;    // no "/fromdir" value
-constexpr int NoToDir = -3;      // no "/todir" value
-constexpr int BadFormat = -4;    // "/format" is none of csv, tsv, txt
-constexpr int BadEncoding = -5;  // "/encoding" is neither sjis nor utf8
-constexpr int BadPath = -255;    // a folder does not exist
-constexpr int Version = 5;       // "/version": the version printed; exit status 0
+constexpr int Success = 0;                  // the comparison ran to its end
+constexpr int Usage = 1;                    // no argument, "/?" or "/help": usage text printed
+constexpr int OpenFailed = 1;               // the report file could not be created
+constexpr int WriteFailed = 4;              // the report file could not be written completely
+constexpr int NoFileName = -1;              // no "/file" value
+constexpr int NoFromDir = -2;               // no "/fromdir" value
+constexpr int NoToDir = -3;                 // no "/todir" value
+constexpr int BadFormat = -4;               // "/format" is none of csv, tsv, txt
+constexpr int BadEncoding = -5;             // "/encoding" is neither sjis nor utf8
+constexpr int NoExcludePattern = -6;        // no "/exclude" value
+constexpr int NoExcludeFile = -7;           // no "/excludefrom" value
+constexpr int BadExcludePattern = -8;       // a malformed exclude pattern
+constexpr int ExcludeNegation = -9;         // a pattern beginning with "!"
+constexpr int ExcludeFileUnreadable = -10;  // a "/excludefrom" file cannot be read
+constexpr int BadPath = -255;               // a folder does not exist
+constexpr int Version = 5;                  // "/version": the version printed; exit status 0
 // Exit statuses under "/diffstatus" of the two failures that read 1 otherwise.
 constexpr int DiffStatusUsage = 5;       // the usage text was printed
 constexpr int DiffStatusOpenFailed = 6;  // the report file could not be created
@@ -33,6 +38,11 @@ constexpr int ExitStatus(int result) {
         case BatchResult::NoToDir:
         case BatchResult::BadFormat:
         case BatchResult::BadEncoding:
+        case BatchResult::NoExcludePattern:
+        case BatchResult::NoExcludeFile:
+        case BatchResult::BadExcludePattern:
+        case BatchResult::ExcludeNegation:
+        case BatchResult::ExcludeFileUnreadable:
             return 256 + result;
         case BatchResult::BadPath:
             return 2;

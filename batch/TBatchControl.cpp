@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "BatchResult.h"
+#include "ExcludeArguments.h"
 #include "ProcessArguments.h"
 #include "UsageText.h"
 
@@ -26,6 +27,8 @@ enum class OptionWord {
     Encoding,
     Version,
     DiffStatus,
+    Exclude,
+    ExcludeFrom,
     Compare,    // one of the comparison switches: kSwitches[SwitchIndex]
     NoCompare,  // the same with "no": that check is not made
 };
@@ -93,6 +96,8 @@ OptionWord FindOptionWord(std::string_view argument, size_t& switchIndex) {
         {"encoding", OptionWord::Encoding},
         {"version", OptionWord::Version},
         {"diffstatus", OptionWord::DiffStatus},
+        {"exclude", OptionWord::Exclude},
+        {"excludefrom", OptionWord::ExcludeFrom},
     };
     for (const auto& entry : kWords) {
         if (EqualsIgnoreCase(word, entry.name))
@@ -169,6 +174,7 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     } pending;
     bool help = false;
     bool version = false;
+    std::vector<TExcludeArgument> excludes;
 
     for (size_t i = 1; i < arguments.size() && !help && !version; ++i) {
         std::string argument = Trim(arguments[i]);
@@ -232,6 +238,13 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
             case OptionWord::DiffStatus:
                 DiffStatus = true;
                 break;
+            case OptionWord::Exclude:
+            case OptionWord::ExcludeFrom:
+                // The next argument is the value whatever it looks like: a
+                // pattern anchored at the top begins with "/".
+                excludes.push_back({word == OptionWord::ExcludeFrom,
+                                    i + 1 < arguments.size() ? Trim(arguments[++i]) : ""});
+                break;
             case OptionWord::Compare:
             case OptionWord::NoCompare:
                 Option.*kSwitches[switchIndex].flag = word == OptionWord::NoCompare;
@@ -272,6 +285,9 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         Message = "文字コードが不正です \"/encoding [sjis,utf8]\"";
         return BatchResult::BadEncoding;
     }
+    if (int result = CollectExcludePatterns(excludes, Option.Exclude, Message);
+        result != BatchResult::Success)
+        return result;
 
     Engine->SetOption(Option);
     Engine->SetPathM(FromDir);

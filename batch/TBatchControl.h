@@ -64,7 +64,8 @@ public:
     bool GetHeader() const { return Header; }
     bool GetAppendix() const { return Appendix; }
     // The comparison options: the engine's defaults, changed by "/[no]Size",
-    // "/[no]Time" and the other comparison switches.
+    // "/[no]Time" and the other comparison switches, and the patterns of
+    // "/exclude" and "/excludefrom" in their order.
     const TCompareOption& GetOption() const { return Option; }
     bool GetDiffStatus() const { return DiffStatus; }
 
@@ -105,7 +106,7 @@ private:
     bool Header = true;                     // "/[no]Header": the column-name line
     bool Appendix = false;                  // "/[no]Appendix": twelve more columns
     std::string Encoding;                   // "/encoding": sjis or utf8 in any case
-    TCompareOption Option;                  // "/[no]Size" ...: the nine comparison flags
+    TCompareOption Option;                  // "/[no]Size" ..., "/exclude": the comparison options
     bool DiffStatus = false;                // "/diffstatus": exit status tells differences
     bool UsageShown = false;                // the result 1 is the usage text's
     int Different = 0;                      // different rows of the complete run

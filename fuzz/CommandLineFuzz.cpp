@@ -11,6 +11,7 @@
 
 #include "BatchResult.h"
 #include "FuzzCheck.h"
+#include "TExcludeFilter.h"
 #include "TBatchControl.h"
 
 namespace {
@@ -52,6 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        EqualsIgnoreCase(control.GetFormat(), "txt"));
             FUZZ_CHECK(EqualsIgnoreCase(control.GetEncoding(), "sjis") ||
                        EqualsIgnoreCase(control.GetEncoding(), "utf8"));
+            // Only well-formed exclude patterns reach the engine.
+            for (const std::string& pattern : control.GetOption().Exclude)
+                FUZZ_CHECK(TExcludeFilter::CheckPattern(pattern).empty());
             break;
         case BatchResult::Usage:
         case BatchResult::NoFileName:
@@ -60,6 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case BatchResult::BadFormat:
         case BatchResult::BadEncoding:
         case BatchResult::BadPath:
+        case BatchResult::NoExcludePattern:
+        case BatchResult::NoExcludeFile:
+        case BatchResult::BadExcludePattern:
+        case BatchResult::ExcludeNegation:
+        case BatchResult::ExcludeFileUnreadable:
             FUZZ_CHECK(!control.GetMessage().empty());
             break;
         default:

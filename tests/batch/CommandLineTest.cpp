@@ -2,6 +2,7 @@
 // statuses, run as a real process; the settings themselves through
 // ParseCommandLine.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "BatchTestSupport.h"
 #include "TBatchControl.h"
@@ -56,6 +57,17 @@ const char* const kUsageLines[] = {
     "  /[no]FolderTimes             フォルダどうしのサイズと更新日時 (デフォルトは比較しない)",
     "  /[no]Contents                ファイルの内容 (デフォルトは比較する)",
     " ",
+    "除外 (比較元と比較先の両方で、パターンに合う項目は比較も出力もしません):",
+    "  /exclude [パターン]          除外するパターン (何度でも指定できます)",
+    "  /excludefrom [ファイル名]    除外するパターンを 1 行に 1 つ書いたファイル",
+    "                               (空行と # で始まる行は読み飛ばします)",
+    "    / を含まないパターンはどの階層の名前にも、/ を含むパターンは比較する",
+    "    フォルダからのパスに合います (先頭の / は最上位だけ)。末尾が / なら",
+    "    フォルダだけに合います。* ? [...] が使え、** は何階層にも合います。",
+    "    大文字と小文字は区別しません。! で始まるパターン (除外の取り消し) は",
+    "    使えません。除外したフォルダの中は読みません",
+    "    例) /exclude node_modules/ /exclude *.o /exclude /build/",
+    " ",
     "  /diffstatus                  終了コードで相違の有無を返します (下記)",
     "  /version                     バージョンを表示します",
     " ",
@@ -70,6 +82,11 @@ const char* const kUsageLines[] = {
     "  253  比較先のパスが指定されていません",
     "  252  書式が不正です",
     "  251  文字コードが不正です",
+    "  250  除外パターンが指定されていません",
+    "  249  除外パターンのファイルが指定されていません",
+    "  248  除外パターンが不正です",
+    "  247  ! で始まる除外パターン (除外の取り消し) には対応していません",
+    "  246  除外パターンのファイルを読み込めません",
     " ",
     "/diffstatus を指定したときの終了コード:",
     "    0  相違はありませんでした",
@@ -263,6 +280,111 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     EXPECT_EQ(resultOf({"/FolderTimes", "/noTime"}, "folder/"), "等価");
 }
 
+TEST_F(CommandLine, ExcludePatternsLeaveEntriesOutOfTheReport) {
+    for (const std::string side : {"m", "s"}) {
+        MakeFile(dir / (side + "/src/main.c"), "int main;");
+        MakeFile(dir / (side + "/src/main.o"), side);
+        MakeFile(dir / (side + "/node_modules/lib/index.js"), side);
+        MakeFile(dir / (side + "/build/out"), side);
+        MakeFile(dir / (side + "/docs/build/page"), "page");
+    }
+    MakeFile(dir / "list.txt",
+             "\xEF\xBB\xBF# build output\r\n*.O\r\n\r\n   \r\nnode_modules/  \r\n/build/");
+    // The source-side name and folder of every detail line.
+    const auto rowsOf = [&](const std::vector<std::string>& words) {
+        std::vector<std::string> arguments{"/file",  dir / "r.csv", "/fromdir",   dir / "m",
+                                           "/todir", dir / "s",     "/noComment", "/noHeader"};
+        arguments.insert(arguments.end(), words.begin(), words.end());
+        EXPECT_EQ(RunTandrilB(arguments).Status, 0);
+        std::string rows;
+        for (const std::string& line : SplitLines(ReadFile(dir / "r.csv")))
+            rows += line.substr(0, line.find(',', line.find(',') + 1)) + " ";
+        return rows;
+    };
+    const std::string all =
+        "build/,/ out,build/ docs/,/ build/,docs/ page,docs/build/ node_modules/,/ "
+        "lib/,node_modules/ index.js,node_modules/lib/ src/,/ main.c,src/ main.o,src/ ";
+    const struct {
+        std::vector<std::string> words;
+        std::string rows;
+    } cases[] = {
+        {{}, all},
+        {{"/exclude", "node_modules/", "/exclude", "*.o"},
+         "build/,/ out,build/ docs/,/ build/,docs/ page,docs/build/ src/,/ main.c,src/ "},
+        // The next argument is the pattern even when it begins with "/".
+        {{"-EXCLUDE", "/build", "/exclude", "src/*.o"},
+         "docs/,/ build/,docs/ page,docs/build/ node_modules/,/ lib/,node_modules/ "
+         "index.js,node_modules/lib/ src/,/ main.c,src/ "},
+        {{"/exclude", "**/build/**"},
+         "build/,/ docs/,/ build/,docs/ node_modules/,/ lib/,node_modules/ "
+         "index.js,node_modules/lib/ src/,/ main.c,src/ main.o,src/ "},
+        {{"/excludefrom", dir / "list.txt"},
+         "docs/,/ build/,docs/ page,docs/build/ src/,/ main.c,src/ "},
+        // Patterns that match nothing leave the report as it was.
+        {{"/exclude", "none", "/exclude", "main.c/"}, all},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.words));
+        EXPECT_EQ(rowsOf(c.words), c.rows);
+    }
+}
+
+TEST_F(CommandLine, BadExcludeArgumentsLeaveAnExistingReportUntouched) {
+    const std::string r = dir / "r.csv", a = dir / "a", b = dir / "b";
+    MakeFile(dir / "bad.txt", "# list\n*.o\nsrc/[ab\n");
+    MakeFile(dir / "keep.txt", "*.o\r\n!keep.o\r\n");
+    MakeFile(dir / "locked.txt", "*.o\n");
+    ASSERT_EQ(chmod((dir / "locked.txt").c_str(), 0), 0);
+    const std::string unclosed = "「[」に対応する「]」がありません";
+    const std::string negation = "「!」で始まる除外パターン (除外の取り消し) には対応していません ";
+    const std::string unreadable = "除外パターンのファイルを読み込めません \"/excludefrom ";
+    const struct {
+        std::vector<std::string> words;
+        int status;
+        std::string out;
+        bool asNobody = false;
+    } cases[] = {
+        {{"/exclude"}, 250, "除外パターンが指定されていません \"/exclude [パターン]\"\n"},
+        {{"/exclude", " "}, 250, "除外パターンが指定されていません \"/exclude [パターン]\"\n"},
+        {{"/excludefrom"},
+         249,
+         "除外パターンのファイルが指定されていません \"/excludefrom [ファイル名]\"\n"},
+        {{"/exclude", "*.o", "/exclude", "[ab"},
+         248,
+         "除外パターンが不正です \"/exclude [ab\": " + unclosed + "\n"},
+        {{"/excludefrom", dir / "bad.txt"},
+         248,
+         "除外パターンが不正です \"/excludefrom " + dir / "bad.txt" +
+             "\" 3 行目 \"src/[ab\": " + unclosed + "\n"},
+        {{"/exclude", "!keep.o"}, 247, negation + "\"/exclude !keep.o\"\n"},
+        {{"/diffstatus", "/excludefrom", dir / "keep.txt"},
+         247,
+         negation + "\"/excludefrom " + dir / "keep.txt" + "\" 2 行目 \"!keep.o\"\n"},
+        {{"/excludefrom", dir / "none.txt"},
+         246,
+         unreadable + dir / "none.txt" + "\": No such file or directory\n"},
+        {{"/excludefrom", a}, 246, unreadable + a + "\": Is a directory\n"},
+        {{"/excludefrom", dir / "locked.txt"},
+         246,
+         unreadable + dir / "locked.txt" + "\": Permission denied\n",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.words));
+        MakeFile(r, "earlier report\r\n");
+        std::vector<std::string> arguments{"/file", r, "/fromdir", a, "/todir", b};
+        arguments.insert(arguments.end(), c.words.begin(), c.words.end());
+        RunOptions options;
+        options.AsNobody = c.asNobody && CanDropPrivileges();
+        RunResult run = RunTandrilB(arguments, options);
+        EXPECT_EQ(run.Status, c.status);
+        EXPECT_EQ(run.Out, c.out);
+        EXPECT_EQ(ReadFile(r), "earlier report\r\n");
+    }
+    // The settings that every run needs are checked first.
+    EXPECT_EQ(RunTandrilB({"/file", r, "/exclude", "!x"}).Status, 254);
+}
+
 // The settings that a command line leaves, read without running anything.
 class ParsedSettings : public CommandLine {
 protected:
@@ -374,6 +496,18 @@ TEST_F(ParsedSettings, ComparisonSwitchesSetTheirFlagBothWays) {
     // A word that only looks like one is a value.
     EXPECT_EQ(Parse({"/file", "/noSizes"}), -2);
     EXPECT_EQ(control.GetFileName(), "/noSizes");
+}
+
+TEST_F(ParsedSettings, ExcludePatternsKeepTheirOrderAndTakeTheNextArgument) {
+    MakeFile(dir / "list.txt", "b\\ \t\n#c\nd/**\n");
+    EXPECT_EQ(Parse({"/exclude", "a", "/file", "r", "/excludefrom", dir / "list.txt", "/exclude",
+                     "/fromdir", "/fromdir", dir / "a", "/todir", dir / "b", "/exclude", "/?"}),
+              0);
+    EXPECT_EQ(control.GetOption().Exclude,
+              (std::vector<std::string>{"a", "b\\ ", "d/**", "/fromdir", "/?"}));
+    EXPECT_EQ(control.GetFromDir(), dir / "a");
+    Parse({"/file", "r"});
+    EXPECT_TRUE(control.GetOption().Exclude.empty());
 }
 
 TEST_F(ParsedSettings, UsageNamesTheProgramByItsFileName) {
