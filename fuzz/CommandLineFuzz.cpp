@@ -11,8 +11,8 @@
 
 #include "BatchResult.h"
 #include "FuzzCheck.h"
-#include "TExcludeFilter.h"
 #include "TBatchControl.h"
+#include "TExcludeFilter.h"
 
 namespace {
 
