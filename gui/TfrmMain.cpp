@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "TCompare.h"
+#include "TComparisonRun.h"
 #include "TSameGridModel.h"
 #include "settings/IniFile.h"
 
@@ -17,6 +18,10 @@ constexpr const char* FormSection = "Form";
 }
 
 TfrmMain::TfrmMain(const QString& settingsPath, QWidget* parent)
+    : TfrmMain(settingsPath, std::make_unique<TComparisonRun>(), parent) {}
+
+TfrmMain::TfrmMain(const QString& settingsPath, std::unique_ptr<TComparisonRun> run,
+                   QWidget* parent)
     : QMainWindow(parent),
       TickCount([] {
           using namespace std::chrono;
@@ -24,17 +29,16 @@ TfrmMain::TfrmMain(const QString& settingsPath, QWidget* parent)
               duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
       }),
       SettingsFile(settingsPath),
-      // Called on the worker: the window's thread takes the events when its
-      // event loop comes to this call.
-      RunEvents([this](bool urgent) {
-          QMetaObject::invokeMethod(
-              this, [this, urgent] { RunEventsArrived(urgent); }, Qt::QueuedConnection);
-      }) {
+      Run(std::move(run)) {
     CreateControls();
     Option = AppOption();
     RegisterDropTargets();
-    CompareEngine = std::make_unique<TCompare>(this);
-    sgrdSameModel->SetEngine(CompareEngine.get());
+    connect(Run.get(), &TComparisonRun::Begun, this, &TfrmMain::ApplyCompareBegin);
+    connect(Run.get(), &TComparisonRun::ListReady, this, &TfrmMain::ApplyListReady);
+    connect(Run.get(), &TComparisonRun::RowsMade, this, &TfrmMain::ApplyRows);
+    connect(Run.get(), &TComparisonRun::Done, this, &TfrmMain::ApplyCompareDone);
+    connect(Run.get(), &TComparisonRun::Ended, this, &TfrmMain::ApplyCompareEnd);
+    sgrdSameModel->SetEngine(&Run->Engine());
     FormCreate();
 }
 
@@ -44,7 +48,11 @@ TfrmMain::~TfrmMain() {
     AbandonRun();
     // FormDestroy.
     sgrdSameModel->SetEngine(nullptr);
-    CompareEngine.reset();
+    Run.reset();
+}
+
+TCompare* TfrmMain::Engine() const {
+    return &Run->Engine();
 }
 
 bool TfrmMain::IsRunning() const {

@@ -3,13 +3,9 @@
 #include <functional>
 #include <memory>
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPoint>
-#include <QPointer>
 
-#include "ICompareCallBack.h"
-#include "TRunEvents.h"
 #include "commands/CommandTypes.h"
 #include "commands/TMainActions.h"
 #include "platform/Encoding.h"
@@ -29,11 +25,12 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TCompare;
+class TComparisonRun;
 class TExportDialog;
 class TPanelBar;
 class TSameGridModel;
 class TSameGridSelection;
-class ThreadComp;
+struct TRunEvent;
 struct TSearchRecEx;
 
 // The desktop program's one window: two path boxes with their histories, the
@@ -45,7 +42,7 @@ struct TSearchRecEx;
 // The controls and actions are public members under their own names, as the
 // fields of a form, so that the commands of later files and the window tests
 // reach them directly.
-class TfrmMain : public QMainWindow, public ICompareCallBack, public TMainActions {
+class TfrmMain : public QMainWindow, public TMainActions {
     Q_OBJECT
 public:
     static constexpr int BuiltInWidth = 685;
@@ -91,7 +88,7 @@ public:
     // --- State ---
     const AppOption& Options() const { return Option; }
     AppOption& Options() { return Option; }
-    TCompare* Engine() const { return CompareEngine.get(); }
+    TCompare* Engine() const;
     const QString& SettingsPath() const { return SettingsFile; }
     // A comparison runs exactly while the start action is disabled.
     bool IsRunning() const;
@@ -185,14 +182,6 @@ public:
     IShellStarter& Shell();
     void SetShell(std::shared_ptr<IShellStarter> shell) { ShellStarter = std::move(shell); }
 
-    // --- ICompareCallBack (called on the engine's thread) ---
-    void OnCompareBegin(TCompare* sender) override;
-    void OnListReady(TCompare* sender, int countM, int countS) override;
-    void OnRowReady(TCompare* sender, int index, int equal, int different, const TSearchRecEx* m,
-                    const TSearchRecEx* s, const TResultRow& row) override;
-    void OnCompareDone(TCompare* sender, int rows, int equal, int different) override;
-    void OnCompareEnd(TCompare* sender) override;
-
     // --- Action handlers ---
     void mnFileNewExecute();
     void mnFileOpenMExecute();
@@ -230,6 +219,11 @@ public:
     void btnFindDiffDownClick();
 
 protected:
+    // The window over a comparison run of the caller's (which it owns).
+    TfrmMain(const QString& settingsPath, std::unique_ptr<TComparisonRun> run,
+             QWidget* parent = nullptr);
+    TComparisonRun& ComparisonRun() const { return *Run; }
+
     // Ends a running comparison without carrying out its remaining effects:
     // requests the stop and waits for the worker. For the window's end only
     // (closing is refused during a run, so normally nothing runs then).
@@ -263,12 +257,7 @@ private:
     bool PathLabelEvent(QLabel* label, QEvent* event);
     bool PathBoxDragEvent(QComboBox* box, QEvent* event);
 
-    // Waits for a worker that has ended its run but not yet its thread.
-    void WaitForWorkerEnd();
-    // The callbacks' effects on the window's thread.
-    void RunEventsArrived(bool urgent);
-    void TakeRunEvents();
-    void ApplyRunEvent(const TRunEvent& event);
+    // What the run tells, on the window's thread.
     void ApplyCompareBegin();
     void ApplyListReady(int countM, int countS);
     void ApplyRows(const TRunEvent& rows);
@@ -281,18 +270,10 @@ private:
     // The export's save dialog, made at the first export and kept, so that it
     // offers the last file name again.
     TExportDialog* SaveDialog = nullptr;
-    std::unique_ptr<TCompare> CompareEngine;
+    std::unique_ptr<TComparisonRun> Run;
     // Places of the toolbars in the tool area (left, top), as last seen.
     QPoint PlaceMain;
     QPoint PlaceOption;
-
-    // The running comparison's worker (it frees itself) and the effects of
-    // its callbacks on their way to the window's thread.
-    QPointer<ThreadComp> Worker;
-    TRunEvents RunEvents;
-    QTimer* RunEventsTimer = nullptr;  // takes rows that need not be taken at once
-    QElapsedTimer LastTake;
-    bool Taking = false;
     // ShowCounts' clock: the tick count of its last refresh, 0 before the first.
     qint64 CountsClock = 0;
 };

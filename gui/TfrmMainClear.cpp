@@ -2,19 +2,20 @@
 #include <QTableView>
 
 #include "TCompare.h"
+#include "TComparisonRun.h"
 #include "TPanelBar.h"
 #include "TSameGridModel.h"
 #include "TSameGridSelection.h"
 #include "TfrmMain.h"
 
 void TfrmMain::ClearResults() {
-    WaitForWorkerEnd();
+    Run->WaitForWorkerEnd();
     // The grid forgets the engine's rows before the engine frees them.
     const int current = CurrentGridRow();
     if (current > TSameGridModel::ClearedRowCount)
         sgrdSameSelection->ForceCurrentRow(TSameGridModel::ClearedRowCount - 1);
     sgrdSameModel->Clear();
-    CompareEngine->Clear();
+    Run->Engine().Clear();
     SetOptionChecks();
     UpdateOptionActionStates();
     // Asking for row 1 is refused by the selection rule on a cleared engine:

@@ -45,7 +45,7 @@ void TfrmMain::CopyBetweenSides(TCopyDirection direction) {
     const int row = CurrentGridRow();
     // TestPaths, not CheckPaths: a running comparison keeps its stop request
     // and status.
-    if (row < 1 || CompareEngine->TestPaths() != CompareStatus::Success) {
+    if (row < 1 || Engine()->TestPaths() != CompareStatus::Success) {
         refuse();
         return;
     }
@@ -68,7 +68,7 @@ void TfrmMain::CopyBetweenSides(TCopyDirection direction) {
             destination = FolderPart(destination);
     } else {
         // The entry's folder on the receiving side, made when missing.
-        const std::string root = toTarget ? CompareEngine->GetPathS() : CompareEngine->GetPathM();
+        const std::string root = toTarget ? Engine()->GetPathS() : Engine()->GetPathM();
         destination = IncludeTrailingDelimiter(root) + std::string(giving->RelDir());
         createDestination = true;
     }

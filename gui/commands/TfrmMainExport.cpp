@@ -68,7 +68,7 @@ bool TfrmMain::WriteExportFile(const QString& name, char delimiter, ExportKind k
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     file.WriteHeader();
-    const int rows = CompareEngine->GetRowCount();
+    const int rows = Engine()->GetRowCount();
     // After a failed write the file drops everything; Close reports it.
     for (int r = 1; r <= rows && !file.HasFailed(); ++r) {
         // Hidden rows are left out, as selection and search skip them.
@@ -76,10 +76,10 @@ bool TfrmMain::WriteExportFile(const QString& name, char delimiter, ExportKind k
             continue;
         if (kind != ExportKind::All && IsEqualGridRow(r) != (kind == ExportKind::EqualOnly))
             continue;
-        const TResultRow* row = CompareEngine->GetRow(r - 1);
+        const TResultRow* row = Engine()->GetRow(r - 1);
         if (row == nullptr)
             continue;
-        file.WriteRow(*row, CompareEngine->GetRowEntryM(r - 1), CompareEngine->GetRowEntryS(r - 1));
+        file.WriteRow(*row, Engine()->GetRowEntryM(r - 1), Engine()->GetRowEntryS(r - 1));
     }
     const bool written = file.Close();
     QGuiApplication::restoreOverrideCursor();

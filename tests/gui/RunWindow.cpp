@@ -45,10 +45,32 @@ void MakeFiles(const QString& folder, const QString& prefix, int count) {
     MakeTree(folder, files);
 }
 
-RunWindow::~RunWindow() {
-    // Let a held worker go and end its run while the whole window still exists.
+void THeldRun::ReleaseAll() {
     Ending = true;
     Gate.release(1000);
+}
+
+void THeldRun::OnCompareBegin(TCompare* sender) {
+    TComparisonRun::OnCompareBegin(sender);
+    WorkerNice = platform::CurrentThreadNice();
+    if (PauseAtBegin && !Ending)
+        Gate.acquire();
+}
+
+void THeldRun::OnRowReady(TCompare* sender, int index, int equal, int different,
+                          const TSearchRecEx* m, const TSearchRecEx* s, const TResultRow& row) {
+    TComparisonRun::OnRowReady(sender, index, equal, different, m, s, row);
+    if (index == PauseAtRow && !Ending)
+        Gate.acquire();
+}
+
+RunWindow::RunWindow(const QString& settingsPath)
+    : TfrmMain(settingsPath, std::make_unique<THeldRun>()),
+      Held(static_cast<THeldRun&>(ComparisonRun())) {}
+
+RunWindow::~RunWindow() {
+    // Let a held worker go and end its run while the whole window still exists.
+    Held.ReleaseAll();
     AbandonRun();
 }
 
@@ -66,20 +88,6 @@ void RunWindow::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
             qWarning("the window did not become active");
     }
     QTest::keyClick(this, key, modifiers);
-}
-
-void RunWindow::OnCompareBegin(TCompare* sender) {
-    TfrmMain::OnCompareBegin(sender);
-    WorkerNice = platform::CurrentThreadNice();
-    if (PauseAtBegin && !Ending)
-        Gate.acquire();
-}
-
-void RunWindow::OnRowReady(TCompare* sender, int index, int equal, int different,
-                           const TSearchRecEx* m, const TSearchRecEx* s, const TResultRow& row) {
-    TfrmMain::OnRowReady(sender, index, equal, different, m, s, row);
-    if (index == PauseAtRow && !Ending)
-        Gate.acquire();
 }
 
 MessageBoxCatcher::MessageBoxCatcher(const TfrmMain* window) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "TComparisonRun.h"
 #include "TfrmMain.h"
 
 // Helpers for window tests that run real comparisons on real folders.
@@ -19,24 +20,19 @@ void MakeTree(const QString& root, const QList<std::pair<QString, QByteArray>>& 
 // Creates `count` files named prefix000.txt, prefix001.txt, ... in folder.
 void MakeFiles(const QString& folder, const QString& prefix, int count);
 
-// The real window, able to hold its worker at a chosen callback: the worker
-// waits there until Release() (or the window's end), so that a test sees the
-// window in mid-run deterministically.
-class RunWindow : public TfrmMain {
+// The window's real comparison run, able to hold its worker at a chosen
+// callback: the worker waits there until Release() (or the run's end), so that
+// a test sees the window in mid-run deterministically.
+class THeldRun : public TComparisonRun {
 public:
-    using TfrmMain::TfrmMain;
-    ~RunWindow() override;
-
     std::atomic<bool> PauseAtBegin{false};
     std::atomic<int> PauseAtRow{-1};
     // The worker's nice value, seen from inside its OnCompareBegin.
     std::atomic<int> WorkerNice{1000};
 
     void Release() { Gate.release(); }
-    // Sets the two path boxes and starts a comparison with Ctrl+R.
-    void Compare(const QString& pathM, const QString& pathS);
-    // Types a key in the active window, as a user would.
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier);
+    // Lets a held worker go and every later one pass.
+    void ReleaseAll();
 
     void OnCompareBegin(TCompare* sender) override;
     void OnRowReady(TCompare* sender, int index, int equal, int different, const TSearchRecEx* m,
@@ -45,6 +41,24 @@ public:
 private:
     QSemaphore Gate;
     std::atomic<bool> Ending{false};
+};
+
+// The real window over a THeldRun.
+class RunWindow : public TfrmMain {
+public:
+    explicit RunWindow(const QString& settingsPath);
+    ~RunWindow() override;
+
+    THeldRun& Held;
+    std::atomic<bool>& PauseAtBegin = Held.PauseAtBegin;
+    std::atomic<int>& PauseAtRow = Held.PauseAtRow;
+    std::atomic<int>& WorkerNice = Held.WorkerNice;
+
+    void Release() { Held.Release(); }
+    // Sets the two path boxes and starts a comparison with Ctrl+R.
+    void Compare(const QString& pathM, const QString& pathS);
+    // Types a key in the active window, as a user would.
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier);
 };
 
 // Watches for a message box while the test's event loop runs, notes its text
