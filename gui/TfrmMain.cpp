@@ -5,17 +5,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include "TCompare.h"
 #include "TComparisonRun.h"
 #include "TSameGridModel.h"
-#include "settings/IniFile.h"
-
-namespace {
-constexpr const char* FormSection = "Form";
-}
 
 TfrmMain::TfrmMain(const QString& settingsPath, QWidget* parent)
     : TfrmMain(settingsPath, std::make_unique<TComparisonRun>(), parent) {}
@@ -59,57 +52,6 @@ bool TfrmMain::IsRunning() const {
     return !mnFileComp->isEnabled();
 }
 
-void TfrmMain::FormCreate() {
-    IniFile ini;
-    ini.Load(SettingsFile);  // a missing or unreadable file: every key takes its default
-    Option.Load(ini);
-    LoadPlacement(ini);
-    const bool maximised = ini.ReadBool(FormSection, "Max", false);
-    LoadPathHistory(cmbFilePathM, ini);
-    LoadPathHistory(cmbFilePathS, ini);
-    cmbFilePathM->setEditText(ini.ReadString(FormSection, "FilePathM", {}));
-    cmbFilePathS->setEditText(ini.ReadString(FormSection, "FilePathS", {}));
-    LoadToolBars(ini);
-    for (const TOptionFlag& flag : OptionFlags()) {
-        if (flag.Group == TOptionFlag::TGroup::Window)
-            (this->*flag.Action)->setChecked(flag.In(Option));
-    }
-    SetTopMost(Option.ShowFront);
-    UpdateAppMenuItems();
-    ClearResults();
-    // Shown only now, at its restored place, so it is never seen at the built-in one.
-    if (maximised) {
-        showMaximized();
-    } else {
-        show();
-    }
-}
-
-void TfrmMain::LoadPlacement(const IniFile& ini) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize =
-        screen ? screen->geometry().size() : QSize(BuiltInWidth, BuiltInHeight);
-    // The defaults centre the built-in size; stored values are taken as they are.
-    const int top = ini.ReadInteger(FormSection, "Top", (screenSize.height() - BuiltInHeight) / 2);
-    const int left = ini.ReadInteger(FormSection, "Left", (screenSize.width() - BuiltInWidth) / 2);
-    const int width = ini.ReadInteger(FormSection, "Width", BuiltInWidth);
-    const int height = ini.ReadInteger(FormSection, "Height", BuiltInHeight);
-    move(left, top);
-    resize(width, height);
-}
-
-void TfrmMain::SavePlacement(IniFile& ini) const {
-    const bool maximised = isMaximized();
-    ini.WriteBool(FormSection, "Max", maximised);
-    // A maximised window keeps the normal placement stored before.
-    if (maximised)
-        return;
-    ini.WriteInteger(FormSection, "Top", y());
-    ini.WriteInteger(FormSection, "Left", x());
-    ini.WriteInteger(FormSection, "Width", width());
-    ini.WriteInteger(FormSection, "Height", height());
-}
-
 bool TfrmMain::FormCloseQuery() const {
     return !IsRunning();
 }
@@ -121,22 +63,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     }
     FormClose();
     event->accept();
-}
-
-void TfrmMain::FormClose() {
-    IniFile ini;
-    // A file that exists but cannot be read is left alone rather than replaced
-    // by this window's keys alone.
-    if (!ini.Load(SettingsFile))
-        return;
-    SavePlacement(ini);
-    ini.WriteString(FormSection, "FilePathM", cmbFilePathM->currentText());
-    ini.WriteString(FormSection, "FilePathS", cmbFilePathS->currentText());
-    Option.Save(ini);
-    SaveToolBars(ini);
-    SavePathHistory(cmbFilePathM, ini);
-    SavePathHistory(cmbFilePathS, ini);
-    ini.Save(SettingsFile);  // a failure is swallowed: the window closes all the same
 }
 
 void TfrmMain::SetTopMost(bool flag) {

@@ -12,7 +12,7 @@
 #include "settings/AppOption.h"
 
 class IShellStarter;
-class IniFile;
+struct TWindowSettings;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -45,10 +45,6 @@ struct TSearchRecEx;
 class TfrmMain : public QMainWindow, public TMainActions {
     Q_OBJECT
 public:
-    static constexpr int BuiltInWidth = 685;
-    static constexpr int BuiltInHeight = 429;
-    static constexpr int HistoryLimitMax = 256;
-
     // Builds the window, makes the engine, then restores options, placement,
     // histories and toolbars from the settings file at settingsPath and shows
     // the window (FormCreate). The settings file is only read here.
@@ -103,13 +99,13 @@ public:
     void SetTopMost(bool flag);
 
     // --- Path histories ---
-    // Sets the box's history limit ("ListCount", 0..256) and fills its list.
-    void LoadPathHistory(QComboBox* box, const IniFile& ini);
+    // Sets the box's history limit (0..256) and its list.
+    static void SetPathHistory(QComboBox* box, const QStringList& history, int limit);
+    // The box's list, newest first.
+    static QStringList PathHistory(const QComboBox* box);
     // Puts the trimmed text at the top of the box's list when it names an
     // existing folder, dropping the oldest entry of a full list.
     void AddPathHistory(QComboBox* box, const QString& text);
-    // Writes the box's list and deletes the keys between its end and the limit.
-    void SavePathHistory(QComboBox* box, IniFile& ini) const;
     static int HistoryLimit(const QComboBox* box);
 
     // --- Drops and path labels ---
@@ -164,7 +160,12 @@ public:
     const TSearchRecEx* RowEntry(int row, TSide side) const;
 
     // --- Larger commands ---
+    // Reads the export's last choice, exports through the save dialog and
+    // remembers the choice made.
     void ExportResults(const QString& title, ExportKind kind);
+    // Asks for the file in the save dialog and writes the rows of kind there;
+    // false when the dialog was cancelled.
+    bool ExportWithDialog(const QString& title, ExportKind kind);
     void CopyBetweenSides(TCopyDirection direction);
     void OpenWithApp(int application, TSide side);
     void RunCompareApp();
@@ -248,10 +249,8 @@ private:
     void RegisterDropTargets();
 
     void FormCreate();
-    void LoadPlacement(const IniFile& ini);
-    void SavePlacement(IniFile& ini) const;
-    void LoadToolBars(const IniFile& ini);
-    void SaveToolBars(IniFile& ini);
+    // Puts the toolbars into the tool area at their places and shows them.
+    void PlaceToolBars(const TWindowSettings& settings);
     void RememberToolBarPlace(QToolBar* bar);
     QComboBox* PathBoxOf(QObject* watched) const;
     bool PathLabelEvent(QLabel* label, QEvent* event);

@@ -1,28 +1,13 @@
-// The folder histories of the two path boxes and their "RecentFile" section.
-// A box's history limit is its maxCount: 0 switches the history off.
+// The folder histories of the two path boxes. A box's history limit is its
+// maxCount: 0 switches the history off.
 #include <algorithm>
 
 #include <QComboBox>
 #include <QFileInfo>
 
 #include "TfrmMain.h"
-#include "settings/IniFile.h"
 
 namespace {
-
-constexpr const char* RecentSection = "RecentFile";
-
-// "FilePathM" for cmbFilePathM: the box's name without its type prefix.
-std::string HistoryName(const QComboBox* box) {
-    return box->objectName().mid(3).toStdString();
-}
-
-// "FilePathM000", "FilePathM001", ...
-std::string HistoryKey(const std::string& name, int index) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%03d", index);
-    return name + digits;
-}
 
 // Without the blanks and control characters at both ends.
 QString TrimBlanks(const QString& text) {
@@ -41,19 +26,18 @@ int TfrmMain::HistoryLimit(const QComboBox* box) {
     return box->maxCount();
 }
 
-void TfrmMain::LoadPathHistory(QComboBox* box, const IniFile& ini) {
-    // Twice the lines the drop-down shows, unless the file says otherwise.
-    const int limit =
-        std::clamp(ini.ReadInteger(RecentSection, "ListCount", 2 * box->maxVisibleItems()), 0,
-                   HistoryLimitMax);
+void TfrmMain::SetPathHistory(QComboBox* box, const QStringList& history, int limit) {
     box->clear();
     box->setMaxCount(limit);
-    const std::string name = HistoryName(box);
-    for (int i = 0; i < limit; ++i) {
-        const QString entry = ini.ReadString(RecentSection, HistoryKey(name, i), {});
-        if (!entry.isEmpty())
-            box->addItem(entry);  // gaps close up
-    }
+    for (const QString& entry : history)
+        box->addItem(entry);
+}
+
+QStringList TfrmMain::PathHistory(const QComboBox* box) {
+    QStringList history;
+    for (int i = 0; i < box->count(); ++i)
+        history.append(box->itemText(i));
+    return history;
 }
 
 void TfrmMain::AddPathHistory(QComboBox* box, const QString& text) {
@@ -79,20 +63,4 @@ void TfrmMain::AddPathHistory(QComboBox* box, const QString& text) {
     }
     box->insertItem(0, path);
     box->setEditText(path);
-}
-
-void TfrmMain::SavePathHistory(QComboBox* box, IniFile& ini) const {
-    const std::string name = HistoryName(box);
-    const int count = box->count();
-    for (int i = 0; i < count; ++i) {
-        const QString entry = box->itemText(i);
-        if (entry.isEmpty()) {
-            ini.DeleteKey(RecentSection, HistoryKey(name, i));
-        } else {
-            ini.WriteString(RecentSection, HistoryKey(name, i), entry);
-        }
-    }
-    // Keys at or past the limit are left as they are.
-    for (int i = count; i < HistoryLimit(box); ++i)
-        ini.DeleteKey(RecentSection, HistoryKey(name, i));
 }

@@ -1,5 +1,5 @@
-// The "ToolBar" section: where the two toolbars sit in the tool area and
-// whether they are shown.
+// Where the two toolbars sit in the tool area and whether they are shown
+// (the "ToolBar" section of the settings file).
 //
 // The tool area is a row of toolbar lines. A toolbar's place is its left and
 // top in pixels inside that area; on restoring, two toolbars whose tops differ
@@ -14,20 +14,15 @@
 #include <QToolBar>
 
 #include "TfrmMain.h"
-#include "settings/IniFile.h"
+#include "settings/WindowSettings.h"
 
 namespace {
-constexpr const char* ToolBarSection = "ToolBar";
-constexpr QPoint BuiltInPlaceMain(11, 2);
-constexpr QPoint BuiltInPlaceOption(328, 2);
 constexpr int SameLineTolerance = 12;
 }  // namespace
 
-void TfrmMain::LoadToolBars(const IniFile& ini) {
-    PlaceMain = QPoint(ini.ReadInteger(ToolBarSection, "Left1", BuiltInPlaceMain.x()),
-                       ini.ReadInteger(ToolBarSection, "Top1", BuiltInPlaceMain.y()));
-    PlaceOption = QPoint(ini.ReadInteger(ToolBarSection, "Left2", BuiltInPlaceOption.x()),
-                         ini.ReadInteger(ToolBarSection, "Top2", BuiltInPlaceOption.y()));
+void TfrmMain::PlaceToolBars(const TWindowSettings& settings) {
+    PlaceMain = settings.PlaceMain;
+    PlaceOption = settings.PlaceOption;
 
     const bool sameLine = std::abs(PlaceMain.y() - PlaceOption.y()) < SameLineTolerance;
     const bool mainFirst =
@@ -39,8 +34,8 @@ void TfrmMain::LoadToolBars(const IniFile& ini) {
         addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, second);
 
-    mnViewTBarMain->setChecked(ini.ReadBool(ToolBarSection, "Visible1", true));
-    mnViewTBarOption->setChecked(ini.ReadBool(ToolBarSection, "Visible2", true));
+    mnViewTBarMain->setChecked(settings.VisibleMain);
+    mnViewTBarOption->setChecked(settings.VisibleOption);
     mnViewTBarMainExecute();
     mnViewTBarOptionExecute();
 }
@@ -53,17 +48,6 @@ void TfrmMain::RememberToolBarPlace(QToolBar* bar) {
     const int areaTop = menu && menu->isVisible() ? menu->geometry().bottom() + 1 : 0;
     const QPoint place(bar->x(), bar->y() - areaTop);
     (bar == ToolBarMain ? PlaceMain : PlaceOption) = place;
-}
-
-void TfrmMain::SaveToolBars(IniFile& ini) {
-    RememberToolBarPlace(ToolBarMain);
-    RememberToolBarPlace(ToolBarOption);
-    ini.WriteInteger(ToolBarSection, "Top1", PlaceMain.y());
-    ini.WriteInteger(ToolBarSection, "Left1", PlaceMain.x());
-    ini.WriteInteger(ToolBarSection, "Top2", PlaceOption.y());
-    ini.WriteInteger(ToolBarSection, "Left2", PlaceOption.x());
-    ini.WriteBool(ToolBarSection, "Visible1", mnViewTBarMain->isChecked());
-    ini.WriteBool(ToolBarSection, "Visible2", mnViewTBarOption->isChecked());
 }
 
 QMenu* TfrmMain::createPopupMenu() {

@@ -1,5 +1,5 @@
 // Exporting the comparison result: the save dialog with its file types and
-// encoding, "FilterIndex" in the settings file, and writing the chosen rows
+// encoding, and writing the chosen rows
 // through the report writer that the console program uses too.
 #include <QFile>
 #include <QGuiApplication>
@@ -11,50 +11,15 @@
 #include "TExportDialog.h"
 #include "TReportWriter.h"
 #include "TfrmMain.h"
-#include "settings/IniFile.h"
 
-namespace {
-
-constexpr const char* FormSection = "Form";
-constexpr const char* FilterIndexKey = "FilterIndex";
-constexpr const char* EncodingKey = "ExportEncoding";
-
-// The settings file's word for an encoding, as the console program's
-// "/encoding" option spells it.
-QString EncodingName(platform::TTextEncoding encoding) {
-    return encoding == platform::TTextEncoding::Utf8 ? QStringLiteral("utf8")
-                                                     : QStringLiteral("sjis");
-}
-
-}  // namespace
-
-void TfrmMain::ExportResults(const QString& title, ExportKind kind) {
-    if (SaveDialog == nullptr)
-        SaveDialog = new TExportDialog(this);
-    IniFile ini;
-    // A settings file that exists but cannot be read leaves the dialog as it
-    // is and is never written over.
-    const bool settingsRead = ini.Load(SettingsFile);
-    if (settingsRead) {
-        SaveDialog->SetFilterIndex(
-            ini.ReadInteger(FormSection, FilterIndexKey, ExportFileType::DefaultIndex));
-        SaveDialog->SetEncoding(ini.ReadString(FormSection, EncodingKey, {}) ==
-                                        EncodingName(platform::TTextEncoding::Utf8)
-                                    ? platform::TTextEncoding::Utf8
-                                    : platform::TTextEncoding::Cp932);
-    }
+bool TfrmMain::ExportWithDialog(const QString& title, ExportKind kind) {
     const QString chosen = SaveDialog->Execute(title);
     if (chosen.isEmpty())
-        return;
+        return false;
     const int index = SaveDialog->FilterIndex();
     WriteExportFile(ExportFileType::CompleteName(chosen, index), ExportFileType::Delimiter(index),
                     kind, SaveDialog->Encoding());
-    // Remembered at once, also when the file could not be written.
-    if (!settingsRead)
-        return;
-    ini.WriteInteger(FormSection, FilterIndexKey, index);
-    ini.WriteString(FormSection, EncodingKey, EncodingName(SaveDialog->Encoding()));
-    ini.Save(SettingsFile);  // a failure only means the choice is not remembered
+    return true;
 }
 
 bool TfrmMain::WriteExportFile(const QString& name, char delimiter, ExportKind kind,

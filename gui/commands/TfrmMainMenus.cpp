@@ -91,7 +91,7 @@ void TfrmMain::CreateMenus() {
 
 void TfrmMain::CreateToolBars() {
     constexpr QAction* Separator = nullptr;
-    // Placed into the tool area by LoadToolBars, in the order the settings give.
+    // Placed into the tool area by PlaceToolBars, in the order the settings give.
     ToolBarMain = MakeToolBar("ToolBarMain", "標準", this);
     AddActions(ToolBarMain, {mnFileNew, Separator, mnFileComp, mnFileCompStop, Separator});
     tbtnExpCsv = new QToolButton(ToolBarMain);

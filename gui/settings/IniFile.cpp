@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cstdio>
 
 #include <QDir>
 #include <QFile>
@@ -202,4 +203,40 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
     Store->Ini.Delete(section.c_str(), key.c_str(), /*bRemoveEmpty=*/false);
+}
+
+namespace {
+
+// "FilePathM000" for item 0 of the list "FilePathM".
+std::string ListKey(const std::string& name, int index) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%03d", index);
+    return name + digits;
+}
+
+}  // namespace
+
+QStringList IniFile::ReadList(const std::string& section, const std::string& name,
+                              int limit) const {
+    QStringList values;
+    for (int i = 0; i < limit; ++i) {
+        const QString value = ReadString(section, ListKey(name, i), {});
+        if (!value.isEmpty())
+            values.append(value);  // gaps close up
+    }
+    return values;
+}
+
+void IniFile::WriteList(const std::string& section, const std::string& name,
+                        const QStringList& values, int limit) {
+    const int count = static_cast<int>(values.size());
+    for (int i = 0; i < count; ++i) {
+        if (values[i].isEmpty()) {
+            DeleteKey(section, ListKey(name, i));
+        } else {
+            WriteString(section, ListKey(name, i), values[i]);
+        }
+    }
+    for (int i = count; i < limit; ++i)
+        DeleteKey(section, ListKey(name, i));
 }

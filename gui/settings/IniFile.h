@@ -4,6 +4,7 @@
 #include <string>
 
 #include <QString>
+#include <QStringList>
 
 struct IniStore;
 
@@ -54,6 +55,15 @@ public:
     void WriteString(const std::string& section, const std::string& key, const QString& value);
     // Removes the key; nothing happens when it is missing.
     void DeleteKey(const std::string& section, const std::string& key);
+
+    // A numbered list: the values of the keys name000, name001, ... below
+    // limit, in order, the empty ones left out.
+    QStringList ReadList(const std::string& section, const std::string& name, int limit) const;
+    // Writes the values under name000, name001, ... (an empty value deletes
+    // its key) and deletes the keys from the end of the list up to limit;
+    // keys at or past the limit stay as they are.
+    void WriteList(const std::string& section, const std::string& name, const QStringList& values,
+                   int limit);
 
 private:
     const char* RawValue(const std::string& section, const std::string& key) const;
