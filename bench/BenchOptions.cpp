@@ -8,7 +8,8 @@
 
 const char* const BenchUsage =
     "usage: TandrilBench [options]\n"
-    "  --workload LIST   many-small, few-large, stop-pair or all (default), comma-separated\n"
+    "  --workload LIST   many-small, few-large, stop-pair, vendored or all (default),\n"
+    "                    comma-separated\n"
     "  --scale S         size factor of the workloads (default 1: about 7.5 GB of trees)\n"
     "  --rounds N        timed rounds on a warm cache, interleaved (default 5)\n"
     "  --cold-rounds N   timed rounds on a cold cache: the trees' pages are evicted\n"
@@ -19,7 +20,8 @@ const char* const BenchUsage =
     "  --tandrilb PATH   the console program (default build/plain/batch/TandrilB)\n"
     "  --reference PATH  a second console program whose report must be identical\n"
     "                    (default: TandrilBSequential beside this program, if built)\n"
-    "  --tools LIST      tandrilb,diff,rsync,floor,floor16,cat or a subset (default all)\n"
+    "  --tools LIST      tandrilb,diff,rsync,floor,floor16,cat,tandrilb-exclude,diff-exclude\n"
+    "                    or a subset (default all; the last two on vendored only)\n"
     "  --bin DIR         folder of ReadFloor and StopLatency (default: beside this program)\n";
 
 namespace {

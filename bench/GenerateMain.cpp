@@ -3,7 +3,7 @@
 //
 //   TandrilGen WORKLOAD FOLDER [SCALE [SEED]]
 //
-// WORKLOAD is many-small, few-large or stop-pair; FOLDER must not exist yet and
+// WORKLOAD is many-small, few-large, stop-pair or vendored; FOLDER must not exist yet and
 // receives A/, B/ and manifest.txt.
 #include <cstdio>
 #include <cstdlib>

@@ -219,6 +219,108 @@ TManifest GenerateStopPair(double scale, uint64_t seed, const std::string& root)
     return m;
 }
 
+TManifest GenerateVendored(double scale, uint64_t seed, const std::string& root) {
+    const int64_t sourceCount = std::max<int64_t>(20, std::llround(2000 * scale));
+    const int64_t moduleCount = std::max<int64_t>(160, std::llround(16000 * scale));
+    const int64_t gitCount = std::max<int64_t>(20, std::llround(2000 * scale));
+    const int64_t packages = std::max<int64_t>(4, std::llround(400 * scale));
+    const int64_t sourceFolders = std::max<int64_t>(1, std::llround(100 * scale));
+    const int64_t objectFolders = std::min<int64_t>(256, std::max<int64_t>(1, gitCount / 8));
+
+    TManifest m;
+    const std::string a = root + "/A/", b = root + "/B/";
+    MakeFolder(a);
+    MakeFolder(b);
+    // Folders in creation order, parents first; those below node_modules/ or
+    // .git/ (and those two themselves) are what the patterns leave out.
+    std::vector<std::string> folders;
+    auto folder = [&](const std::string& path, bool excluded) {
+        folders.push_back(path);
+        MakeFolder(a + path);
+        MakeFolder(b + path);
+        ++m.FoldersA;
+        ++m.FoldersB;
+        if (excluded)
+            ++m.ExcludedFoldersA, ++m.ExcludedFoldersB;
+    };
+    folder("src", false);
+    std::vector<std::string> sourceDirs;
+    for (int64_t k = 0; k < sourceFolders; ++k)
+        folder(sourceDirs.emplace_back(Numbered("src/part", k, "")), false);
+    folder("node_modules", true);
+    std::vector<std::string> moduleDirs;
+    for (int64_t k = 0; k < packages; ++k) {
+        const std::string package = Numbered("node_modules/pkg", k, "");
+        folder(package, true);
+        folder(moduleDirs.emplace_back(package + "/lib"), true);
+        // Every fourth package holds its own node_modules, as npm nests them.
+        if (k % 4 == 3) {
+            folder(package + "/node_modules", true);
+            folder(
+                moduleDirs.emplace_back(Numbered((package + "/node_modules/dep").c_str(), k, "")),
+                true);
+        }
+    }
+    folder(".git", true);
+    folder(".git/objects", true);
+    std::vector<std::string> objectDirs;
+    for (int64_t k = 0; k < objectFolders; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, ".git/objects/%02x", static_cast<int>(k));
+        folder(objectDirs.emplace_back(name), true);
+    }
+
+    // Source files first, then the vendored ones; only source files differ.
+    const int64_t fileCount = sourceCount + moduleCount + gitCount;
+    const int64_t changedEvery = 50, deletedEvery = 100;
+    std::string buffer(256 * KiB, '\0');
+    for (int64_t i = 0; i < fileCount; ++i) {
+        TRandom rng = TRandom::For(seed, FileDraw, i);
+        std::string path;
+        if (i < sourceCount)
+            path = sourceDirs[rng.Below(sourceDirs.size())] + Numbered("/file", i, ".js");
+        else if (i < sourceCount + moduleCount)
+            path = moduleDirs[rng.Below(moduleDirs.size())] + Numbered("/mod", i, ".js");
+        else
+            path = objectDirs[rng.Below(objectDirs.size())] + Numbered("/obj", i, "");
+        const int64_t size = std::max<int64_t>(1, SmallFileSize(rng));
+        const int64_t time = BaseTime + static_cast<int64_t>(rng.Below(3 * 365 * 86400));
+        TRandom content = TRandom::For(seed, Content, i);
+        content.Fill(buffer.data(), static_cast<size_t>(size));
+        const std::string_view data(buffer.data(), static_cast<size_t>(size));
+        WriteWholeFile(a + path, data, time);
+        ++m.FilesA;
+        m.BytesA += size;
+        const bool source = i < sourceCount;
+        if (!source)
+            ++m.ExcludedFilesA, ++m.ExcludedFilesB;
+        if (source && i % deletedEvery == 1) {
+            m.Deleted.push_back(path);
+            continue;
+        }
+        if (source && i % changedEvery == 0) {
+            buffer[content.Below(static_cast<uint64_t>(size))] ^= '\xFF';
+            m.Changed.push_back(path);
+        }
+        WriteWholeFile(b + path, data, time);
+        ++m.FilesB;
+        m.BytesB += size;
+    }
+    for (int64_t j = 0; j < std::max<int64_t>(1, sourceCount / 100); ++j) {
+        TRandom rng = TRandom::For(seed, AddedDraw, j);
+        const std::string path =
+            sourceDirs[rng.Below(sourceDirs.size())] + Numbered("/new", j, ".js");
+        const int64_t size = SmallFileSize(rng);
+        TRandom::For(seed, AddedContent, j).Fill(buffer.data(), static_cast<size_t>(size));
+        WriteWholeFile(b + path, std::string_view(buffer.data(), static_cast<size_t>(size)),
+                       BaseTime);
+        m.Added.push_back(path);
+        ++m.FilesB;
+        m.BytesB += size;
+    }
+    return m;
+}
+
 }  // namespace
 
 TManifest GenerateWorkload(const std::string& workload, double scale, uint64_t seed,
@@ -235,6 +337,9 @@ TManifest GenerateWorkload(const std::string& workload, double scale, uint64_t s
     } else if (workload == Workload::StopPair) {
         MakeFolder(folder);
         m = GenerateStopPair(scale, seed, folder);
+    } else if (workload == Workload::Vendored) {
+        MakeFolder(folder);
+        m = GenerateVendored(scale, seed, folder);
     } else {
         throw std::runtime_error("unknown workload \"" + workload + "\"");
     }

@@ -59,6 +59,10 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
     const bool anyDifference = m.Differences() + int64_t(m.Renamed.size()) > 0;
     std::vector<TTool> tools;
     for (const std::string& key : o.Tools) {
+        // Excluding is timed where there is something to leave out.
+        const bool excluding = key == "tandrilb-exclude" || key == "diff-exclude";
+        if (excluding && workload != Workload::Vendored)
+            continue;
         TTool t;
         t.Key = key;
         t.Spec.WorkDir = folder;
@@ -69,6 +73,21 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
             t.Label = "TandrilB";
             t.Spec.Argv = {programs.TandrilB, "/file", out + "TandrilB.csv", "/fromdir", "A",
                            "/todir",          "B"};
+        } else if (key == "tandrilb-exclude") {
+            if (programs.TandrilB.empty())
+                continue;
+            t.Label = "TandrilB /exclude";
+            t.Spec.Argv = {
+                programs.TandrilB, "/file", out + "TandrilB-exclude.csv", "/fromdir", "A",
+                "/todir",          "B"};
+            for (const std::string& pattern : Workload::VendoredExcludes)
+                t.Spec.Argv.insert(t.Spec.Argv.end(), {"/exclude", pattern});
+        } else if (key == "diff-exclude") {
+            // diff matches -x against names: the same folders as the patterns.
+            t.Label = "diff -rq -x";
+            t.Spec.Argv = {"diff", "-rq", "-x", "node_modules", "-x", ".git", "A", "B"};
+            t.Spec.Env = {{"LC_ALL", "C"}};
+            t.GoodExits = {anyDifference ? 1 : 0};
         } else if (key == "diff") {
             t.Label = "diff -rq";
             t.Spec.Argv = {"diff", "-rq", "A", "B"};
@@ -91,7 +110,7 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
             t.Spec.Argv = {"sh", "-c", "find A B -type f -print0 | xargs -0 cat -- >/dev/null"};
             t.Spec.Env = {{"LC_ALL", "C"}};
         }
-        t.Cold = key == "tandrilb" || key == "diff" || key == "floor" || key == "cat";
+        t.Cold = key == "tandrilb" || key == "diff" || key == "floor" || key == "cat" || excluding;
         t.Spec.StdoutPath = out + t.Key + ".out";
         t.Spec.StderrPath = out + t.Key + ".err";
         tools.push_back(std::move(t));
@@ -132,9 +151,18 @@ void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const
                 Format("agrees with the manifest (rows: %s, differences: %s)",
                        FormatCount(m.ExpectedRows()).c_str(), FormatCount(m.Differences()).c_str()),
                 problems);
-        } else if (t.Key == "diff") {
+        } else if (t.Key == "tandrilb-exclude") {
+            const TManifest left = m.WithoutExcluded();
+            PrintProblems("TandrilB /exclude report",
+                          CheckReport(ParseReport(ReadWholeFile(t.Spec.Argv[2])), left),
+                          Format("agrees with the manifest without the excluded folders (rows: "
+                                 "%s of %s)",
+                                 FormatCount(left.ExpectedRows()).c_str(),
+                                 FormatCount(m.ExpectedRows()).c_str()),
+                          problems);
+        } else if (t.Key == "diff" || t.Key == "diff-exclude") {
             TDiffList list = ParseDiffOutput(ReadWholeFile(t.Spec.StdoutPath), "A", "B");
-            PrintProblems("diff -rq", CheckDiffList(list, m), "agrees with the manifest", problems);
+            PrintProblems(t.Label, CheckDiffList(list, m), "agrees with the manifest", problems);
         } else if (t.Key == "floor" || t.Key == "floor16") {
             long long files = -1, folders = -1, bytes = -1;
             std::sscanf(ReadWholeFile(t.Spec.StdoutPath).c_str(),

@@ -19,6 +19,10 @@ void WriteManifest(const TManifest& m, const std::string& path) {
         << "seed " << m.Seed << '\n'
         << "tree-a " << m.FilesA << ' ' << m.FoldersA << ' ' << m.BytesA << '\n'
         << "tree-b " << m.FilesB << ' ' << m.FoldersB << ' ' << m.BytesB << '\n';
+    // Only where there are any, so that other workloads' manifests stay as they were.
+    if (m.ExcludedFilesA + m.ExcludedFoldersA + m.ExcludedFilesB + m.ExcludedFoldersB > 0)
+        out << "excluded " << m.ExcludedFilesA << ' ' << m.ExcludedFoldersA << ' '
+            << m.ExcludedFilesB << ' ' << m.ExcludedFoldersB << '\n';
     for (const auto& p : m.Changed)
         out << "changed " << p << '\n';
     for (const auto& p : m.Deleted)
@@ -72,6 +76,8 @@ bool ReadManifest(const std::string& path, TManifest& m, std::string& error) {
             in >> m.FilesA >> m.FoldersA >> m.BytesA;
         } else if (key == "tree-b") {
             in >> m.FilesB >> m.FoldersB >> m.BytesB;
+        } else if (key == "excluded") {
+            in >> m.ExcludedFilesA >> m.ExcludedFoldersA >> m.ExcludedFilesB >> m.ExcludedFoldersB;
         } else if (key == "changed" || key == "deleted" || key == "added") {
             std::string p;
             in >> p;

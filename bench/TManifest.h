@@ -24,6 +24,10 @@ struct TManifest {
     std::vector<std::string> Added;    // in B only
     // Same file, name differing only in letter case: (path in A, path in B).
     std::vector<std::pair<std::string, std::string>> Renamed;
+    // Entries that the workload's exclude patterns leave out (vendored: the
+    // node_modules/ and .git/ folders and all they hold); no difference lies
+    // among them.
+    int64_t ExcludedFilesA = 0, ExcludedFoldersA = 0, ExcludedFilesB = 0, ExcludedFoldersB = 0;
 
     int64_t Differences() const {
         return static_cast<int64_t>(Changed.size() + Deleted.size() + Added.size());
@@ -31,6 +35,14 @@ struct TManifest {
     // Rows of a comparison that pairs names without regard to letter case:
     // every entry of A, plus the files that only B has.
     int64_t ExpectedRows() const { return FilesA + FoldersA + static_cast<int64_t>(Added.size()); }
+    // The manifest as a run with the exclude patterns sees the trees.
+    TManifest WithoutExcluded() const {
+        TManifest m = *this;
+        m.FilesA -= ExcludedFilesA, m.FoldersA -= ExcludedFoldersA;
+        m.FilesB -= ExcludedFilesB, m.FoldersB -= ExcludedFoldersB;
+        m.ExcludedFilesA = m.ExcludedFoldersA = m.ExcludedFilesB = m.ExcludedFoldersB = 0;
+        return m;
+    }
     bool SameParameters(const std::string& workload, double scale, uint64_t seed) const {
         return Workload == workload && Scale == scale && Seed == seed;
     }

@@ -93,6 +93,44 @@ TEST(GenerateWorkload, ManySmallTreesDifferExactlyAsTheManifestSays) {
     }
 }
 
+// The timed run that leaves node_modules/ and .git/ out is checked against the
+// manifest less the excluded entries: their count must be exact, and no
+// difference may lie among them.
+TEST(GenerateWorkload, VendoredHoldsNinetyPercentInExcludedFoldersThatDoNotDiffer) {
+    TTempFolder temp;
+    TManifest m = GenerateWorkload(Workload::Vendored, 0.01, 5, temp / "w");
+    auto a = ReadTree(temp / "w/A"), b = ReadTree(temp / "w/B");
+    const auto excluded = [](const std::string& path) {
+        return path.starts_with("node_modules/") || path.starts_with(".git/");
+    };
+    int64_t excludedFiles = 0;
+    for (const auto& [path, facts] : a) {
+        if (!excluded(path))
+            continue;
+        ++excludedFiles;
+        EXPECT_EQ(b.at(path).Bytes, facts.Bytes) << path;
+    }
+    EXPECT_EQ(int64_t(a.size()), m.FilesA);
+    EXPECT_EQ(int64_t(b.size()), m.FilesB);
+    EXPECT_EQ(m.ExcludedFilesA, excludedFiles);
+    EXPECT_EQ(m.ExcludedFilesB, excludedFiles);
+    EXPECT_EQ(excludedFiles * 10, m.FilesA * 9);
+    EXPECT_EQ(m.FoldersA, CountTree(temp / "w/A").Folders);
+    int64_t excludedFolders = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(temp / "w/A"))
+        if (entry.is_directory())
+            excludedFolders += excluded(fs::relative(entry.path(), temp / "w/A").string() + "/");
+    EXPECT_EQ(m.ExcludedFoldersA, excludedFolders);
+    EXPECT_TRUE(fs::exists(temp / "w/A/node_modules/pkg000003/node_modules"));
+    for (const auto* list : {&m.Changed, &m.Deleted, &m.Added}) {
+        EXPECT_FALSE(list->empty());
+        for (const std::string& path : *list)
+            EXPECT_FALSE(excluded(path)) << path;
+    }
+    for (const std::string& path : m.Changed)
+        EXPECT_EQ(CountDifferingBytes(a.at(path).Bytes, b.at(path).Bytes), 1) << path;
+}
+
 TEST(GenerateWorkload, FewLargeDiffersInTheLastByteOfOneFile) {
     TTempFolder temp;
     TManifest m = GenerateWorkload(Workload::FewLarge, 0.001, 3, temp / "w");
@@ -178,6 +216,7 @@ TEST(Manifest, RoundTripsAndRejectsIncompleteFiles) {
     m.Deleted = {"c.dat"};
     m.Added = {"d/new.dat"};
     m.Renamed = {{"d/b.dat", "d/B.DAT"}};
+    m.ExcludedFilesA = 2, m.ExcludedFoldersA = 1, m.ExcludedFilesB = 2, m.ExcludedFoldersB = 0;
     WriteManifest(m, temp / "manifest.txt");
 
     TManifest back;
@@ -189,6 +228,9 @@ TEST(Manifest, RoundTripsAndRejectsIncompleteFiles) {
     EXPECT_EQ(back.Deleted, m.Deleted);
     EXPECT_EQ(back.Added, m.Added);
     EXPECT_EQ(back.Renamed, m.Renamed);
+    EXPECT_EQ(back.WithoutExcluded().FilesA, 1);
+    EXPECT_EQ(back.WithoutExcluded().FoldersA, 0);
+    EXPECT_EQ(back.WithoutExcluded().FoldersB, 1);
 
     std::string text = ReadWholeFile(temp / "manifest.txt");
     WriteWholeFile(temp / "cut.txt", text.substr(0, text.find("end")), 0);
