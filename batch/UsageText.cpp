@@ -60,7 +60,7 @@ const char* const kRemainder =
     "    フォルダだけに合います。* ? [...] が使え、** は何階層にも合います。\r\n"
     "    大文字と小文字は区別しません。! で始まるパターン (除外の取り消し) は\r\n"
     "    使えません。除外したフォルダの中は読みません\r\n"
-    "    例) /exclude node_modules/ /exclude *.o /exclude /build/\r\n"
+    "    例) /exclude node_modules/ /exclude \"*.o\" /exclude /build/\r\n"
     " \r\n"
     "  /diffstatus                  終了コードで相違の有無を返します (下記)\r\n"
     "  /version                     バージョンを表示します\r\n"

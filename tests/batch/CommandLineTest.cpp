@@ -66,7 +66,7 @@ const char* const kUsageLines[] = {
     "    フォルダだけに合います。* ? [...] が使え、** は何階層にも合います。",
     "    大文字と小文字は区別しません。! で始まるパターン (除外の取り消し) は",
     "    使えません。除外したフォルダの中は読みません",
-    "    例) /exclude node_modules/ /exclude *.o /exclude /build/",
+    "    例) /exclude node_modules/ /exclude \"*.o\" /exclude /build/",
     " ",
     "  /diffstatus                  終了コードで相違の有無を返します (下記)",
     "  /version                     バージョンを表示します",
