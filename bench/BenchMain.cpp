@@ -15,6 +15,7 @@
 
 #include "BenchOptions.h"
 #include "MachineInfo.h"
+#include "RunCopy.h"
 #include "RunProcess.h"
 #include "RunWorkload.h"
 
@@ -22,7 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The folder holding this executable, where ReadFloor and StopLatency are built.
+// The folder holding this executable, where ReadFloor, StopLatency and
+// CopyRun are built.
 std::string OwnFolder() {
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
@@ -54,7 +56,8 @@ int main(int argc, char** argv) {
         const std::string bin = options.BinDir.empty() ? OwnFolder() : options.BinDir;
         programs.ReadFloor = Absolute(bin + "/ReadFloor");
         programs.StopLatency = Absolute(bin + "/StopLatency");
-        for (const std::string* p : {&programs.ReadFloor, &programs.StopLatency})
+        programs.CopyRun = Absolute(bin + "/CopyRun");
+        for (const std::string* p : {&programs.ReadFloor, &programs.StopLatency, &programs.CopyRun})
             if (!FindProgram(*p))
                 throw std::runtime_error(*p + " is missing");
         if (FindProgram(options.TandrilB)) {
@@ -87,8 +90,12 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
 
         std::vector<std::string> problems;
-        for (const std::string& workload : options.Workloads)
-            RunWorkload(options, programs, workload, problems);
+        for (const std::string& workload : options.Workloads) {
+            if (workload == CopyWorkload)
+                RunCopy(options, programs, problems);
+            else
+                RunWorkload(options, programs, workload, problems);
+        }
 
         if (problems.empty()) {
             std::printf("result: every check passed\n");

@@ -8,12 +8,13 @@
 
 const char* const BenchUsage =
     "usage: TandrilBench [options]\n"
-    "  --workload LIST   many-small, few-large, stop-pair, vendored or all (default),\n"
-    "                    comma-separated\n"
+    "  --workload LIST   many-small, few-large, stop-pair, vendored, copy or all\n"
+    "                    (default), comma-separated\n"
     "  --scale S         size factor of the workloads (default 1: about 7.5 GB of trees)\n"
     "  --rounds N        timed rounds on a warm cache, interleaved (default 5)\n"
     "  --cold-rounds N   timed rounds on a cold cache: the trees' pages are evicted\n"
     "                    before every program (default 3; 0: none)\n"
+    "  --copy-rounds N   timed rounds of the copy workload (default 3)\n"
     "  --seed N          workload seed (default 1)\n"
     "  --data DIR        where the trees are generated (default bench/data)\n"
     "  --results DIR     where reports and outputs are kept (default bench/results)\n"
@@ -45,7 +46,7 @@ bool ParseNumber(const std::string& text, double& value) {
 }  // namespace
 
 bool ParseBenchOptions(int argc, char** argv, TBenchOptions& o, std::string& error) {
-    o.Workloads = Workload::All;
+    o.Workloads = BenchWorkloads;
     o.Tools = AllTools;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -60,10 +61,10 @@ bool ParseBenchOptions(int argc, char** argv, TBenchOptions& o, std::string& err
         const std::string value = argv[++i];
         double number = 0;
         if (arg == "--workload") {
-            o.Workloads = value == "all" ? Workload::All : SplitList(value);
+            o.Workloads = value == "all" ? BenchWorkloads : SplitList(value);
             for (const auto& w : o.Workloads)
-                if (std::find(Workload::All.begin(), Workload::All.end(), w) ==
-                    Workload::All.end()) {
+                if (std::find(BenchWorkloads.begin(), BenchWorkloads.end(), w) ==
+                    BenchWorkloads.end()) {
                     error = "unknown workload: " + w;
                     return false;
                 }
@@ -86,6 +87,13 @@ bool ParseBenchOptions(int argc, char** argv, TBenchOptions& o, std::string& err
                 return false;
             }
             o.Rounds = static_cast<int>(number);
+        } else if (arg == "--copy-rounds") {
+            if (!ParseNumber(value, number) || number < 1 || number > 1000 ||
+                number != static_cast<int>(number)) {
+                error = "--copy-rounds needs a whole number from 1 to 1000";
+                return false;
+            }
+            o.CopyRounds = static_cast<int>(number);
         } else if (arg == "--cold-rounds") {
             if (!ParseNumber(value, number) || number < 0 || number > 1000 ||
                 number != static_cast<int>(number)) {

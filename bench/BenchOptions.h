@@ -4,6 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "GenerateWorkload.h"
+
+// The runner's workloads: the generated ones (GenerateWorkload.h) and
+// "copy", which copies the source trees of many-small and few-large with the
+// desktop program's copy and with cp.
+inline const std::string CopyWorkload = "copy";
+inline const std::vector<std::string> BenchWorkloads = [] {
+    std::vector<std::string> all = Workload::All;
+    all.push_back(CopyWorkload);
+    return all;
+}();
+
 // The runner's command line.
 struct TBenchOptions {
     std::vector<std::string> Workloads;  // in the order they run
@@ -14,6 +26,7 @@ struct TBenchOptions {
     // Rounds on a cold cache: the trees' pages are evicted before every timed
     // program (rsync and the offset floor are timed warm only). 0: none.
     int ColdRounds = 3;
+    int CopyRounds = 3;  // timed rounds of the copy workload
     uint64_t Seed = 1;
     std::string DataDir = "bench/data";
     std::string ResultsDir = "bench/results";

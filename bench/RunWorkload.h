@@ -11,6 +11,7 @@ struct TBenchPrograms {
     std::string Reference;  // empty: no reference program
     std::string ReadFloor;
     std::string StopLatency;
+    std::string CopyRun;
 };
 
 // Runs one workload: prepares its trees, checks every program's answer against

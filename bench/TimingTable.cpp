@@ -1,7 +1,6 @@
 #include "TimingTable.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "BenchText.h"
 #include "GenerateWorkload.h"
@@ -35,18 +34,13 @@ std::vector<double> Seconds(const TTool& tool, bool cold) {
     return seconds;
 }
 
+}  // namespace
+
 double MedianOf(const std::vector<TTool>& tools, const std::string& key, bool cold) {
     for (const TTool& t : tools)
         if (t.Key == key && !t.Failed && !t.Runs(cold).empty())
             return Median(Seconds(t, cold));
     return 0;
-}
-
-}  // namespace
-
-void Print(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
 }
 
 void PrintTimings(const std::vector<TTool>& tools, bool cold, int rounds) {

@@ -12,5 +12,5 @@ void PrintTimings(const std::vector<TTool>& tools, bool cold, int rounds);
 void PrintRatios(const std::vector<TTool>& tools, const std::string& workload, const TManifest& m,
                  bool cold);
 
-// Flushed at once: the runner's output is often piped through tee.
-void Print(const std::string& line);
+// The median time of the tool with this key, or 0 when it has no runs.
+double MedianOf(const std::vector<TTool>& tools, const std::string& key, bool cold);

@@ -97,8 +97,11 @@ struct TItem {
 
 class TCopyRun {
 public:
-    TCopyRun(ICopyHandler& handler, bool unnamedFiles)
-        : Handler(handler), UnnamedFiles(unnamedFiles), Random(std::random_device{}()) {}
+    TCopyRun(ICopyHandler& handler, bool unnamedFiles, bool kernelCopies)
+        : Handler(handler),
+          UnnamedFiles(unnamedFiles),
+          Random(std::random_device{}()),
+          KernelCopy(kernelCopies) {}
 
     TCopyResult Run(const std::string& origin, const std::string& destination,
                     bool createDestination);
@@ -146,7 +149,7 @@ private:
     std::vector<size_t> MadeItems;
     TAlignedBuffer Buffer;
     // Cleared once the kernel has no copy_file_range at all.
-    bool KernelCopy = true;
+    bool KernelCopy;
 };
 
 TCopyResult TCopyRun::Run(const std::string& originPath, const std::string& destinationPath,
@@ -494,7 +497,7 @@ void TCopyRun::Finish() {
 
 TCopyResult TFileCopy::Copy(const std::string& origin, const std::string& destination,
                             bool createDestination, ICopyHandler& handler) {
-    TCopyRun run(handler, UnnamedFiles);
+    TCopyRun run(handler, UnnamedFiles, KernelCopies);
     return run.Run(origin, destination, createDestination);
 }
 

@@ -85,6 +85,9 @@ public:
     // Whether files are written unnamed until whole where the file system
     // allows it; when false (or not allowed), under a hidden temporary name.
     bool UnnamedFiles = true;
+    // Whether the kernel is asked to copy (copy_file_range); when false every
+    // file is read and written through the buffer.
+    bool KernelCopies = true;
 
     TCopyResult Copy(const std::string& origin, const std::string& destination,
                      bool createDestination, ICopyHandler& handler);
