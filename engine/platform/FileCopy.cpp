@@ -81,6 +81,10 @@ struct TFd {
         const int fd = std::exchange(Fd, -1);
         return fd < 0 || ::close(fd) == 0;
     }
+    void Reset(int fd) {
+        Close();
+        Fd = fd;
+    }
 };
 
 // One step of the copy, in the order it is taken: folders before their contents.
@@ -121,13 +125,15 @@ private:
     bool Execute();
     bool CopyFolder(const TItem& item, size_t index);
     bool CopyFile(const TItem& item);
-    // Copies in to out, from their current offsets to the end of in; a
-    // failure names the file read (from) or written (to).
-    bool WriteContents(int in, int out, const std::string& from, const std::string& to);
-    // The same inside the kernel, as far as it goes: to the end of in, or to
-    // a refusal or failure of the call, or to a cancel. What it copied stays
-    // copied, and in and out stand after it.
-    void CopyInKernel(int in, int out, const std::string& from);
+    // Copies in, of size bytes when it was opened, to out, from their
+    // current offsets; a failure names the file read (from) or written (to).
+    bool WriteContents(int in, int out, int64_t size, const std::string& from,
+                       const std::string& to);
+    // The same inside the kernel, for a file of `size` bytes when it was
+    // opened: true once that many bytes are copied (or the file ended
+    // sooner); false at a refusal or failure of the call, or a cancel. What
+    // it copied stays copied, and in and out stand after it.
+    bool CopyInKernel(int in, int out, int64_t size, const std::string& from);
     bool Advance(uint64_t bytes, const std::string& from);
     // Opens a new file in folder for writing: unnamed where the file system
     // allows it (name stays empty), otherwise under a hidden temporary name.
@@ -148,6 +154,9 @@ private:
     std::vector<std::string> MadeFolders;
     std::vector<size_t> MadeItems;
     TAlignedBuffer Buffer;
+    // The destination folder of the last file copied, and its handle.
+    std::string IntoPath;
+    TFd Into;
     // Cleared once the kernel has no copy_file_range at all.
     bool KernelCopy;
 };
@@ -333,9 +342,14 @@ bool TCopyRun::CopyFile(const TItem& item) {
         return true;
     }
     const std::string folderPath = DirName(item.To);
-    TFd folder(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder.Fd < 0)
-        return Fail(CallError("open", folderPath, errno));
+    // The files of one folder come one after the other: its handle is kept.
+    if (folderPath != IntoPath || Into.Fd < 0) {
+        IntoPath = folderPath;
+        Into.Reset(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (Into.Fd < 0)
+            return Fail(CallError("open", folderPath, errno));
+    }
+    const TFd& folder = Into;
 
     std::string temporary;  // the temporary name, once the file has one
     TFd out(OpenTemporary(folder.Fd, temporary));
@@ -349,7 +363,7 @@ bool TCopyRun::CopyFile(const TItem& item) {
         return call == nullptr ? false : Fail(CallError(call, item.To, error));
     };
 
-    if (!WriteContents(in.Fd, out.Fd, item.From, item.To))
+    if (!WriteContents(in.Fd, out.Fd, st.st_size, item.From, item.To))
         return abandon(nullptr);
     if (::fchmod(out.Fd, st.st_mode & 0777) != 0)
         return abandon("fchmod");
@@ -390,33 +404,42 @@ bool TCopyRun::Advance(uint64_t bytes, const std::string& from) {
     return !Handler.StopRequested() || Cancel();
 }
 
-void TCopyRun::CopyInKernel(int in, int out, const std::string& from) {
-    while (true) {
+bool TCopyRun::CopyInKernel(int in, int out, int64_t size, const std::string& from) {
+    int64_t copied = 0;
+    while (copied < size) {
         const ssize_t n =
             ::copy_file_range(in, nullptr, out, nullptr, TFileCopy::KernelBlockSize, 0);
-        if (n > 0 && Advance(static_cast<uint64_t>(n), from))
+        if (n > 0) {
+            copied += n;
+            if (!Advance(static_cast<uint64_t>(n), from))
+                return false;
             continue;
-        if (n < 0 && errno == EINTR)
+        }
+        if (n == 0)
+            return true;  // the file ended early: it shrank
+        if (errno == EINTR)
             continue;
-        if (n < 0 && errno == ENOSYS)
+        if (errno == ENOSYS)
             KernelCopy = false;
-        return;
+        return false;
     }
+    return true;
 }
 
-bool TCopyRun::WriteContents(int in, int out, const std::string& from, const std::string& to) {
+bool TCopyRun::WriteContents(int in, int out, int64_t size, const std::string& from,
+                             const std::string& to) {
     // copy_file_range lets the file system copy without the bytes passing
     // through this process: a shared extent on btrfs and XFS, a copy on the
     // server over NFS, a copy between cached pages elsewhere. Where it is
     // refused (between file systems on older kernels, or a file system
     // without it), and after any failure, read and write go on from where it
     // stopped: a real failure then fails there again and is named by the call
-    // that meets it, the read of from or the write of to. After a whole
-    // copy in the kernel the first read finds the end of in; it also catches
-    // files whose size the kernel does not know (in /proc), of which
-    // copy_file_range copies nothing.
-    if (KernelCopy) {
-        CopyInKernel(in, out, from);
+    // that meets it, the read of from or the write of to. A file of size 0
+    // is read: files whose size the kernel does not know (in /proc) say 0,
+    // and copy_file_range would copy nothing of them.
+    if (KernelCopy && size > 0) {
+        if (CopyInKernel(in, out, size, from))
+            return true;
         if (Result.Status == TCopyStatus::Cancelled)
             return false;
     }
