@@ -64,6 +64,7 @@ int TContentComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std:
 
 int TContentComparer::Run(TSide& m, TSide& s, std::string& reason) {
     int code = ContentResult::Equal;
+    Uncached = false;
     try {
         reason.clear();
         code = Open(m, s, reason);
@@ -126,12 +127,17 @@ int TContentComparer::CompareBytes(std::string& reason) {
             reason = TextCancelled;
             return ContentResult::Cancelled;
         }
-        int64_t countM = ReaderM.ReadFull(blockM, BlockSize);
+        // Both reads are under way before either is waited for: on a cold
+        // cache the disk reads the two files at once.
+        ReaderM.Start(blockM, BlockSize);
+        ReaderS.Start(blockS, BlockSize);
+        Uncached = Uncached || ReaderM.Missed() || ReaderS.Missed();
+        int64_t countM = ReaderM.Finish();
         if (countM < 0) {
             reason = TextCheckFailed + ReaderM.Error();
             return ContentResult::ReadFailed;
         }
-        int64_t countS = ReaderS.ReadFull(blockS, BlockSize);
+        int64_t countS = ReaderS.Finish();
         if (countS < 0) {
             reason = TextCheckFailed + ReaderS.Error();
             return ContentResult::ReadFailed;

@@ -53,6 +53,10 @@ public:
     // share the folder, so no path is resolved from the root per pair.
     int Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason);
 
+    // True when the last comparison read bytes that were not in the page
+    // cache yet: the files come from the disk.
+    bool ReadUncached() const { return Uncached; }
+
     // The two read buffers, made once with the comparer.
     const platform::TAlignedBuffer& BufferOfM() const { return BufferM; }
     const platform::TAlignedBuffer& BufferOfS() const { return BufferS; }
@@ -95,4 +99,5 @@ private:
     std::string PathS;
     TFolderCache FoldersM;
     TFolderCache FoldersS;
+    bool Uncached = false;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/Directory.h"
+
 TContentPipeline::TContentPipeline(const std::atomic<bool>& stop, size_t window, int workers)
     : Stop(stop), WorkerCount(workers), Slots(window == 0 ? 1 : window) {}
 
@@ -16,6 +18,7 @@ void TContentPipeline::Abandon() noexcept {
         Abandoned.store(true, std::memory_order_relaxed);
     }
     WorkReady.notify_all();
+    ColdReady.notify_all();
     for (std::thread& worker : Workers)
         worker.join();
     Workers.clear();
@@ -25,7 +28,7 @@ void TContentPipeline::Start() {
     try {
         Workers.reserve(static_cast<size_t>(WorkerCount));
         for (int i = 0; i < WorkerCount; ++i)
-            Workers.emplace_back(&TContentPipeline::Work, this);
+            Workers.emplace_back(&TContentPipeline::Work, this, false);
     } catch (...) {
         // Fewer threads than asked for: the taking thread compares what the
         // workers do not.
@@ -37,10 +40,30 @@ void TContentPipeline::Start() {
         Reserve = Slots.size() / 4;
 }
 
+void TContentPipeline::StartColdWorkersWhenCold() {
+    if (ColdStarted || Workers.empty() || !Cold.load(std::memory_order_relaxed))
+        return;
+    ColdStarted = true;
+    // Each comparer holds two files and up to two folder handles per side.
+    constexpr size_t DescriptorsPerComparer = 6;
+    const size_t room = platform::DescriptorLimit() / 4 / DescriptorsPerComparer;
+    const size_t busy = Workers.size() + 1;
+    const size_t count = room > busy ? std::min<size_t>(ColdWorkers, room - busy) : 0;
+    try {
+        for (size_t i = 0; i < count; ++i)
+            Workers.emplace_back(&TContentPipeline::Work, this, true);
+    } catch (...) {
+        // Fewer threads: the pass goes on with those it has.
+    }
+}
+
 void TContentPipeline::Post(const TSearchRecEx& m, const TSearchRecEx& s) {
     if (Posted == 0 && WorkerCount > 0)
         Start();
+    else
+        StartColdWorkersWhenCold();
     bool wake = false;
+    bool wakeCold = false;
     {
         std::lock_guard<std::mutex> guard(Lock);
         TSlot& slot = At(Posted++);
@@ -52,9 +75,12 @@ void TContentPipeline::Post(const TSearchRecEx& m, const TSearchRecEx& s) {
         // about to need and compare itself: waking a worker for it would
         // only have it find nothing left.
         wake = PendingCount > 1 && !Workers.empty();
+        wakeCold = wake && ColdStarted && Cold.load(std::memory_order_relaxed);
     }
     if (wake)
         WorkReady.notify_one();
+    if (wakeCold)
+        ColdReady.notify_one();
 }
 
 TContentPipeline::TSlot* TContentPipeline::ClaimOldest() {
@@ -82,6 +108,7 @@ TContentPipeline::TSlot* TContentPipeline::ClaimNewest() {
 }
 
 int TContentPipeline::TakeNext(TContentComparer& own, std::string& reason) {
+    StartColdWorkersWhenCold();
     std::unique_lock<std::mutex> lock(Lock);
     TSlot& next = At(Taken);
     while (next.State != TState::Done) {
@@ -98,6 +125,7 @@ int TContentPipeline::TakeNext(TContentComparer& own, std::string& reason) {
             slot->Code = own.Compare(*slot->M, *slot->S, slot->Reason);
             lock.lock();
             slot->State = TState::Done;
+            NoteCache(own.ReadUncached());
             continue;
         }
         TakerWaiting = true;
@@ -109,7 +137,15 @@ int TContentPipeline::TakeNext(TContentComparer& own, std::string& reason) {
     return next.Code;
 }
 
-void TContentPipeline::Work() {
+void TContentPipeline::NoteCache(bool uncached) {
+    if (uncached == Cold.load(std::memory_order_relaxed))
+        return;
+    Cold.store(uncached, std::memory_order_relaxed);
+    if (uncached)
+        ColdReady.notify_all();
+}
+
+void TContentPipeline::Work(bool cold) {
     std::unique_lock<std::mutex> lock(Lock);
     try {
         lock.unlock();
@@ -119,8 +155,9 @@ void TContentPipeline::Work() {
         });
         lock.lock();
         while (true) {
-            WorkReady.wait(lock, [this] {
-                return Abandoned.load(std::memory_order_relaxed) || PendingCount > 0;
+            (cold ? ColdReady : WorkReady).wait(lock, [this, cold] {
+                return Abandoned.load(std::memory_order_relaxed) ||
+                       (PendingCount > 0 && (!cold || Cold.load(std::memory_order_relaxed)));
             });
             if (Abandoned.load(std::memory_order_relaxed))
                 return;
@@ -129,6 +166,7 @@ void TContentPipeline::Work() {
             slot->Code = comparer.Compare(*slot->M, *slot->S, slot->Reason);
             lock.lock();
             slot->State = TState::Done;
+            NoteCache(comparer.ReadUncached());
             if (TakerWaiting)
                 SlotDone.notify_one();
         }

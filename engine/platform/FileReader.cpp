@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -68,24 +69,64 @@ TFileReader::TOpenResult TFileReader::Opened(int fd, TFileKind& kind) {
 }
 
 int64_t TFileReader::ReadFull(char* buffer, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = read(Fd, buffer + done, size - done);
-        if (n == 0)
+    Block = buffer;
+    Wanted = size;
+    Done = 0;
+    Ended = Failed = BlockMissed = false;
+    return Finish();
+}
+
+void TFileReader::Start(char* buffer, size_t size) {
+    Block = buffer;
+    Wanted = size;
+    Done = 0;
+    Ended = Failed = BlockMissed = false;
+    if (NoWait)
+        Failed = !Fill(true);
+}
+
+int64_t TFileReader::Finish() {
+    if (Failed || !Fill(false))
+        return -1;
+    return static_cast<int64_t>(Done);
+}
+
+bool TFileReader::Fill(bool noWait) {
+    while (Done < Wanted && !Ended) {
+        ssize_t n;
+        if (noWait) {
+            // RWF_NOWAIT: a page not yet cached ends the call with EAGAIN,
+            // after the kernel has started reading it.
+            struct iovec piece = {Block + Done, Wanted - Done};
+            n = ::preadv2(Fd, &piece, 1, -1, RWF_NOWAIT);
+        } else {
+            n = ::read(Fd, Block + Done, Wanted - Done);
+        }
+        if (n == 0) {
+            Ended = true;
             break;
+        }
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            if (noWait && errno == EAGAIN) {
+                BlockMissed = true;
+                return true;
+            }
+            if (noWait && (errno == EOPNOTSUPP || errno == ENOSYS)) {
+                NoWait = false;
+                return true;
+            }
             ErrorText = "read(" + Path + "): " + ErrorString(errno);
-            return -1;
+            return false;
         }
-        done += static_cast<size_t>(n);
+        Done += static_cast<size_t>(n);
         Offset += n;
         // Everything the file held is read: spare the call that would return 0.
-        if (done < size && Offset >= Size && Size > 0)
-            break;
+        if (Done < Wanted && Offset >= Size && Size > 0)
+            Ended = true;
     }
-    return static_cast<int64_t>(done);
+    return true;
 }
 
 void TFileReader::Close() {

@@ -43,15 +43,37 @@ public:
     // reached when a read stops at the size the file had when opened); the count read,
     // or -1 after a failure, whose text ("read(<path>): <reason>") Error gives.
     int64_t ReadFull(char* buffer, size_t size);
+
+    // ReadFull in two steps, so that one thread keeps two files reading at
+    // once: Start takes what the page cache holds without waiting and sets
+    // the kernel reading the rest of the block; Finish waits for the rest and
+    // returns what ReadFull would. On a warm cache Start reads everything
+    // and Finish makes no call.
+    void Start(char* buffer, size_t size);
+    int64_t Finish();
+    // True when the last Start found part of its block not yet cached.
+    bool Missed() const { return BlockMissed; }
     const std::string& Error() const { return ErrorText; }
     void Close();
 
 private:
     TOpenResult Opened(int fd, TFileKind& kind);
+    // Reads on into the block until it is full or the file ends; with
+    // noWait only what is cached. False after a failure (ErrorText set).
+    bool Fill(bool noWait);
 
     int Fd = -1;
     int64_t Size = 0;    // when opened
     int64_t Offset = 0;  // bytes read so far
+    // The block being read: where, how much is wanted and how much is there.
+    char* Block = nullptr;
+    size_t Wanted = 0;
+    size_t Done = 0;
+    bool Ended = false;  // the file ended inside the block
+    bool Failed = false;
+    bool BlockMissed = false;
+    // Cleared for good when the file system does not read without waiting.
+    bool NoWait = true;
     std::string Path;
     std::string ErrorText;
 };

@@ -2,6 +2,8 @@
 // stop probe, failures and special files.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TContentComparer.h"
 #include "TempTree.h"
 
@@ -87,6 +89,32 @@ TEST_F(Content, BlockReadsGiveTheOutcomeOfKilobyteCycles) {
             }
         }
     }
+}
+
+// Files whose pages come from the disk: every read starts without waiting
+// and finishes later, often in pieces; the outcome must not change.
+TEST_F(Content, FilesReadFromTheDiskGiveTheSameOutcome) {
+    const size_t block = TContentComparer::BlockSize;
+    for (auto [sizeA, sizeB, flip] : {std::tuple{block * 3 + 100, block * 3 + 100, size_t(-1)},
+                                      {block * 3 + 100, block * 3 + 100, block * 2 + 5},
+                                      {block + 1, block * 2, size_t(-1)},
+                                      {5000, 5000, size_t(4999)}}) {
+        const std::string a = Bytes(sizeA, flip), b = Bytes(sizeB);
+        Tree.File("a", a);
+        Tree.File("b", b);
+        const bool evicted = Tree.Evict();
+        const TOutcome got = ComparePaths(Tree.Path("a"), Tree.Path("b"));
+        const TOutcome expected = Reference(a, b);
+        EXPECT_EQ(got.Code, expected.Code);
+        EXPECT_EQ(got.Reason, expected.Reason);
+        EXPECT_EQ(got.Probes, expected.Probes);
+        if (evicted) {
+            EXPECT_TRUE(Comparer.ReadUncached());
+        }
+    }
+    // Read again, now from the cache.
+    ComparePaths(Tree.Path("a"), Tree.Path("b"));
+    EXPECT_FALSE(Comparer.ReadUncached());
 }
 
 // Some processors copy into memory that is not 64-byte aligned several times

@@ -152,6 +152,18 @@ TEST_F(Pipeline, StopAfterAnyRowLeavesWhatTheSequentialEngineLeaves) {
     }
 }
 
+// Read from the disk, the pass adds its cold workers; the rows stay those of
+// the sequential engine.
+TEST_F(Pipeline, TreesReadFromTheDiskGiveTheSameRows) {
+    TCompareOption loose;
+    loose.IgnoreSize = true;
+    loose.IgnoreTime = true;
+    const TRunRecord sequential = RunOnce(M, S, true, loose);
+    M.Evict();
+    S.Evict();
+    ExpectSameRun(RunOnce(M, S, false, loose), sequential);
+}
+
 // Every lookahead shape, including more workers than pairs and a window of
 // two, gives the sequential rows.
 TEST_F(Pipeline, AnyWindowAndWorkerCountGivesTheSameRows) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <vector>
 
 #include "TFolderLister.h"
 #include "platform/Collator.h"
@@ -91,6 +93,30 @@ void TTempTree::SetTime(const std::string& rel, int64_t seconds, long nanosecond
 void TTempTree::Mode(const std::string& rel, unsigned mode) {
     if (chmod(Path(rel).c_str(), mode) != 0)
         throw std::runtime_error("chmod");
+}
+
+bool TTempTree::Evict() const {
+    bool evicted = true;
+    for (const auto& entry : fs::recursive_directory_iterator(Root)) {
+        if (!entry.is_regular_file() || entry.file_size() == 0)
+            continue;
+        const int fd = open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw std::runtime_error("open " + entry.path().string());
+        fdatasync(fd);
+        posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        const size_t size = entry.file_size();
+        void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+        std::vector<unsigned char> pages((size + 4095) / 4096);
+        if (map == MAP_FAILED || mincore(map, size, pages.data()) != 0)
+            evicted = false;
+        for (unsigned char page : pages)
+            evicted = evicted && (page & 1) == 0;
+        if (map != MAP_FAILED)
+            munmap(map, size);
+        close(fd);
+    }
+    return evicted;
 }
 
 void TTempTree::Chain(const std::string& rel, int depth, const std::string& name) {

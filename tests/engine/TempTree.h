@@ -31,6 +31,11 @@ public:
     // A chain of `depth` folders named `name` below rel, each holding a file
     // "f" of one byte, made by handles (the full path may pass PATH_MAX).
     void Chain(const std::string& rel, int depth, const std::string& name);
+    // Writes every file of the tree to the disk and drops its pages from the
+    // page cache, so that the next reads come from the disk. True when no
+    // page stayed cached (a file system without a page cache of its own,
+    // tmpfs for one, keeps them all).
+    bool Evict() const;
 
 private:
     std::string Root;
