@@ -415,8 +415,11 @@ bool TCopyRun::CopyInKernel(int in, int out, int64_t size, const std::string& fr
                 return false;
             continue;
         }
+        // The file ended early: it shrank. Nothing at all copied of a file
+        // that is not empty can also be a file system that copies nothing
+        // in the kernel (sysfs, some FUSE ones): reading finds out.
         if (n == 0)
-            return true;  // the file ended early: it shrank
+            return copied > 0;
         if (errno == EINTR)
             continue;
         if (errno == ENOSYS)

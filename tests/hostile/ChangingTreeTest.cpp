@@ -13,6 +13,7 @@
 
 #include "FaultHooks.h"
 #include "HostileSupport.h"
+#include "TContentComparer.h"
 #include "TempTree.h"
 
 namespace fs = std::filesystem;
@@ -75,6 +76,29 @@ TEST_F(ChangingTree, FilesChangedAfterListingAreReportedByWhatTheirBytesSay) {
     EXPECT_EQ(recorder.ResultOf("rewritten.txt"), "相違: 内容が不一致");
     EXPECT_EQ(recorder.ResultOf("untouched.txt"), "等価");
     EXPECT_EQ(recorder.Rows.size(), 6u);
+}
+
+// A disk that fails in the middle of a file: in the first read of a block
+// (what the page cache holds) or in the second one, on either side. The row
+// names the file and the error; the other rows stay right.
+TEST_F(ChangingTree, ReadFailingInTheMiddleOfAFileIsReportedOnItsRow) {
+    const int64_t block = TContentComparer::BlockSize;
+    Same("fails.bin", std::string(size_t(block) * 3 + 100, 'f'));
+    Same("untouched.txt", "same");
+    for (const bool onM : {true, false}) {
+        for (const int64_t after : {int64_t(0), block + 7, block * 3}) {
+            const std::string failing = onM ? M("fails.bin") : S("fails.bin");
+            FailReads(failing, after, EIO);
+            recorder.Rows.clear();
+            ASSERT_EQ(Run(), 0);
+            ClearHooks();
+            EXPECT_EQ(recorder.ResultOf("fails.bin"),
+                      "相違: バイナリ比較失敗>check file error!!>read(" + failing +
+                          "): Input/output error")
+                << "failing after " << after;
+            EXPECT_EQ(recorder.ResultOf("untouched.txt"), "等価");
+        }
+    }
 }
 
 TEST_F(ChangingTree, FilesThatBecomeSpecialAreNeverRead) {

@@ -2,8 +2,9 @@
 // SIGKILL at any moment, a destination disk that fills up, a read that fails
 // in the middle of the file. The file at the destination's name is always
 // either the old one or the whole new one, never a part. Each case runs with
-// copies made in the kernel and with copy_file_range refused, so that reads
-// and writes through the program's buffer do the copying.
+// copies made in the kernel, with copy_file_range refused, and with it
+// copying nothing (as from sysfs on some kernels), so that reads and writes
+// through the program's buffer do the copying.
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -88,15 +89,18 @@ void CopyAndKill(const std::string& origin, const std::string& destination, bool
     (void)got;
 }
 
-// The parameter: whether the kernel may copy (true) or refuses as between
-// file systems on older kernels (false).
-class CopyFault : public ::testing::TestWithParam<bool> {
+// What copy_file_range does.
+enum class TKernelCopy { Copies, Refuses, CopiesNothing };
+
+class CopyFault : public ::testing::TestWithParam<TKernelCopy> {
 protected:
     CopyFault() {
         MakeFile(dir / "from/big.bin", Pattern(12 * 1024 * 1024 + 123));
         MakeFolder(dir / "to");
-        if (!GetParam())
-            RefuseKernelCopies(EXDEV);
+        if (GetParam() == TKernelCopy::Refuses)
+            RefuseKernelCopies(EXDEV);  // as between file systems on older kernels
+        if (GetParam() == TKernelCopy::CopiesNothing)
+            RefuseKernelCopies(0);
     }
     ~CopyFault() override { ClearHooks(); }
 
@@ -111,8 +115,14 @@ protected:
     TempDir dir;
 };
 
-INSTANTIATE_TEST_SUITE_P(Copies, CopyFault, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "InKernel" : "ReadWrite"; });
+INSTANTIATE_TEST_SUITE_P(Copies, CopyFault,
+                         ::testing::Values(TKernelCopy::Copies, TKernelCopy::Refuses,
+                                           TKernelCopy::CopiesNothing),
+                         [](const auto& info) {
+                             return info.param == TKernelCopy::Copies    ? "InKernel"
+                                    : info.param == TKernelCopy::Refuses ? "ReadWrite"
+                                                                         : "KernelCopiesNothing";
+                         });
 
 }  // namespace
 
@@ -123,7 +133,7 @@ TEST_P(CopyFault, KilledAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
         // A report after each block (13 of 1 MiB, or 2 copied in the
         // kernel): killed while waiting after each report, or running on
         // into the next block, the rename or the end.
-        const int blocks = GetParam() ? 2 : 13;
+        const int blocks = GetParam() == TKernelCopy::Copies ? 2 : 13;
         for (int reports = 1; reports <= blocks + 2; ++reports) {
             for (bool wait : {true, false}) {
                 MakeFile(dir / "to/big.bin", "old");

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@ struct THooks {
     int64_t FailAfter = 0;
     int ReadError = 0;
     int CopyError = 0;
+    bool CopyNothing = false;
     // Set while a read or copy fault is armed: other calls pass at once.
     std::atomic<bool> Reads{false};
 };
@@ -111,6 +113,7 @@ void FailReads(const std::string& path, int64_t after, int error) {
 void RefuseKernelCopies(int error) {
     std::lock_guard<std::mutex> lock(Hooks().Lock);
     Hooks().CopyError = error;
+    Hooks().CopyNothing = error == 0;
     Hooks().Reads = true;
 }
 
@@ -120,6 +123,7 @@ void ClearHooks() {
     Hooks().Stat.clear();
     Hooks().ReadError = 0;
     Hooks().CopyError = 0;
+    Hooks().CopyNothing = false;
     Hooks().Reads = false;
 }
 
@@ -153,6 +157,21 @@ extern "C" ssize_t read(int fd, void* buffer, size_t count) {
     return real(fd, buffer, count);
 }
 
+// The comparer reads with preadv2 first (what the page cache holds), then
+// with read: both meet the same fault.
+extern "C" ssize_t preadv2(int fd, const struct iovec* pieces, int count, off_t offset, int flags) {
+    static auto real = Real<ssize_t (*)(int, const struct iovec*, int, off_t, int)>("preadv2");
+    if (Hooks().Reads.load(std::memory_order_relaxed) && count == 1 && offset == -1) {
+        struct iovec piece = pieces[0];
+        if (const int error = ReadFault(fd, piece.iov_len)) {
+            errno = error;
+            return -1;
+        }
+        return real(fd, &piece, 1, offset, flags);
+    }
+    return real(fd, pieces, count, offset, flags);
+}
+
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
                                    size_t count, unsigned flags) {
     static auto real =
@@ -161,6 +180,8 @@ extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* 
         int error = 0;
         {
             std::lock_guard<std::mutex> lock(Hooks().Lock);
+            if (Hooks().CopyNothing)
+                return 0;
             error = Hooks().CopyError;
         }
         if (error == 0)
