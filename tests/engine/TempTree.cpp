@@ -72,16 +72,18 @@ void TTempTree::Folder(const std::string& rel) {
     fs::create_directories(Path(rel));
 }
 
-void TTempTree::Link(const std::string& rel, const std::string& target) {
+void TTempTree::Link(const std::string& rel, const std::string& target, int64_t time) {
     fs::create_directories(fs::path(Path(rel)).parent_path());
     if (symlink(target.c_str(), Path(rel).c_str()) != 0)
         throw std::runtime_error("symlink");
+    SetTime(rel, time);
 }
 
-void TTempTree::Fifo(const std::string& rel) {
+void TTempTree::Fifo(const std::string& rel, int64_t time) {
     fs::create_directories(fs::path(Path(rel)).parent_path());
     if (mkfifo(Path(rel).c_str(), 0644) != 0)
         throw std::runtime_error("mkfifo");
+    SetTime(rel, time);
 }
 
 void TTempTree::SetTime(const std::string& rel, int64_t seconds, long nanoseconds) {

@@ -24,8 +24,10 @@ public:
     // (seconds since the epoch) unless it is 0.
     void File(const std::string& rel, const std::string& content, int64_t time = 1600000000);
     void Folder(const std::string& rel);
-    void Link(const std::string& rel, const std::string& target);
-    void Fifo(const std::string& rel);
+    // Links and FIFOs get a fixed time too (the link's own, not its
+    // target's), so that the two sides of a test never differ by the clock.
+    void Link(const std::string& rel, const std::string& target, int64_t time = 1600000000);
+    void Fifo(const std::string& rel, int64_t time = 1600000000);
     void SetTime(const std::string& rel, int64_t seconds, long nanoseconds = 0);
     void Mode(const std::string& rel, unsigned mode);
     // A chain of `depth` folders named `name` below rel, each holding a file
