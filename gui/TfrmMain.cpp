@@ -9,6 +9,7 @@
 #include "TCompare.h"
 #include "TComparisonRun.h"
 #include "TSameGridModel.h"
+#include "commands/TDesktopShell.h"
 
 TfrmMain::TfrmMain(const QString& settingsPath, QWidget* parent)
     : TfrmMain(settingsPath, std::make_unique<TComparisonRun>(), parent) {}
@@ -42,6 +43,12 @@ TfrmMain::~TfrmMain() {
     // FormDestroy.
     sgrdSameModel->SetEngine(nullptr);
     Run.reset();
+}
+
+IShellStarter& TfrmMain::Shell() {
+    if (!ShellStarter)
+        ShellStarter = std::make_shared<TDesktopShell>();
+    return *ShellStarter;
 }
 
 TCompare* TfrmMain::Engine() const {

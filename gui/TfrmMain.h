@@ -2,28 +2,27 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QPoint>
 
 #include "commands/CommandTypes.h"
+#include "commands/TCursorRow.h"
 #include "commands/TMainActions.h"
-#include "platform/Encoding.h"
+#include "commands/TMainBars.h"
 #include "settings/AppOption.h"
 
 class IShellStarter;
 struct TWindowSettings;
 class QComboBox;
 class QLabel;
-class QMenu;
-class QMenuBar;
 class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTableView;
 class QTimer;
 class QToolBar;
-class QToolButton;
 class TCompare;
 class TComparisonRun;
 class TExportDialog;
@@ -31,18 +30,19 @@ class TPanelBar;
 class TSameGridModel;
 class TSameGridSelection;
 struct TRunEvent;
-struct TSearchRecEx;
 
 // The desktop program's one window: two path boxes with their histories, the
 // result grid, the find buttons, the information, message and counts bars, the
-// menus and the two toolbars. It owns one comparison engine for its whole life
-// and receives the engine's callbacks. Its options and layout are read from the
-// settings file when it is made and written back when it closes.
+// menus and the two toolbars. It runs its comparisons through one comparison
+// run (TComparisonRun) for its whole life and carries out what the run tells
+// it. Its options and layout are read from the settings file when it is made
+// and written back when it closes. What its actions do is one table
+// (ConnectActions): the commands themselves are functions in gui/commands/
+// over the cursor row, the options and a shell starter.
 //
-// The controls and actions are public members under their own names, as the
-// fields of a form, so that the commands of later files and the window tests
-// reach them directly.
-class TfrmMain : public QMainWindow, public TMainActions {
+// The controls, actions, menus and toolbars are public members under their
+// own names, as the fields of a form, so that the window tests reach them.
+class TfrmMain : public QMainWindow, public TMainActions, public TMainBars {
     Q_OBJECT
 public:
     // Builds the window, makes the engine, then restores options, placement,
@@ -53,12 +53,6 @@ public:
     ~TfrmMain() override;
 
     // --- Controls ---
-    QMenuBar* MenuMain = nullptr;
-    QMenu* PopupMenu = nullptr;    // the grid's pop-up menu
-    QMenu* PopupExport = nullptr;  // the export button's drop-down
-    QToolBar* ToolBarMain = nullptr;
-    QToolBar* ToolBarOption = nullptr;
-    QToolButton* tbtnExpCsv = nullptr;  // split button: mnFileExpCsv, arrow opens PopupExport
     QWidget* pnlPath = nullptr;
     QLabel* lblFilePathM = nullptr;
     QLabel* lblFilePathS = nullptr;
@@ -155,69 +149,14 @@ public:
     // The system tick count in milliseconds that ShowCounts throttles by.
     std::function<qint64()> TickCount;
 
-    // --- The entries behind a grid row, for the commands ---
     // That side's entry of the grid row, or null (the header, an empty row).
     const TSearchRecEx* RowEntry(int row, TSide side) const;
+    // The result rows the grid shows, in order: what the export writes.
+    std::vector<const TResultRow*> ShownResults() const;
 
-    // --- Larger commands ---
-    // Reads the export's last choice, exports through the save dialog and
-    // remembers the choice made.
-    void ExportResults(const QString& title, ExportKind kind);
-    // Asks for the file in the save dialog and writes the rows of kind there;
-    // false when the dialog was cancelled.
-    bool ExportWithDialog(const QString& title, ExportKind kind);
-    void CopyBetweenSides(TCopyDirection direction);
-    void OpenWithApp(int application, TSide side);
-    void RunCompareApp();
-    // Opens the external-applications dialog on Option; true when closed with OK.
-    bool ShowOptionDialog();
-    // Writes the header and the rows of kind to the file `name` with the
-    // delimiter, in the encoding; a failure is reported in message boxes.
-    // Returns whether the whole file was written.
-    bool WriteExportFile(const QString& name, char delimiter, ExportKind kind,
-                         platform::TTextEncoding encoding = platform::TTextEncoding::Cp932);
-    // The grid cursor row's cells joined by separator (the RowLine rule).
-    QString RowClipboardText(int row, char separator) const;
     // The starter through which programs, files and web addresses are opened;
     // tests put in their own.
-    IShellStarter& Shell();
     void SetShell(std::shared_ptr<IShellStarter> shell) { ShellStarter = std::move(shell); }
-
-    // --- Action handlers ---
-    void mnFileNewExecute();
-    void mnFileOpenMExecute();
-    void mnFileOpenSExecute();
-    void mnFileExpCsvExecute();
-    void mnFileExpCsvSameExecute();
-    void mnFileExpCsvDiffExecute();
-    void mnFileCompExecute();
-    void mnFileCompStopExecute();
-    void mnFileExitExecute();
-    void mnEditCopyRowExecute();
-    void mnEditCopyMExecute();
-    void mnEditCopySExecute();
-    void mnPopUpCopyToSExecute();
-    void mnPopUpCopyToMExecute();
-    void mnEditOpenMExecute();
-    void mnEditOpenSExecute();
-    void mnPopUpApp1MExecute();
-    void mnPopUpApp1SExecute();
-    void mnPopUpApp2MExecute();
-    void mnPopUpApp2SExecute();
-    void mnPopUpAppCmpExecute();
-    void mnViewTBarMainExecute();
-    void mnViewTBarOptionExecute();
-    // The toggles of the options' truth values share one handler.
-    void mnOptExecute(const TOptionFlag& flag);
-    void mnOptAppExecute();
-    void mnHelpContentsExecute();
-    void mnHelpVersionInfoExecute();
-    void mnHelpGoUrl_DevExecute();
-    void mnHelpGoUrl_NewExecute();
-    void btnFindSameUpClick();
-    void btnFindSameDownClick();
-    void btnFindDiffUpClick();
-    void btnFindDiffDownClick();
 
 protected:
     // The window over a comparison run of the caller's (which it owns).
@@ -240,9 +179,10 @@ private:
     void CreatePathArea();
     void CreateGrid();
     void CreateBottomPanel();
-    void CreateMenus();
-    void CreateToolBars();
+    // Connects every action to its handler.
     void ConnectActions();
+    // The toggles of the options' truth values share one handler.
+    void mnOptExecute(const TOptionFlag& flag);
     void ConnectControls();
     void LayoutPathArea();
     void LayoutBottomPanel();
@@ -252,6 +192,13 @@ private:
     // Puts the toolbars into the tool area at their places and shows them.
     void PlaceToolBars(const TWindowSettings& settings);
     void RememberToolBarPlace(QToolBar* bar);
+    void ShowToolBar(QToolBar* bar, bool shown);
+    // Reads the export's last choice, exports through the save dialog and
+    // remembers the choice made.
+    void ExportResults(const QString& title, ExportKind kind);
+    // The grid's cursor row, for the row commands.
+    TCursorRow CursorRow() const;
+    IShellStarter& Shell();
     QComboBox* PathBoxOf(QObject* watched) const;
     bool PathLabelEvent(QLabel* label, QEvent* event);
     bool PathBoxDragEvent(QComboBox* box, QEvent* event);

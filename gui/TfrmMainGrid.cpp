@@ -1,6 +1,7 @@
 // The result grid as the rest of the window reads it, and its selection rule.
 #include <QTableView>
 
+#include "TCompare.h"
 #include "TSameGridModel.h"
 #include "TfrmMain.h"
 
@@ -42,6 +43,24 @@ bool TfrmMain::sgrdSameSelectCell(int, int row) {
 
 const TSearchRecEx* TfrmMain::RowEntry(int row, TSide side) const {
     return sgrdSameModel->Entry(row - 1, side);
+}
+
+TCursorRow TfrmMain::CursorRow() const {
+    const int row = CurrentGridRow();
+    return {row, sgrdSameModel->Row(row - 1)};
+}
+
+std::vector<const TResultRow*> TfrmMain::ShownResults() const {
+    const TCompare* engine = Engine();
+    const int count = engine->GetRowCount();
+    std::vector<const TResultRow*> rows;
+    rows.reserve(count);
+    for (int r = 0; r < count; ++r) {
+        const TResultRow* row = engine->GetRow(r);
+        if (row != nullptr && !sgrdSame->isRowHidden(r))
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 bool TfrmMain::SelectGridRow(int row) {

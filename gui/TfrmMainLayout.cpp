@@ -99,8 +99,7 @@ void TfrmMain::CreateControls() {
     column->addWidget(pnlBottom);
     setCentralWidget(central);
 
-    CreateMenus();
-    CreateToolBars();
+    CreateBars(this, *this);
     ConnectActions();
     ConnectControls();
 
@@ -256,24 +255,21 @@ void TfrmMain::LayoutBottomPanel() {
 }
 
 void TfrmMain::ConnectControls() {
-    connect(btnFindSameUp, &QPushButton::clicked, this, &TfrmMain::btnFindSameUpClick);
-    connect(btnFindSameDown, &QPushButton::clicked, this, &TfrmMain::btnFindSameDownClick);
-    connect(btnFindDiffUp, &QPushButton::clicked, this, &TfrmMain::btnFindDiffUpClick);
-    connect(btnFindDiffDown, &QPushButton::clicked, this, &TfrmMain::btnFindDiffDownClick);
+    const struct {
+        QPushButton* Button;
+        int Direction;
+        TFindWanted Wanted;
+    } finds[] = {
+        {btnFindSameUp, -1, TFindWanted::Equal},
+        {btnFindSameDown, +1, TFindWanted::Equal},
+        {btnFindDiffUp, -1, TFindWanted::Different},
+        {btnFindDiffDown, +1, TFindWanted::Different},
+    };
+    for (const auto& find : finds) {
+        connect(find.Button, &QPushButton::clicked, this,
+                [this, find] { FindRow(find.Direction, find.Wanted); });
+    }
     connect(sgrdSame, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         PopupMenu->popup(sgrdSame->viewport()->mapToGlobal(pos));
     });
-}
-
-void TfrmMain::btnFindSameUpClick() {
-    FindRow(-1, TFindWanted::Equal);
-}
-void TfrmMain::btnFindSameDownClick() {
-    FindRow(+1, TFindWanted::Equal);
-}
-void TfrmMain::btnFindDiffUpClick() {
-    FindRow(-1, TFindWanted::Different);
-}
-void TfrmMain::btnFindDiffDownClick() {
-    FindRow(+1, TFindWanted::Different);
 }

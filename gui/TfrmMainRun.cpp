@@ -8,12 +8,12 @@
 #include <QProgressBar>
 #include <QTableView>
 
-#include "ShowMessageBox.h"
 #include "TCompare.h"
 #include "TComparisonRun.h"
 #include "TPanelBar.h"
 #include "TSameGridModel.h"
 #include "TfrmMain.h"
+#include "commands/ShowMessageBox.h"
 
 namespace {
 

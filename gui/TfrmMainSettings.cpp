@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "TfrmMain.h"
+#include "commands/ExportRows.h"
 #include "commands/TExportDialog.h"
 #include "settings/IniFile.h"
 #include "settings/WindowSettings.h"
@@ -80,7 +81,7 @@ void TfrmMain::ExportResults(const QString& title, ExportKind kind) {
         SaveDialog->SetFilterIndex(choice.FilterIndex);
         SaveDialog->SetEncoding(choice.Encoding);
     }
-    if (!ExportWithDialog(title, kind))
+    if (!ExportWithDialog(this, *SaveDialog, title, kind, ShownResults()))
         return;
     // Remembered at once, also when the file could not be written.
     if (!settingsRead)

@@ -36,8 +36,8 @@ void TfrmMain::PlaceToolBars(const TWindowSettings& settings) {
 
     mnViewTBarMain->setChecked(settings.VisibleMain);
     mnViewTBarOption->setChecked(settings.VisibleOption);
-    mnViewTBarMainExecute();
-    mnViewTBarOptionExecute();
+    ShowToolBar(ToolBarMain, settings.VisibleMain);
+    ShowToolBar(ToolBarOption, settings.VisibleOption);
 }
 
 void TfrmMain::RememberToolBarPlace(QToolBar* bar) {

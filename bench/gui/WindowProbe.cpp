@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -91,7 +92,7 @@ void MeasureFind(TfrmMain& frm, double& totalMs, double& longestMs, int& found) 
         const int before = frm.CurrentGridRow();
         QElapsedTimer one;
         one.start();
-        frm.btnFindDiffDownClick();
+        frm.btnFindDiffDown->click();
         const double ms = Milliseconds(one);
         totalMs += ms;
         longestMs = std::max(longestMs, ms);

@@ -17,7 +17,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "ShowMessageBox.h"
+#include "commands/ShowMessageBox.h"
 #include "settings/AppOption.h"
 
 namespace {

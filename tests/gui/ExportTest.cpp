@@ -15,6 +15,7 @@
 #include "TestFiles.h"
 #include "TfrmMain.h"
 #include "commands/ExportFileType.h"
+#include "commands/ExportRows.h"
 #include "commands/TExportDialog.h"
 #include "platform/Encoding.h"
 
@@ -216,7 +217,8 @@ private slots:
                  QStringLiteral("1"));
         // A device that refuses every write: the failure is not taken for success.
         driver.Messages.clear();
-        QVERIFY(!frm.WriteExportFile(QStringLiteral("/dev/full"), '\t', ExportKind::All));
+        QVERIFY(!WriteExportFile(&frm, QStringLiteral("/dev/full"), '\t', ExportKind::All,
+                                 platform::TTextEncoding::Cp932, frm.ShownResults()));
         QCOMPARE(driver.Messages.size(), 1);
         QVERIFY2(driver.Messages.at(0).contains(QStringLiteral("/dev/full")),
                  qPrintable(driver.Messages.at(0)));

@@ -23,6 +23,7 @@
 #include "TSameGridModel.h"
 #include "TestFiles.h"
 #include "commands/CommandTypes.h"
+#include "commands/ExportRows.h"
 #include "commands/PathText.h"
 #include "commands/TDesktopShell.h"
 #include "platform/OutputFile.h"
@@ -186,8 +187,8 @@ private slots:
                 for (auto encoding :
                      {platform::TTextEncoding::Cp932, platform::TTextEncoding::Utf8}) {
                     const bool utf8 = encoding == platform::TTextEncoding::Utf8;
-                    QVERIFY(
-                        frm.WriteExportFile(exported, format.Delimiter, ExportKind::All, encoding));
+                    QVERIFY(WriteExportFile(&frm, exported, format.Delimiter, ExportKind::All,
+                                            encoding, frm.ShownResults()));
                     QVERIFY(report(tree[0], tree[1], written, format.Format,
                                    utf8 ? QStringLiteral("utf8") : QStringLiteral("sjis")));
                     QCOMPARE(ReadBytes(exported), ReadBytes(written));
@@ -302,7 +303,8 @@ private slots:
             8192, old.rlim_max
         };
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = frm.WriteExportFile(name, ',', ExportKind::All);
+        const bool written = WriteExportFile(&frm, name, ',', ExportKind::All,
+                                             platform::TTextEncoding::Cp932, frm.ShownResults());
         setrlimit(RLIMIT_FSIZE, &old);
         // Not taken for a complete export: the failure is shown with its reason.
         QVERIFY(!written);
@@ -312,7 +314,8 @@ private slots:
                  qPrintable(driver.Messages.at(0)));
         // Without the limit the same export is whole.
         driver.Messages.clear();
-        QVERIFY(frm.WriteExportFile(name, ',', ExportKind::All));
+        QVERIFY(WriteExportFile(&frm, name, ',', ExportKind::All, platform::TTextEncoding::Cp932,
+                                frm.ShownResults()));
         QCOMPARE(ReadLines(name).size(), 301);  // the header and 300 rows
         QVERIFY(driver.Messages.isEmpty());
     }

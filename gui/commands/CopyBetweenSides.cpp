@@ -1,12 +1,11 @@
-// Copying the cursor row's entry from one side of the comparison to the other.
+#include "CopyBetweenSides.h"
+
 #include <QMessageBox>
 
 #include "RowText.h"
 #include "RunFileCopy.h"
 #include "ShowMessageBox.h"
 #include "TCompare.h"
-#include "TSearchRec.h"
-#include "TfrmMain.h"
 
 namespace {
 
@@ -20,9 +19,9 @@ std::string FolderPart(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-void ReportCopy(TfrmMain* frm, const platform::TCopyResult& result) {
+void ReportCopy(QWidget* owner, const platform::TCopyResult& result) {
     if (result.Status == platform::TCopyStatus::Failed) {
-        ShowMessageBox(frm, QMessageBox::Warning,
+        ShowMessageBox(owner, QMessageBox::Warning,
                        QStringLiteral("コピー中にエラーが発生しました\r\n") +
                            QString::fromStdString(result.Error));
     }
@@ -33,26 +32,23 @@ void ReportCopy(TfrmMain* frm, const platform::TCopyResult& result) {
         text += QStringLiteral("\r\n") + QString::fromStdString(result.NotCopied[i]);
     if (result.NotCopied.size() > NotCopiedListed)
         text += QStringLiteral("\r\nほか %1 件").arg(result.NotCopied.size() - NotCopiedListed);
-    ShowMessageBox(frm, QMessageBox::Warning, text);
+    ShowMessageBox(owner, QMessageBox::Warning, text);
 }
 
 }  // namespace
 
-void TfrmMain::CopyBetweenSides(TCopyDirection direction) {
-    const auto refuse = [this] {
-        ShowMessageBox(this, QMessageBox::Warning, QStringLiteral("コピーできません"));
+void CopyBetweenSides(QWidget* owner, const TCompare& engine, const TCursorRow& row,
+                      TCopyDirection direction) {
+    const auto refuse = [owner] {
+        ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("コピーできません"));
     };
-    const int row = CurrentGridRow();
-    // TestPaths, not CheckPaths: a running comparison keeps its stop request
-    // and status.
-    if (row < 1 || Engine()->TestPaths() != CompareStatus::Success) {
+    if (row.Row < 1 || engine.TestPaths() != CompareStatus::Success) {
         refuse();
         return;
     }
-    const bool equal = IsEqualGridRow(row);
     const bool toTarget = direction == TCopyDirection::ToS;
-    const TSearchRecEx* giving = RowEntry(row, toTarget ? TSide::M : TSide::S);
-    const TSearchRecEx* receiving = RowEntry(row, toTarget ? TSide::S : TSide::M);
+    const TSearchRecEx* giving = row.Entry(toTarget ? TSide::M : TSide::S);
+    const TSearchRecEx* receiving = row.Entry(toTarget ? TSide::S : TSide::M);
     if (giving == nullptr) {
         refuse();
         return;
@@ -64,13 +60,13 @@ void TfrmMain::CopyBetweenSides(TCopyDirection direction) {
         destination = receiving->FullPath();
         // An equal pair: into the folder that holds the namesake, so that it
         // is replaced (a folder merged) rather than copied into.
-        if (equal)
+        if (row.IsEqual())
             destination = FolderPart(destination);
     } else {
         // The entry's folder on the receiving side, made when missing.
-        const std::string root = toTarget ? Engine()->GetPathS() : Engine()->GetPathM();
+        const std::string root = toTarget ? engine.GetPathS() : engine.GetPathM();
         destination = IncludeTrailingDelimiter(root) + std::string(giving->RelDir());
         createDestination = true;
     }
-    ReportCopy(this, RunFileCopy(this, origin, destination, createDestination));
+    ReportCopy(owner, RunFileCopy(owner, origin, destination, createDestination));
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "CommandTypes.h"
+#include "TResultRow.h"
+
+// The grid's cursor row as the row commands see it: its place and the result
+// row it shows.
+struct TCursorRow {
+    // The grid row (from 1); 0 when the grid has no cursor row.
+    int Row = 0;
+    // The result row shown there; null for a row that shows no result.
+    const TResultRow* Result = nullptr;
+
+    // That side's entry, or null.
+    const TSearchRecEx* Entry(TSide side) const {
+        if (Result == nullptr)
+            return nullptr;
+        return side == TSide::M ? Result->EntryM() : Result->EntryS();
+    }
+    // Equal exactly when the row's result is "等価"; a row without a result is different.
+    bool IsEqual() const { return Result != nullptr && Result->IsEqual(); }
+};
