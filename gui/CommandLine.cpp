@@ -2,9 +2,9 @@
 
 #include <QComboBox>
 
-#include "ShowMessageBox.h"
 #include "TCompare.h"
 #include "TfrmMain.h"
+#include "commands/ShowMessageBox.h"
 
 namespace {
 
