@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int RunTimeoutMs = 30000;
-
 using TKind = TCommandLine::TKind;
 
 }  // namespace

@@ -19,17 +19,10 @@
 #include "TestFiles.h"
 #include "platform/ThreadNice.h"
 
-namespace {
+namespace {}  // namespace
 
-constexpr int RunTimeoutMs = 30000;
-
-}  // namespace
-
-class ComparisonRunTest : public QObject {
+class ComparisonRunTest : public QObject, TTestFolders {
     Q_OBJECT
-    QTemporaryDir Dir;
-    QString Settings() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
-    QString M, S;
     std::unique_ptr<RunWindow> Open() { return std::make_unique<RunWindow>(Settings()); }
     static void WaitForIdle(RunWindow& frm) {
         QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), RunTimeoutMs);
@@ -38,10 +31,7 @@ class ComparisonRunTest : public QObject {
 private slots:
     void init() {
         QFile::remove(Settings());
-        static int n = 0;
-        ++n;
-        M = Dir.filePath(QStringLiteral("m%1").arg(n));
-        S = Dir.filePath(QStringLiteral("s%1").arg(n));
+        NextFolders();
     }
 
     void ThreeResultsFillTheGridAndEndIdle() {

@@ -28,17 +28,8 @@
 
 namespace {
 
-constexpr int RunTimeoutMs = 30000;
 // Several times the half second after which a copy shows its progress.
 constexpr int QuestionOpenMs = 2500;
-
-int RowOf(const TfrmMain& frm, const QString& name) {
-    for (int r = 1; r < frm.GridRowCount(); ++r) {
-        if (frm.GridCell(r, 0) == name || frm.GridCell(r, 2) == name)
-            return r;
-    }
-    return -1;
-}
 
 // Every name below folder, hidden ones included.
 QStringList Listing(const QString& folder) {
@@ -112,16 +103,14 @@ private:
 
 }  // namespace
 
-class CopyBetweenSidesTest : public QObject {
+class CopyBetweenSidesTest : public QObject, TTestFolders {
     Q_OBJECT
-    QTemporaryDir Dir;
-    QString M, S;
     std::unique_ptr<RunWindow> Frm;
 
     // Compares M and S, in the window of the test when it has one.
     void Compare() {
         if (!Frm)
-            Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
+            Frm = std::make_unique<RunWindow>(Settings());
         Frm->Compare(M, S);
         QTRY_VERIFY_WITH_TIMEOUT(!Frm->IsRunning(), RunTimeoutMs);
     }
@@ -132,12 +121,7 @@ class CopyBetweenSidesTest : public QObject {
     }
 
 private slots:
-    void init() {
-        static int n = 0;
-        ++n;
-        M = Dir.filePath(QStringLiteral("m%1").arg(n));
-        S = Dir.filePath(QStringLiteral("s%1").arg(n));
-    }
+    void init() { NextFolders(); }
     void cleanup() { Frm.reset(); }
 
     void SourceOnlyFileMakesItsFoldersOnTheTarget() {

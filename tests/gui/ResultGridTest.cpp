@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int RunTimeoutMs = 30000;
-
 // Rows of a picture that hold ink: a pixel that is not white.
 int InkRows(const QImage& picture) {
     int rows = 0;

@@ -18,31 +18,14 @@
 #include "commands/OpenWithShell.h"
 #include "commands/TDesktopShell.h"
 
-namespace {
-
-constexpr int RunTimeoutMs = 30000;
-
-// The grid row whose source or target name is name; -1 when none.
-int RowOf(const TfrmMain& frm, const QString& name) {
-    for (int r = 1; r < frm.GridRowCount(); ++r) {
-        if (frm.GridCell(r, 0) == name || frm.GridCell(r, 2) == name)
-            return r;
-    }
-    return -1;
-}
-
-}  // namespace
-
-class RowCommandsTest : public QObject {
+class RowCommandsTest : public QObject, TTestFolders {
     Q_OBJECT
-    QTemporaryDir Dir;
-    QString M, S;
     std::unique_ptr<RunWindow> Frm;
     std::shared_ptr<TRecordingShell> Shell;
 
     // Compares M and S in a fresh window that starts nothing for real.
     void Compare() {
-        Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
+        Frm = std::make_unique<RunWindow>(Settings());
         Shell = std::make_shared<TRecordingShell>();
         Frm->SetShell(Shell);
         Frm->Compare(M, S);
@@ -57,10 +40,7 @@ class RowCommandsTest : public QObject {
 
 private slots:
     void init() {
-        static int n = 0;
-        ++n;
-        M = Dir.filePath(QStringLiteral("m%1").arg(n));
-        S = Dir.filePath(QStringLiteral("s%1").arg(n));
+        NextFolders();
         QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
     }
     void cleanup() { Frm.reset(); }
@@ -153,11 +133,8 @@ private slots:
     void FileNamesReachTheProgramAsOneArgument() {
         // A real program started by the real starter writes out what it got.
         const QString out = Dir.filePath(QStringLiteral("args.txt"));
-        const QString recorder = Dir.filePath(QStringLiteral("recorder"));
-        WriteBytes(recorder,
-                   "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" " +
-                       QFile::encodeName(out) + "\n");
-        QFile::setPermissions(recorder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString recorder =
+            MakeArgumentRecorder(Dir.filePath(QStringLiteral("recorder")), out);
         const QString hostile = QStringLiteral("a;b $(touch pwned) `touch pwned` \"q\" 'p'.txt");
         MakeTree(M, {{hostile, "m"}});
         MakeTree(S, {{hostile, "s"}});

@@ -112,3 +112,22 @@ QStringList PanelTexts(const TPanelBar* bar) {
         texts << bar->PanelText(i);
     return texts;
 }
+
+void TTestFolders::NextFolders(bool made) {
+    static int n = 0;
+    ++n;
+    M = Dir.filePath(QStringLiteral("m%1").arg(n));
+    S = Dir.filePath(QStringLiteral("s%1").arg(n));
+    if (made) {
+        QDir().mkpath(M);
+        QDir().mkpath(S);
+    }
+}
+
+int RowOf(const TfrmMain& frm, const QString& name) {
+    for (int r = 1; r < frm.GridRowCount(); ++r) {
+        if (frm.GridCell(r, 0) == name || frm.GridCell(r, 2) == name)
+            return r;
+    }
+    return -1;
+}

@@ -6,12 +6,30 @@
 #include <QMessageBox>
 #include <QSemaphore>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "TComparisonRun.h"
 #include "TfrmMain.h"
 
 // Helpers for window tests that run real comparisons on real folders.
+
+// How long a window test waits for a comparison to end: generous, since the
+// machine may be loaded.
+constexpr int RunTimeoutMs = 30000;
+
+// A test's folders: a temporary folder holding the settings file and, for
+// each test, a fresh pair of folder names M and S (made by NextFolders,
+// created on disk only when made is set).
+struct TTestFolders {
+    QTemporaryDir Dir;
+    QString M, S;
+    QString Settings() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
+    void NextFolders(bool made = false);
+};
+
+// The grid row whose source or target name is name; -1 when none.
+int RowOf(const TfrmMain& frm, const QString& name);
 
 // Creates the files (path relative to root → contents) and their folders, all
 // with one fixed modification time so that equal files compare equal. A path

@@ -55,3 +55,10 @@ QString IniValue(const QString& path, const QString& section, const QString& key
     }
     return {};
 }
+
+QString MakeArgumentRecorder(const QString& path, const QString& out) {
+    WriteBytes(path, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" " +
+                         QFile::encodeName(out) + "\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}

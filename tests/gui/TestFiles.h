@@ -14,6 +14,10 @@ constexpr int EventTimeoutMs = 30000;
 
 // Writes the lines joined by CR LF (each line UTF-8) to path.
 void WriteLines(const QString& path, const QStringList& lines);
+// Makes an executable script at path that writes the number of its arguments
+// and each argument, one a line, into the file out (whole or not at all).
+// Returns path.
+QString MakeArgumentRecorder(const QString& path, const QString& out);
 // Writes bytes to path unchanged.
 void WriteBytes(const QString& path, const QByteArray& bytes);
 // The whole file; empty when it cannot be read.

@@ -30,7 +30,7 @@
 
 namespace {
 
-constexpr int RunTimeoutMs = 60000;
+constexpr int HostileRunTimeoutMs = 60000;
 
 // Writes a file by its raw bytes, with a fixed modification time.
 void RawFile(const QByteArray& path, const QByteArray& contents) {
@@ -44,24 +44,16 @@ void RawFile(const QByteArray& path, const QByteArray& contents) {
 
 }  // namespace
 
-class HostileWindowTest : public QObject {
+class HostileWindowTest : public QObject, TTestFolders {
     Q_OBJECT
-    QTemporaryDir Dir;
-    QString Settings() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
-    QString M, S;
     static void WaitForIdle(RunWindow& frm) {
-        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), RunTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), HostileRunTimeoutMs);
     }
 
 private slots:
     void init() {
         QFile::remove(Settings());
-        static int n = 0;
-        ++n;
-        M = Dir.filePath(QStringLiteral("m%1").arg(n));
-        S = Dir.filePath(QStringLiteral("s%1").arg(n));
-        QDir().mkpath(M);
-        QDir().mkpath(S);
+        NextFolders(true);
     }
 
     void NamesThatAreNoTextShowWithoutHarm() {
@@ -99,11 +91,8 @@ private slots:
     void NamesThatAreNoTextReachProgramsByTheirOwnBytes() {
         // A real program, started by the real starter, writes out its arguments.
         const QString out = Dir.filePath(QStringLiteral("args.txt"));
-        const QString recorder = Dir.filePath(QStringLiteral("recorder"));
-        WriteBytes(recorder,
-                   "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" " +
-                       QFile::encodeName(out) + "\n");
-        QFile::setPermissions(recorder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString recorder =
+            MakeArgumentRecorder(Dir.filePath(QStringLiteral("recorder")), out);
         const QByteArray name = "caf\xe9 $(touch pwned).txt";
         RawFile(QFile::encodeName(M) + "/" + name, "m");
         RawFile(QFile::encodeName(S) + "/" + name, "s");
@@ -162,7 +151,7 @@ private slots:
                          QStringLiteral("/todir"), s, QStringLiteral("/format"), format,
                          QStringLiteral("/encoding"), encoding, QStringLiteral("/noComment"),
                          QStringLiteral("/Appendix")});
-            return batch.waitForFinished(RunTimeoutMs) && batch.exitCode() == 0;
+            return batch.waitForFinished(HostileRunTimeoutMs) && batch.exitCode() == 0;
         };
         const QString trees[][2] = {
             {demo + QStringLiteral("/source"), demo + QStringLiteral("/target")}, {M, S}};
