@@ -8,8 +8,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QToolBar>
 
+#include "ExcludeStatus.h"
 #include "TCompare.h"
 #include "TComparisonRun.h"
 #include "TfrmMain.h"
@@ -37,6 +40,17 @@ void TfrmMain::ConnectActions() {
         OpenEntryWith(this, Shell(), program, CursorRow(), side);
     };
     const auto openPage = [this](const QString& page) { OpenWithShell(this, Shell(), page); };
+    const auto optionDialog = [this](bool excludePage) {
+        TfrmOption dialog(this, Option);
+        if (excludePage)
+            dialog.pgcOption->setCurrentWidget(dialog.tabExclude);
+        // The patterns of a running comparison stay those it started with.
+        dialog.memExclude->setReadOnly(IsRunning());
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        UpdateAppMenuItems();
+        ShowExcludeStatus(stbMsg, Option.Compare.Exclude);
+    };
     const std::pair<QAction*, std::function<void()>> handlers[] = {
         {mnFileNew, [this] { ClearResults(); }},
         {mnFileOpenM, [=, this] { chooseFolder(cmbFilePathM); }},
@@ -61,12 +75,8 @@ void TfrmMain::ConnectActions() {
         {mnPopUpAppCmp, [this] { RunCompareApp(this, Shell(), Option.CompPath, CursorRow()); }},
         {mnViewTBarMain, [this] { ShowToolBar(ToolBarMain, mnViewTBarMain->isChecked()); }},
         {mnViewTBarOption, [this] { ShowToolBar(ToolBarOption, mnViewTBarOption->isChecked()); }},
-        {mnOptApp,
-         [this] {
-             TfrmOption dialog(this, Option);
-             if (dialog.exec() == QDialog::Accepted)
-                 UpdateAppMenuItems();
-         }},
+        {mnOptExclude, [=] { optionDialog(true); }},
+        {mnOptApp, [=] { optionDialog(false); }},
         // The page opens in the browser; a missing page is reported like any
         // other file that cannot be opened, since no help viewer is there to say so.
         {mnHelpContents, [=] { openPage(HelpFilePath(QCoreApplication::applicationFilePath())); }},
@@ -127,8 +137,9 @@ void TfrmMain::SetOptionChecks() {
 void TfrmMain::SetRunningState(bool running) {
     cmbFilePathM->setEnabled(!running);
     cmbFilePathS->setEnabled(!running);
-    for (QAction* action : {mnFileNew, mnFileOpenM, mnFileOpenS, mnFileComp, mnFileExpCsv,
-                            mnFileExpCsvSame, mnFileExpCsvDiff, mnFileExit, mnViewSame, mnViewDiff})
+    for (QAction* action :
+         {mnFileNew, mnFileOpenM, mnFileOpenS, mnFileComp, mnFileExpCsv, mnFileExpCsvSame,
+          mnFileExpCsvDiff, mnFileExit, mnViewSame, mnViewDiff, mnOptExclude})
         action->setEnabled(!running);
     for (QAction* action : OptionActions(*this, TOptionFlag::TGroup::Compare))
         action->setEnabled(!running);

@@ -1,6 +1,7 @@
 // Clearing the results and the status message bar.
 #include <QTableView>
 
+#include "ExcludeStatus.h"
 #include "TCompare.h"
 #include "TComparisonRun.h"
 #include "TPanelBar.h"
@@ -24,6 +25,7 @@ void TfrmMain::ClearResults() {
     sgrdSame->viewport()->update();
     ShowCounts(0, 0, 0, 0);
     ShowStatusMessage({});
+    ShowExcludeStatus(stbMsg, Option.Compare.Exclude);
     ShowEntryInfo(stbFileInfoM, nullptr);
     ShowEntryInfo(stbFileInfoS, nullptr);
 }

@@ -231,6 +231,8 @@ void TfrmMain::CreateBottomPanel() {
 
     stbMsg = bar("stbMsg");
     stbMsg->AddPanel({}, 350, Qt::AlignLeft, false);
+    // The exclude patterns in force; cut off where the counts begin.
+    stbMsg->AddPanel({}, 2000, Qt::AlignLeft, false);
 
     // The counts panels hold seven-digit counts whole, with separators even.
     const int countsWidth = std::max(

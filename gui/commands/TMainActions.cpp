@@ -77,6 +77,8 @@ const ActionSpec Specs[] = {
     ACTION(mnOptUpdYmdtDir, "フォルダのみ更新日時とサイズを無視(&F)",
            "フォルダのみ更新日時とサイズを無視", None, true),
     ACTION(mnOptNaiyou, "ファイルの中身は比較しない(&X)", "ファイルの中身は比較しない", None, true),
+    ACTION(mnOptExclude, "除外するパターン(&P)...",
+           "除外するパターン|比較しないファイルとフォルダのパターンを指定", None, false),
     ACTION(mnOptApp, "外部アプリケーション(&E)...", "外部アプリケーションを定義", None, false),
 
     ACTION(mnHelpContents, "目次(&C)", "ヘルプの目次", QKeyCombination(Qt::Key_F1), false),

@@ -51,6 +51,7 @@ struct TMainActions {
     QAction* mnOptUpdYmdt = nullptr;
     QAction* mnOptUpdYmdtDir = nullptr;
     QAction* mnOptNaiyou = nullptr;
+    QAction* mnOptExclude = nullptr;
     QAction* mnOptApp = nullptr;
     // Help
     QAction* mnHelpContents = nullptr;

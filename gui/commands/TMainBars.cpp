@@ -66,9 +66,10 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     view->addSeparator();
     view->addAction(a.mnViewFront);
     view->addAction(a.mnViewEndInfo);
-    AddMenu(MenuMain, "オプション(&O)",
-            {a.mnOptSize, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH, a.mnOptAttrS, a.mnOptAttrA,
-             a.mnOptUpdYmdt, a.mnOptUpdYmdtDir, a.mnOptNaiyou, Separator, a.mnOptApp});
+    AddMenu(
+        MenuMain, "オプション(&O)",
+        {a.mnOptSize, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH, a.mnOptAttrS, a.mnOptAttrA,
+         a.mnOptUpdYmdt, a.mnOptUpdYmdtDir, a.mnOptNaiyou, Separator, a.mnOptExclude, a.mnOptApp});
     AddMenu(
         MenuMain, "ヘルプ(&H)",
         {a.mnHelpContents, a.mnHelpVersionInfo, Separator, a.mnHelpGoUrl_Dev, a.mnHelpGoUrl_New});

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "ExcludePatterns.h"
 #include "IniFile.h"
 #include "commands/TMainActions.h"
 
@@ -52,6 +53,9 @@ constexpr std::array<TextKey, 6> TextKeys{{
     {"CompPath", &AppOption::CompPath},
 }};
 
+// The exclude patterns, one a line; no key means no pattern, so a file of an
+// earlier version reads as before, and one without patterns stays as it was.
+constexpr const char* ExcludeKey = "Exclude";
 constexpr const char* ThreadSection = "Thread";
 constexpr const char* SpeedKey = "Speed";
 constexpr const char* ApplicationSection = "Application";
@@ -75,6 +79,7 @@ void AppOption::Load(const IniFile& ini) {
     const AppOption defaults;
     for (const TOptionFlag& flag : Flags)
         flag.In(*this) = ini.ReadBool(flag.Section, flag.Key, flag.In(defaults));
+    Compare.Exclude = ExcludePatternsOf(ini.ReadString("Option", ExcludeKey, {}));
     // Only the low 8 bits count: 256 is 0 (idle), -1 is 255 and so out of range.
     const auto speed = static_cast<uint8_t>(ini.ReadInteger(ThreadSection, SpeedKey, DefaultSpeed));
     Speed = speed > 6 ? DefaultSpeed : speed;
@@ -85,6 +90,10 @@ void AppOption::Load(const IniFile& ini) {
 void AppOption::Save(IniFile& ini) const {
     for (const TOptionFlag& flag : Flags)
         ini.WriteBool(flag.Section, flag.Key, flag.In(*this));
+    if (Compare.Exclude.empty())
+        ini.DeleteKey("Option", ExcludeKey);
+    else
+        ini.WriteString("Option", ExcludeKey, ExcludePatternsText(Compare.Exclude));
     ini.WriteInteger(ThreadSection, SpeedKey, Speed);
     for (const TextKey& k : TextKeys)
         ini.WriteString(ApplicationSection, k.Key, this->*k.Field);

@@ -39,10 +39,12 @@ struct AppOption {
 
     static constexpr uint8_t DefaultSpeed = 2;
 
-    // Reads all twenty keys in order. A missing key or a non-numeric value
-    // gives the default; a Speed whose low 8 bits exceed 6 gives 2.
+    // Reads all twenty keys in order, and the exclude patterns ("Option"
+    // "Exclude", one a line). A missing key or a non-numeric value gives the
+    // default; a Speed whose low 8 bits exceed 6 gives 2.
     void Load(const IniFile& ini);
-    // Writes all twenty keys in order into the store (not to disk).
+    // Writes all twenty keys in order into the store (not to disk), and the
+    // exclude patterns when there are any (else their key is removed).
     void Save(IniFile& ini) const;
 };
 

@@ -11,14 +11,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "commands/ShowMessageBox.h"
 #include "settings/AppOption.h"
+#include "settings/ExcludePatterns.h"
 
 namespace {
 
@@ -77,6 +81,7 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
 
     pgcOption = new QTabWidget(this);
     auto* page = new QWidget(pgcOption);
+    tabApp = page;
     pgcOption->addTab(page, QStringLiteral("外部アプリケーション"));
     auto* pageLayout = new QVBoxLayout(page);
 
@@ -119,6 +124,7 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     lblAppCmpExample->setObjectName(QStringLiteral("lblAppCmpExample"));
     compare->addWidget(lblAppCmpExample, 2, 1);
     pageLayout->addStretch(1);
+    CreateExcludePage();
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -145,18 +151,46 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     edtApp2Path->setText(Option.Path2);
     edtAppCmpTitle->setText(Option.CompTitle);
     edtAppCmpPath->setText(Option.CompPath);
+    memExclude->setPlainText(ExcludePatternsText(Option.Compare.Exclude));
 
     setTabOrder(edtApp1Title, edtApp1Path);
     setTabOrder(edtApp1Path, edtApp2Title);
     setTabOrder(edtApp2Title, edtApp2Path);
     setTabOrder(edtApp2Path, edtAppCmpTitle);
     setTabOrder(edtAppCmpTitle, edtAppCmpPath);
-    setTabOrder(edtAppCmpPath, OKBtn);
+    setTabOrder(edtAppCmpPath, memExclude);
+    setTabOrder(memExclude, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
     edtApp1Title->setFocus();
 
     // A fixed border: the dialog keeps the size its layout asks for.
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmOption::CreateExcludePage() {
+    tabExclude = new QWidget(pgcOption);
+    tabExclude->setObjectName(QStringLiteral("tabExclude"));
+    pgcOption->addTab(tabExclude, QStringLiteral("除外"));
+    auto* layout = new QVBoxLayout(tabExclude);
+    auto* heading = new QLabel(
+        QStringLiteral("比較しないファイルとフォルダ (1 行に 1 パターン、# で始まる行は無視)(&P)"),
+        tabExclude);
+    memExclude = new QPlainTextEdit(tabExclude);
+    memExclude->setObjectName(QStringLiteral("memExclude"));
+    memExclude->setTabChangesFocus(true);
+    memExclude->setLineWrapMode(QPlainTextEdit::NoWrap);
+    heading->setBuddy(memExclude);
+    auto* example = new QLabel(
+        QStringLiteral("ex.) node_modules/　.git/　*.tmp　/build　docs/**/*.bak\n"
+                       "/ を含まないパターンはどの階層の名前にも、/ を含むパターンは"
+                       "比較するフォルダからのパスに一致します.\n"
+                       "末尾の / はフォルダだけに一致します. 大文字と小文字は区別しません."),
+        tabExclude);
+    example->setObjectName(QStringLiteral("lblExcludeExample"));
+    example->setWordWrap(true);
+    layout->addWidget(heading);
+    layout->addWidget(memExclude, 1);
+    layout->addWidget(example);
 }
 
 void TfrmOption::showEvent(QShowEvent* event) {
@@ -185,6 +219,15 @@ TfrmOption::TCheckFailure TfrmOption::CheckBoxes() {
         if (!title->text().isEmpty() && program->text().isEmpty())
             return {QStringLiteral("プログラムが未入力です"), program};
     }
+    const TExcludeFailure exclude = CheckExcludeText(memExclude->toPlainText());
+    if (exclude.Line >= 0) {
+        pgcOption->setCurrentWidget(tabExclude);
+        // The malformed line is selected, so that typing replaces it.
+        QTextCursor line(memExclude->document()->findBlockByNumber(exclude.Line));
+        line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        memExclude->setTextCursor(line);
+        return {exclude.Message, memExclude};
+    }
     return {};
 }
 
@@ -201,6 +244,7 @@ void TfrmOption::OKBtnClick() {
     Option.Path2 = edtApp2Path->text();
     Option.CompTitle = edtAppCmpTitle->text();
     Option.CompPath = edtAppCmpPath->text();
+    Option.Compare.Exclude = ExcludePatternsOf(memExclude->toPlainText());
     accept();
 }
 

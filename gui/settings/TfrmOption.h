@@ -5,23 +5,28 @@
 struct AppOption;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 
-// The external-applications dialog: the titles and programs of external
+// The options dialog: on its first page the titles and programs of external
 // applications 1 and 2 and of the comparison application with its command
-// template. Made for one opening on the window's options record; OK copies the
-// six boxes into the record only after they pass the checks, Cancel leaves
-// the record alone.
+// template, on its second the exclude patterns, one a line. Made for one
+// opening on the window's options record; OK copies the boxes into the record
+// only after they pass the checks, Cancel leaves the record alone.
 class TfrmOption : public QDialog {
     Q_OBJECT
 public:
     static constexpr int TitleLimit = 30;
 
-    // Fills the six boxes from Title1, Path1, Title2, Path2, CompTitle and CompPath.
+    // Fills the six boxes from Title1, Path1, Title2, Path2, CompTitle and
+    // CompPath, and the exclude box from the comparison's exclude patterns.
     TfrmOption(QWidget* owner, AppOption& option);
 
     QTabWidget* pgcOption = nullptr;
+    QWidget* tabApp = nullptr;      // the external applications' page
+    QWidget* tabExclude = nullptr;  // the exclude patterns' page
+    QPlainTextEdit* memExclude = nullptr;
     QLineEdit* edtApp1Title = nullptr;
     QLineEdit* edtApp1Path = nullptr;
     QLineEdit* edtApp2Title = nullptr;
@@ -38,11 +43,12 @@ public:
     // A failed check: its message and the box that takes the focus.
     struct TCheckFailure {
         QString Message;
-        QLineEdit* Focus = nullptr;
+        QWidget* Focus = nullptr;
     };
     // Trims the four boxes of applications 1 and 2 (leaving the trimmed text in
-    // them) and checks the three groups in order. Returns the first failure, or
-    // a failure without a message when every group passes.
+    // them) and checks the three groups in order, then the exclude patterns
+    // with the engine's check (a malformed one is selected in its box). Returns
+    // the first failure, or a failure without a message when all pass.
     TCheckFailure CheckBoxes();
 
     // OK: CheckBoxes; on success copies the boxes into the record and accepts,
@@ -59,6 +65,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void CreateExcludePage();
     QLineEdit* ProgramBoxOf(QLabel* label) const;
 
     AppOption& Option;

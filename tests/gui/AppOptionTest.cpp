@@ -113,6 +113,28 @@ private slots:
         QCOMPARE(back.CompPath, o.CompPath);
     }
 
+    void ExcludePatternsKeepOneALineAndNoKeyWithoutThem() {
+        // An earlier file has no key: no pattern.
+        WriteLines(Path(), {"[Option]", "Size=1"});
+        QVERIFY(LoadFrom(Path()).Compare.Exclude.empty());
+        // Written as a block of lines; blanks at the ends of a line, blank
+        // lines and comments are dropped on the way in.
+        AppOption o = LoadFrom(Path());
+        o.Compare.Exclude = {"node_modules/", "*.tmp", "/build", "docs/**/a b.bak", "[!x]y"};
+        SaveTo(o, Path());
+        QVERIFY(ReadBytes(Path()).contains("node_modules/\r\n*.tmp\r\n"));
+        QCOMPARE(LoadFrom(Path()).Compare.Exclude, o.Compare.Exclude);
+        WriteBytes(Path(),
+                   "[Option]\r\nExclude=<<<END\r\n.git/  \r\n\r\n# cache\r\n"
+                   "a.o\r\nEND\r\n");
+        QCOMPARE(LoadFrom(Path()).Compare.Exclude, std::vector<std::string>({".git/", "a.o"}));
+        // Without patterns the key goes, so the file reads as before.
+        o.Compare.Exclude.clear();
+        SaveTo(o, Path());
+        QVERIFY(IniValue(Path(), "Option", "Exclude").isNull());
+        QCOMPARE(SectionLines(Path(), "Option").size(), 9);
+    }
+
     void EachOptionKeyLoadsItsOwnFlag() {
         // One key at a time, so that two swapped keys cannot hide each other.
         const std::pair<QString, bool TCompareOption::*> keys[] = {

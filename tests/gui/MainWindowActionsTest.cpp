@@ -123,7 +123,7 @@ private slots:
         QVERIFY(!frm->cmbFilePathM->isEnabled() && !frm->cmbFilePathS->isEnabled());
         for (QAction* a : {frm->mnFileNew, frm->mnFileOpenM, frm->mnFileOpenS, frm->mnFileComp,
                            frm->mnFileExpCsv, frm->mnFileExpCsvSame, frm->mnFileExpCsvDiff,
-                           frm->mnFileExit, frm->mnViewSame, frm->mnViewDiff})
+                           frm->mnFileExit, frm->mnViewSame, frm->mnViewDiff, frm->mnOptExclude})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         for (QAction* a : OptionActions(*frm, TOptionFlag::TGroup::Compare))
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));

@@ -7,11 +7,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "DialogDriver.h"
+#include "RunWindow.h"
+#include "TExcludeFilter.h"
+#include "TPanelBar.h"
+#include "TSameGridModel.h"
 #include "TestFiles.h"
 #include "TfrmMain.h"
 #include "settings/TfrmOption.h"
@@ -117,6 +123,106 @@ private slots:
         QCOMPARE(dialog.focusWidget(), dialog.edtApp2Path);
         // Nothing reached the record.
         QCOMPARE(option.CompPath, QStringLiteral("/usr/bin/diff ?m ?s"));
+    }
+
+    void ExcludeBoxRefusesMalformedPatternsWithTheEnginesReason_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("line");         // of the refused pattern, -1 for none
+        QTest::addColumn<QString>("pattern");  // the refused one
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("unclosed set") << "*.o\nsrc/[ab" << 1 << "src/[ab" << QStringList();
+        QTest::newRow("negation") << "\n!keep  " << 1 << "!keep" << QStringList();
+        QTest::newRow("backslash at the end") << "a\\" << 0 << "a\\" << QStringList();
+        QTest::newRow("blank, comment and trimmed lines")
+            << "cache/  \r\n\n# [note\n*.o\n[ab]c\n a\\ \t" << -1 << ""
+            << QStringList{"cache/", "*.o", "[ab]c", " a\\ "};
+        QTest::newRow("none") << "\n \n" << -1 << "" << QStringList();
+    }
+
+    void ExcludeBoxRefusesMalformedPatternsWithTheEnginesReason() {
+        QFETCH(QString, text);
+        QFETCH(int, line);
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, kept);
+        AppOption option;
+        option.Compare.Exclude = {"old/"};
+        TfrmOption dialog(nullptr, option);
+        QCOMPARE(dialog.memExclude->toPlainText(), QStringLiteral("old/"));
+        dialog.show();
+        TDialogDriver driver;
+        dialog.memExclude->setPlainText(text);
+        dialog.OKBtn->click();
+        if (line < 0) {
+            QVERIFY(driver.Messages.isEmpty());
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            std::vector<std::string> patterns;
+            for (const QString& p : kept)
+                patterns.push_back(p.toStdString());
+            QCOMPARE(option.Compare.Exclude, patterns);
+            return;
+        }
+        const QString reason =
+            QString::fromStdString(TExcludeFilter::CheckPattern(pattern.toStdString()));
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(driver.Messages,
+                 QStringList({QStringLiteral("除外するパターンの %1 行目「%2」: %3")
+                                  .arg(line + 1)
+                                  .arg(pattern, reason)}));
+        // The refused line is shown selected, and nothing reached the record.
+        QCOMPARE(dialog.pgcOption->currentWidget(), dialog.tabExclude);
+        QCOMPARE(dialog.focusWidget(), dialog.memExclude);
+        QCOMPARE(dialog.memExclude->textCursor().blockNumber(), line);
+        QVERIFY(dialog.memExclude->textCursor().selectedText().contains(pattern));
+        QVERIFY(dialog.isVisible() && dialog.result() != QDialog::Accepted);
+        QCOMPARE(option.Compare.Exclude, std::vector<std::string>({"old/"}));
+    }
+
+    void ExcludedEntriesHaveNoRowAndThePatternsAreShown() {
+        const QString m = Dir.filePath(QStringLiteral("ex/m"));
+        const QString s = Dir.filePath(QStringLiteral("ex/s"));
+        MakeTree(m, {{"a.txt", "same"}, {"node_modules/x/y.js", "1"}, {"sub/b.tmp", "left"}});
+        MakeTree(s, {{"a.txt", "same"}, {"node_modules/z.js", "2"}, {"sub/b.tmp", "rght"}});
+        const QString settings = Dir.filePath(QStringLiteral("exclude.ini"));
+        QFile::remove(settings);
+        RunWindow frm(settings);
+        QCOMPARE(frm.stbMsg->PanelText(1), QString());
+        TDialogDriver driver;
+        driver.OnDialog = [](QDialog* dialog) {
+            auto* options = qobject_cast<TfrmOption*>(dialog);
+            QCOMPARE(options->pgcOption->currentWidget(), options->tabExclude);
+            QVERIFY(!options->memExclude->isReadOnly());
+            options->memExclude->setPlainText(QStringLiteral("node_modules/\n*.TMP"));
+            options->OKBtn->click();
+        };
+        frm.mnOptExclude->trigger();
+        QCOMPARE(frm.stbMsg->PanelText(1), QStringLiteral("除外: node_modules/, *.TMP"));
+        QCOMPARE(frm.stbMsg->Panel(1)->toolTip(), QStringLiteral("node_modules/\n*.TMP"));
+
+        frm.Compare(m, s);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), 30000);
+        // Only a.txt and the folder sub are left; letter case is ignored.
+        QCOMPARE(frm.GridRowCount(), 3);
+        QCOMPARE(frm.GridCell(1, 0), QStringLiteral("a.txt"));
+        QCOMPARE(frm.GridCell(2, 0), QStringLiteral("sub/"));
+        QCOMPARE(frm.stbMsg->PanelText(1), QStringLiteral("除外: node_modules/, *.TMP"));
+
+        // While a comparison runs the patterns are shown but cannot change.
+        frm.SetRunningState(true);
+        QVERIFY(!frm.mnOptExclude->isEnabled());
+        driver.OnDialog = [](QDialog* dialog) {
+            auto* options = qobject_cast<TfrmOption*>(dialog);
+            QVERIFY(options->memExclude->isReadOnly());
+            options->CancelBtn->click();
+        };
+        frm.mnOptApp->trigger();
+        frm.SetRunningState(false);
+        // Kept in the settings file; without patterns the panel is empty again.
+        frm.FormClose();
+        QVERIFY(ReadBytes(settings).contains("node_modules/\r\n*.TMP"));
+        frm.Options().Compare.Exclude.clear();
+        frm.mnFileNew->trigger();
+        QCOMPARE(frm.stbMsg->PanelText(1), QString());
+        QVERIFY(driver.Messages.isEmpty());
     }
 
     void OkUpdatesThePopUpMenuCancelChangesNothing() {
