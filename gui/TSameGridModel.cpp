@@ -25,8 +25,9 @@ QList<int> TSameGridModel::ColumnWidths() {
 }
 
 void TSameGridModel::Clear() {
-    const int wasShown = Shown;
+    const int wasShown = VisibleRows();
     Shown = 0;
+    Visible.clear();
     LastRow = TResultRow();
     SetRowCount(ClearedRowCount);
     if (wasShown > 0)
@@ -46,12 +47,98 @@ void TSameGridModel::SetRowCount(int rows) {
     }
 }
 
+bool TSameGridModel::Keeps(const TResultRow* row) const {
+    switch (HiddenKind) {
+        case THidden::None:
+            return true;
+        case THidden::Equal:
+            return row == nullptr || !row->IsEqual();
+        case THidden::Different:
+            return row == nullptr || row->IsEqual();
+    }
+    return true;
+}
+
+const TResultRow* TSameGridModel::Told(int result) const {
+    if (result < 0 || result >= Shown || !Engine)
+        return nullptr;
+    if (const TResultRow* held = Engine->GetRow(result))
+        return held;
+    return result == Shown - 1 ? &LastRow : nullptr;
+}
+
+void TSameGridModel::SetHidden(THidden hidden) {
+    if (hidden == HiddenKind)
+        return;
+    if (Shown == 0) {
+        HiddenKind = hidden;
+        return;
+    }
+    beginResetModel();
+    HiddenKind = hidden;
+    Visible.clear();
+    if (hidden != THidden::None) {
+        for (int r = 0; r < Shown; ++r) {
+            if (Keeps(Told(r)))
+                Visible.push_back(r);
+        }
+    }
+    // The results shown, or the rows there were when none is left.
+    if (VisibleRows() > 0)
+        Rows = VisibleRows();
+    endResetModel();
+}
+
+int TSameGridModel::ResultOf(int row) const {
+    if (row < 0)
+        return -1;
+    if (HiddenKind == THidden::None)
+        return row < Shown ? row : -1;
+    return row < static_cast<int>(Visible.size()) ? Visible[row] : -1;
+}
+
+int TSameGridModel::NearestRow(int result) const {
+    const int rows = VisibleRows();
+    if (rows == 0)
+        return -1;
+    if (HiddenKind == THidden::None)
+        return std::clamp(result, 0, rows - 1);
+    const auto next = std::lower_bound(Visible.begin(), Visible.end(), result);
+    if (next == Visible.end())
+        return rows - 1;
+    const int after = static_cast<int>(next - Visible.begin());
+    if (after == 0 || *next - result <= result - Visible[after - 1])
+        return after;
+    return after - 1;
+}
+
+bool TSameGridModel::IsHiddenResult(int result) const {
+    return HiddenKind != THidden::None &&
+           !std::binary_search(Visible.begin(), Visible.end(), result);
+}
+
+int TSameGridModel::VisibleRows() const {
+    return HiddenKind == THidden::None ? Shown : static_cast<int>(Visible.size());
+}
+
 void TSameGridModel::ShowRows(int last, const TResultRow& lastRow) {
     if (last < Shown)
         return;
-    const int first = Shown;
+    int first = Shown;
     Shown = last + 1;
     LastRow = lastRow;
+    if (HiddenKind != THidden::None) {
+        // Only the rows the filter keeps come into the table.
+        const int firstRow = static_cast<int>(Visible.size());
+        for (int r = first; r <= last; ++r) {
+            if (Keeps(Told(r)))
+                Visible.push_back(r);
+        }
+        first = firstRow;
+        last = static_cast<int>(Visible.size()) - 1;
+        if (last < first)
+            return;
+    }
     // Rows are always written into rows the table already has: it grows ahead
     // of them, by a block whenever the row just written is its last.
     int rows = Rows;
@@ -64,15 +151,14 @@ void TSameGridModel::ShowRows(int last, const TResultRow& lastRow) {
 
 int TSameGridModel::ResultCount() const {
     const int held = Engine ? Engine->GetRowCount() : 0;
-    return std::min(held, Shown);
+    if (HiddenKind == THidden::None)
+        return std::min(held, Shown);
+    return static_cast<int>(std::lower_bound(Visible.begin(), Visible.end(), held) -
+                            Visible.begin());
 }
 
 const TResultRow* TSameGridModel::Row(int row) const {
-    if (row < 0 || row >= Shown || !Engine)
-        return nullptr;
-    if (const TResultRow* held = Engine->GetRow(row))
-        return held;
-    return row == Shown - 1 ? &LastRow : nullptr;
+    return Told(ResultOf(row));
 }
 
 const TSearchRecEx* TSameGridModel::Entry(int row, TSide side) const {

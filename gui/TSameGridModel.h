@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QAbstractTableModel>
 #include <QStringList>
 
@@ -19,6 +21,10 @@ class TCompare;
 // has appended meanwhile. The engine appends a row only after reporting it,
 // so the last row told is kept here (three pointers into the engine's lists)
 // until the engine holds it too.
+//
+// A hide filter leaves out the equal rows or all other rows: the table then
+// shows only the results the filter keeps, in order, and keeps their indices
+// (four bytes a row), so that switching it over a million rows costs one pass.
 class TSameGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -26,6 +32,9 @@ public:
     static constexpr int ResultColumn = 4;
     static constexpr int ClearedRowCount = 320;
     static constexpr int GrowthRows = 256;
+
+    // Which results the table leaves out.
+    enum class THidden { None, Equal, Different };
 
     explicit TSameGridModel(QObject* parent = nullptr);
 
@@ -47,7 +56,21 @@ public:
     // table grows by GrowthRows.
     void ShowRows(int last, const TResultRow& lastRow);
 
-    // Result rows shown so far.
+    // Leaves out the results of a kind from now on, also those already shown;
+    // the table is reset when the results shown change.
+    void SetHidden(THidden hidden);
+    THidden Hidden() const { return HiddenKind; }
+    // The index of the result that a table row shows; -1 for an empty row.
+    int ResultOf(int row) const;
+    // The table row nearest to result `result` (its own when it is shown;
+    // the following one on a tie); -1 when the table shows no result.
+    int NearestRow(int result) const;
+    // Whether the filter leaves result `result` out.
+    bool IsHiddenResult(int result) const;
+    // Table rows that show a result.
+    int VisibleRows() const;
+
+    // Result rows told so far, hidden ones included.
     int ShownRows() const { return Shown; }
     // Result rows that are shown and that the engine holds too: the rows that
     // selection and search may read.
@@ -72,4 +95,11 @@ private:
     int Rows = ClearedRowCount;
     int Shown = 0;
     TResultRow LastRow;  // result row Shown - 1, until the engine has appended it
+    THidden HiddenKind = THidden::None;
+    // With a filter: the indices of the results told that it keeps, in order.
+    std::vector<int> Visible;
+
+    bool Keeps(const TResultRow* row) const;
+    // Result `result` (below Shown) as told.
+    const TResultRow* Told(int result) const;
 };

@@ -196,6 +196,9 @@ private:
     // Reads the export's last choice, exports through the save dialog and
     // remembers the choice made.
     void ExportResults(const QString& title, ExportKind kind);
+    // Shows the grid's rows through the hide filter the options give, at
+    // once; the cursor stays on its row or goes to the nearest one shown.
+    void ShowHiddenRows();
     // The grid's cursor row, for the row commands.
     TCursorRow CursorRow() const;
     IShellStarter& Shell();

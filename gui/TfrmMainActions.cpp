@@ -115,6 +115,7 @@ void TfrmMain::mnOptExecute(const TOptionFlag& flag) {
                     (this->*other.Action)->setChecked(false);
                 }
             }
+            ShowHiddenRows();
             break;
         case TOptionFlag::TGroup::Window:
             if (flag.ViewField == &AppOption::ShowFront)

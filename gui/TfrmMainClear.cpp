@@ -18,6 +18,7 @@ void TfrmMain::ClearResults() {
     sgrdSameModel->Clear();
     Run->Engine().Clear();
     SetOptionChecks();
+    ShowHiddenRows();
     UpdateOptionActionStates();
     // Asking for row 1 is refused by the selection rule on a cleared engine:
     // the cursor stays where it was.

@@ -3,6 +3,7 @@
 
 #include "TCompare.h"
 #include "TSameGridModel.h"
+#include "TSameGridSelection.h"
 #include "TfrmMain.h"
 
 int TfrmMain::GridRowCount() const {
@@ -50,6 +51,32 @@ TCursorRow TfrmMain::CursorRow() const {
     return {row, sgrdSameModel->Row(row - 1)};
 }
 
+void TfrmMain::ShowHiddenRows() {
+    using THidden = TSameGridModel::THidden;
+    const THidden hidden = Option.SameOff   ? THidden::Equal
+                           : Option.DiffOff ? THidden::Different
+                                            : THidden::None;
+    if (hidden == sgrdSameModel->Hidden())
+        return;
+    if (sgrdSameModel->ShownRows() == 0) {
+        sgrdSameModel->SetHidden(hidden);
+        return;
+    }
+    // The cursor's result, or one past the last for a row beyond them.
+    int result = sgrdSameModel->ResultOf(CurrentGridRow() - 1);
+    if (result < 0)
+        result = sgrdSameModel->ShownRows();
+    sgrdSameModel->SetHidden(hidden);
+    // The cursor stays on its row when that stays, else goes to the nearest.
+    const int row = sgrdSameModel->NearestRow(result);
+    if (row < 0 || !SelectGridRow(row + 1)) {
+        sgrdSameSelection->ForceCurrentRow(0);
+        ShowEntryInfo(stbFileInfoM, nullptr);
+        ShowEntryInfo(stbFileInfoS, nullptr);
+    }
+    sgrdSame->viewport()->update();
+}
+
 std::vector<const TResultRow*> TfrmMain::ShownResults() const {
     const TCompare* engine = Engine();
     const int count = engine->GetRowCount();
@@ -57,7 +84,7 @@ std::vector<const TResultRow*> TfrmMain::ShownResults() const {
     rows.reserve(count);
     for (int r = 0; r < count; ++r) {
         const TResultRow* row = engine->GetRow(r);
-        if (row != nullptr && !sgrdSame->isRowHidden(r))
+        if (row != nullptr && !sgrdSameModel->IsHiddenResult(r))
             rows.push_back(row);
     }
     return rows;

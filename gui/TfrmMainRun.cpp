@@ -104,13 +104,15 @@ void TfrmMain::ApplyRows(const TRunEvent& rows) {
 
 void TfrmMain::ApplyCompareDone(int rows, int equal, int different) {
     ShowCounts(rows, equal, different, 0);
-    // Without a result the grid keeps its rows; otherwise one row per result.
-    // A cursor beyond the last result moves onto it through the selection
-    // rule, which allows it: the information bars show that row's entries.
-    if (rows != 0) {
-        if (CurrentGridRow() > rows)
-            SelectGridRow(rows);
-        sgrdSameModel->SetRowCount(rows);
+    // Without a result shown the grid keeps its rows; otherwise one row per
+    // result shown. A cursor beyond the last result moves onto it through the
+    // selection rule, which allows it: the information bars show that row's
+    // entries.
+    const int shown = sgrdSameModel->VisibleRows();
+    if (rows != 0 && shown != 0) {
+        if (CurrentGridRow() > shown)
+            SelectGridRow(shown);
+        sgrdSameModel->SetRowCount(shown);
     }
     sgrdSame->viewport()->update();
 }

@@ -34,6 +34,7 @@ void TfrmMain::FormCreate() {
     }
     SetTopMost(Option.ShowFront);
     UpdateAppMenuItems();
+    SetRunningState(false);
     ClearResults();
     // Shown only now, at its restored place, so it is never seen at the built-in one.
     if (settings.Maximised) {

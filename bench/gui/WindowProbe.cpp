@@ -9,6 +9,8 @@
 //           longest single search
 //   scroll  the longest jump of the grid (bottom, middle, top) with its repaint
 //   clear   the second run's start, which frees the first run's results
+//   hide    each hide toggle over the whole result, and one more run with
+//           the equal rows hidden (its longest stall)
 //
 //   WindowProbe [--speed N] [--runs N] FOLDER_M FOLDER_S
 //
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -167,6 +170,22 @@ int main(int argc, char* argv[]) {
     std::printf("find_longest_ms %.2f\n", findLongest);
     std::printf("find_rows_found %d\n", found);
     std::printf("scroll_longest_ms %.1f\n", MeasureScroll(frm));
+    // The hide toggles over the whole result, on the window's thread.
+    for (const auto& [name, toggle] : {std::pair{"hide_equal_ms", frm.mnViewSame},
+                                       std::pair{"hide_different_ms", frm.mnViewDiff},
+                                       std::pair{"show_all_ms", frm.mnViewDiff}}) {
+        QElapsedTimer timer;
+        timer.start();
+        toggle->trigger();
+        std::printf("%s %.1f\n", name, Milliseconds(timer));
+    }
+    // A run with equal rows hidden: only the different rows come into the grid.
+    frm.mnViewSame->trigger();
+    const TRunFigures hidden = RunOnce(frm, folders[0], folders[1]);
+    allFinished = allFinished && hidden.Finished;
+    std::printf("hidden_run_longest_stall_ms %.1f\n", hidden.LongestStallMs);
+    std::printf("hidden_run_stalls_over_100ms %d\n", hidden.StallsOver100Ms);
+    std::printf("hidden_run_rows %d\n", hidden.Rows);
     std::fflush(stdout);
     return allFinished ? 0 : 1;
 }

@@ -39,7 +39,7 @@ struct TMainActions {
     QAction* mnViewTBarOption = nullptr;
     QAction* mnViewFront = nullptr;
     QAction* mnViewEndInfo = nullptr;
-    QAction* mnViewSame = nullptr;  // in no menu: keeps SameOff and DiffOff exclusive
+    QAction* mnViewSame = nullptr;  // hide equal rows; never with mnViewDiff
     QAction* mnViewDiff = nullptr;
     // Options
     QAction* mnOptSize = nullptr;

@@ -66,6 +66,9 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     view->addSeparator();
     view->addAction(a.mnViewFront);
     view->addAction(a.mnViewEndInfo);
+    view->addSeparator();
+    view->addAction(a.mnViewSame);
+    view->addAction(a.mnViewDiff);
     AddMenu(
         MenuMain, "オプション(&O)",
         {a.mnOptSize, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH, a.mnOptAttrS, a.mnOptAttrA,

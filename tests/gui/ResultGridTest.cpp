@@ -127,6 +127,65 @@ private slots:
         QVERIFY(frm->SelectGridRow(20));
     }
 
+    void HideTogglesShowOnlyTheirRowsAtOnce() {
+        const QString m = NewFolder(), s = NewFolder();
+        MakeTree(m,
+                 {{"a.txt", "1"}, {"b.txt", "2"}, {"c.txt", "3"}, {"d.txt", "4"}, {"e.txt", "5"}});
+        MakeTree(s,
+                 {{"a.txt", "1"}, {"b.txt", "x"}, {"c.txt", "3"}, {"e.txt", "5"}, {"f.txt", "6"}});
+        auto frm = Open();
+        Run(*frm, m, s);
+        const auto names = [&] {
+            QStringList shown;
+            for (int r = 1; r < frm->GridRowCount(); ++r)
+                shown << frm->GridCell(r, 0) + frm->GridCell(r, 2).left(1);
+            return shown;
+        };
+        const QStringList counts = PanelTexts(frm->stbSu);
+        QVERIFY(frm->SelectGridRow(2));  // b.txt
+        struct {
+            QAction* Toggle;
+            QStringList Rows;    // source name and the target name's first letter
+            QString CursorName;  // the cursor row's source or target name
+        } const steps[] = {
+            // Equal rows hidden: the cursor stays on its row.
+            {frm->mnViewSame, {"b.txtb", "d.txt", "f"}, "b.txt"},
+            // Different rows hidden instead: b.txt goes, the nearest row follows it.
+            {frm->mnViewDiff, {"a.txta", "c.txtc", "e.txte"}, "c.txt"},
+            // Nothing hidden.
+            {frm->mnViewDiff, {"a.txta", "b.txtb", "c.txtc", "d.txt", "e.txte", "f"}, "c.txt"},
+            // c.txt goes: of b.txt and d.txt, as near, the following one.
+            {frm->mnViewSame, {"b.txtb", "d.txt", "f"}, "d.txt"},
+        };
+        for (const auto& step : steps) {
+            step.Toggle->trigger();
+            QCOMPARE(names(), step.Rows);
+            const int row = frm->CurrentGridRow();
+            QCOMPARE(row, RowOf(*frm, step.CursorName));
+            QCOMPARE(FullPathShown(frm->stbFileInfoM).isEmpty() &&
+                         FullPathShown(frm->stbFileInfoS).isEmpty(),
+                     false);
+            // The counts bar counts every row.
+            QCOMPARE(PanelTexts(frm->stbSu), counts);
+        }
+        // Search and export skip the hidden rows.
+        QVERIFY(frm->SelectGridRow(1));
+        frm->btnFindSameDown->click();
+        QCOMPARE(frm->CurrentGridRow(), 1);
+        QCOMPARE(frm->ShownResults().size(), size_t(3));
+        // A run with a toggle set shows only the rows kept, as they arrive.
+        frm->PauseAtRow = 3;
+        frm->Compare(m, s);
+        QTRY_COMPARE_WITH_TIMEOUT(frm->sgrdSameModel->ShownRows(), 4, RunTimeoutMs);
+        QCOMPARE(frm->GridCell(1, 0), QStringLiteral("b.txt"));
+        QCOMPARE(frm->GridCell(2, 0), QStringLiteral("d.txt"));
+        QCOMPARE(frm->GridCell(3, 0), QString());
+        frm->Release();
+        WaitForIdle(*frm);
+        QCOMPARE(names(), QStringList({"b.txtb", "d.txt", "f"}));
+        QCOMPARE(PanelTexts(frm->stbSu), counts);
+    }
+
     void FindButtonsWalkToTheNextMatchWithoutWrapping() {
         const QString m = NewFolder(), s = NewFolder();
         MakeFiles(m, QStringLiteral("f"), 10);
