@@ -10,82 +10,14 @@
 #include <cstdio>
 #include <random>
 #include <set>
-#include <utility>
 
 #include "platform/AlignedBuffer.h"
+#include "platform/CopyPaths.h"
 #include "platform/FileReader.h"
 
 namespace platform {
 
 namespace {
-
-std::string CallError(const char* call, const std::string& path, int error) {
-    return std::string(call) + "(" + path + "): " + ErrorString(error);
-}
-
-std::string StripTrailingDelimiters(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-// The part after the last "/".
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The part before the last "/": "/" for "/a", "." for "a".
-std::string DirName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-using TIdentity = std::pair<dev_t, ino_t>;
-
-TIdentity IdentityOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino};
-}
-
-// The identities of path and every folder above it that can be examined.
-std::set<TIdentity> IdentitiesUpFrom(std::string path) {
-    std::set<TIdentity> ids;
-    while (true) {
-        struct stat st;
-        if (::stat(path.c_str(), &st) == 0)
-            ids.insert(IdentityOf(st));
-        if (path == "/" || path == ".")
-            return ids;
-        path = DirName(path);
-    }
-}
-
-// A descriptor closed when it goes out of scope.
-struct TFd {
-    int Fd = -1;
-    explicit TFd(int fd = -1) : Fd(fd) {}
-    ~TFd() {
-        if (Fd >= 0)
-            ::close(Fd);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    // Closes now; false (errno set) when the close reports a failure.
-    bool Close() {
-        const int fd = std::exchange(Fd, -1);
-        return fd < 0 || ::close(fd) == 0;
-    }
-    void Reset(int fd) {
-        Close();
-        Fd = fd;
-    }
-};
 
 // One step of the copy, in the order it is taken: folders before their contents.
 struct TItem {
@@ -525,29 +457,6 @@ TCopyResult TFileCopy::Copy(const std::string& origin, const std::string& destin
                             bool createDestination, ICopyHandler& handler) {
     TCopyRun run(handler, UnnamedFiles, KernelCopies);
     return run.Run(origin, destination, createDestination);
-}
-
-bool MakeFolders(const std::string& path, std::vector<std::string>& created, std::string& error) {
-    const std::string folder = StripTrailingDelimiters(path);
-    struct stat st;
-    if (::stat(folder.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return true;
-        error = CallError("mkdir", folder, EEXIST);
-        return false;
-    }
-    if (folder != "/" && folder != "." && !MakeFolders(DirName(folder), created, error))
-        return false;
-    if (::mkdir(folder.c_str(), 0777) == 0) {
-        created.push_back(folder);
-        return true;
-    }
-    const int made = errno;
-    // Made by someone else meanwhile: as good.
-    if (made == EEXIST && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return true;
-    error = CallError("mkdir", folder, made);
-    return false;
 }
 
 }  // namespace platform
