@@ -96,46 +96,38 @@ bool TDirectory::OpenParentOf(const TDirectory& child, uint64_t device, uint64_t
 
 bool TDirectory::ReadNames(TNameList& names) {
     names.Clear();
-    // The stream gets its own descriptor so that closing it leaves this handle open.
-    int fd = dup(Fd);
-    LastError = fd < 0 ? errno : 0;
-    if (fd < 0)
-        return false;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        LastError = errno;
-        close(fd);
-        return false;
-    }
     names.Add(".", TNameList::THint::Directory);
     names.Add("..", TNameList::THint::Directory);
+    // The records come straight from the handle: no directory stream, which
+    // would need a descriptor of its own and a buffer for every folder.
+    alignas(struct dirent64) char buffer[32 * 1024];
     bool any = false;
-    bool failed = false;
     while (true) {
-        errno = 0;
-        struct dirent* entry = readdir(dir);
-        if (!entry) {
-            failed = errno != 0 && !any;
+        const ssize_t count = getdents64(Fd, buffer, sizeof buffer);
+        if (count <= 0) {
+            const bool failed = count < 0 && !any;
             LastError = failed ? errno : 0;
-            break;
+            if (failed)
+                names.Clear();
+            return !failed;
         }
-        any = true;
-        std::string_view name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        TNameList::THint hint = TNameList::THint::Other;
-        if (entry->d_type == DT_DIR)
-            hint = TNameList::THint::Directory;
-        if (entry->d_type == DT_LNK)
-            hint = TNameList::THint::Link;
-        if (entry->d_type == DT_UNKNOWN)
-            hint = TNameList::THint::Unknown;
-        names.Add(name, hint);
+        for (ssize_t offset = 0; offset < count;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + offset);
+            offset += entry->d_reclen;
+            any = true;
+            std::string_view name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            TNameList::THint hint = TNameList::THint::Other;
+            if (entry->d_type == DT_DIR)
+                hint = TNameList::THint::Directory;
+            if (entry->d_type == DT_LNK)
+                hint = TNameList::THint::Link;
+            if (entry->d_type == DT_UNKNOWN)
+                hint = TNameList::THint::Unknown;
+            names.Add(name, hint);
+        }
     }
-    closedir(dir);
-    if (failed)
-        names.Clear();
-    return !failed;
 }
 
 TFileKind FileKindOfMode(uint32_t mode) {

@@ -65,7 +65,8 @@ public:
 
     // Every name the folder delivers, "." and ".." first (made up when the
     // file system does not deliver them). False when reading failed at once;
-    // names read before a later failure are kept.
+    // names read before a later failure are kept. Reads from where the handle
+    // stands: call it once, right after the folder is opened.
     bool ReadNames(TNameList& names);
     // Status of `name` inside the folder with links followed; a link whose
     // target is missing or a loop gives Kind Dangling with the link's own data.
