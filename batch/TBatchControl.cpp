@@ -18,19 +18,15 @@ enum class OptionWord {
     ToDir,
     File,
     Format,
-    NoHeader,
-    Header,
-    Comment,
-    NoComment,
-    Appendix,
-    NoAppendix,
     Encoding,
     Version,
     DiffStatus,
     Exclude,
     ExcludeFrom,
-    Compare,    // one of the comparison switches: kSwitches[SwitchIndex]
-    NoCompare,  // the same with "no": that check is not made
+    Compare,       // one of the comparison switches: kSwitches[switchIndex]
+    NoCompare,     // the same with "no": that check is not made
+    ReportPart,    // one of the report switches: kReportSwitches[switchIndex]
+    NoReportPart,  // the same with "no": that part is left out
 };
 
 // The comparison switches, "/Size" and "/noSize" and so on: each turns one
@@ -51,6 +47,11 @@ constexpr CompareSwitch kSwitches[] = {
     {"Contents", &TCompareOption::SkipContents},
 };
 
+// The report switches, "/Header" and "/noHeader" and so on: each puts one part
+// of the report in or leaves it out. ParseCommandLine lists their flags in the
+// same order.
+constexpr std::string_view kReportSwitches[] = {"Header", "Comment", "Appendix"};
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -64,8 +65,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 
 // The option word an argument names, written with "/", "-" or "--" in front
 // and in any letter case. Anything else, even when it begins with "/" or "-",
-// is a value: absolute paths begin with "/". For a comparison switch,
-// switchIndex is set to its place in kSwitches.
+// is a value: absolute paths begin with "/". For a comparison or report
+// switch, switchIndex is set to its place in kSwitches or kReportSwitches.
 OptionWord FindOptionWord(std::string_view argument, size_t& switchIndex) {
     std::string_view word;
     if (argument.starts_with("--")) {
@@ -80,32 +81,25 @@ OptionWord FindOptionWord(std::string_view argument, size_t& switchIndex) {
         std::string_view name;
         OptionWord word;
     } kWords[] = {
-        {"?", OptionWord::Help},
-        {"help", OptionWord::Help},
-        {"silent", OptionWord::Silent},
-        {"fromdir", OptionWord::FromDir},
-        {"todir", OptionWord::ToDir},
-        {"file", OptionWord::File},
-        {"format", OptionWord::Format},
-        {"noHeader", OptionWord::NoHeader},
-        {"Header", OptionWord::Header},
-        {"Comment", OptionWord::Comment},
-        {"noComment", OptionWord::NoComment},
-        {"Appendix", OptionWord::Appendix},
-        {"noAppendix", OptionWord::NoAppendix},
-        {"encoding", OptionWord::Encoding},
-        {"version", OptionWord::Version},
-        {"diffstatus", OptionWord::DiffStatus},
-        {"exclude", OptionWord::Exclude},
-        {"excludefrom", OptionWord::ExcludeFrom},
+        {"?", OptionWord::Help},          {"help", OptionWord::Help},
+        {"silent", OptionWord::Silent},   {"fromdir", OptionWord::FromDir},
+        {"todir", OptionWord::ToDir},     {"file", OptionWord::File},
+        {"format", OptionWord::Format},   {"encoding", OptionWord::Encoding},
+        {"version", OptionWord::Version}, {"diffstatus", OptionWord::DiffStatus},
+        {"exclude", OptionWord::Exclude}, {"excludefrom", OptionWord::ExcludeFrom},
     };
     for (const auto& entry : kWords) {
         if (EqualsIgnoreCase(word, entry.name))
             return entry.word;
     }
     const bool no = word.size() > 2 && EqualsIgnoreCase(word.substr(0, 2), "no");
+    const std::string_view name = word.substr(no ? 2 : 0);
+    for (switchIndex = 0; switchIndex < std::size(kReportSwitches); ++switchIndex) {
+        if (EqualsIgnoreCase(name, kReportSwitches[switchIndex]))
+            return no ? OptionWord::NoReportPart : OptionWord::ReportPart;
+    }
     for (switchIndex = 0; switchIndex < std::size(kSwitches); ++switchIndex) {
-        if (EqualsIgnoreCase(word.substr(no ? 2 : 0), kSwitches[switchIndex].name))
+        if (EqualsIgnoreCase(name, kSwitches[switchIndex].name))
             return no ? OptionWord::NoCompare : OptionWord::Compare;
     }
     return OptionWord::None;
@@ -175,6 +169,7 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     bool help = false;
     bool version = false;
     std::vector<TExcludeArgument> excludes;
+    bool* const reportParts[std::size(kReportSwitches)] = {&Header, &Comment, &Appendix};
 
     for (size_t i = 1; i < arguments.size() && !help && !version; ++i) {
         std::string argument = Trim(arguments[i]);
@@ -211,24 +206,6 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
             case OptionWord::Format:
                 pending.Format = true;
                 break;
-            case OptionWord::NoHeader:
-                Header = false;
-                break;
-            case OptionWord::Header:
-                Header = true;
-                break;
-            case OptionWord::Comment:
-                Comment = true;
-                break;
-            case OptionWord::NoComment:
-                Comment = false;
-                break;
-            case OptionWord::Appendix:
-                Appendix = true;
-                break;
-            case OptionWord::NoAppendix:
-                Appendix = false;
-                break;
             case OptionWord::Encoding:
                 pending.Encoding = true;
                 break;
@@ -248,6 +225,10 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
             case OptionWord::Compare:
             case OptionWord::NoCompare:
                 Option.*kSwitches[switchIndex].flag = word == OptionWord::NoCompare;
+                break;
+            case OptionWord::ReportPart:
+            case OptionWord::NoReportPart:
+                *reportParts[switchIndex] = word == OptionWord::ReportPart;
                 break;
         }
     }
