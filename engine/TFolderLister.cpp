@@ -157,12 +157,9 @@ void TFolderLister::Enter(std::string_view name, uint64_t device, uint64_t inode
             return;
         GiveBackHandle(child.Dir, parent.Folder->Dir + std::string(name));
     }
-    while (!child.Dir.ReadNames(child.Names)) {
-        if (!child.Dir.OutOfHandles()) {
-            child.Dir.Close();
-            return;
-        }
-        GiveBackHandle(child.Dir, parent.Folder->Dir + std::string(name));
+    if (!child.Dir.ReadNames(child.Names)) {
+        child.Dir.Close();
+        return;
     }
     std::string dir;
     dir.reserve(parent.Folder->Dir.size() + name.size() + 1);

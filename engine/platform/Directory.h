@@ -53,7 +53,7 @@ public:
     // folder with that device and inode.
     bool OpenParentOf(const TDirectory& child, uint64_t device, uint64_t inode);
     bool IsOpen() const { return Fd >= 0; }
-    // True when the last OpenPath, OpenChild, OpenParentOf or ReadNames failed
+    // True when the last OpenPath, OpenChild or OpenParentOf failed
     // because the process (or the system) had no descriptor left: the folder
     // itself may be fine, and a caller that gives a handle back can try again.
     bool OutOfHandles() const;
