@@ -47,12 +47,9 @@ int ReadPatternFile(const std::string& file, std::vector<std::string>& patterns,
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         if (line.ends_with('\r'))
             line.remove_suffix(1);
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t') &&
-               !(line.size() >= 2 && line[line.size() - 2] == '\\'))
-            line.remove_suffix(1);
-        if (line.find_first_not_of(" \t") == std::string_view::npos || line.starts_with('#'))
+        std::string pattern(TExcludeFilter::PatternOfLine(line));
+        if (pattern.empty())
             continue;
-        std::string pattern(line);
         const int result = CheckOne(
             pattern,
             "\"/excludefrom " + file + "\" " + std::to_string(number) + " 行目 \"" + pattern + "\"",

@@ -43,6 +43,19 @@ bool ParseNumber(const std::string& text, double& value) {
     return !text.empty() && *end == '\0';
 }
 
+// A count of rounds, a whole number from `least` to 1000.
+bool ParseRounds(const std::string& option, const std::string& value, int least, int& rounds,
+                 std::string& error) {
+    double number = 0;
+    if (!ParseNumber(value, number) || number < least || number > 1000 ||
+        number != static_cast<int>(number)) {
+        error = option + " needs a whole number from " + std::to_string(least) + " to 1000";
+        return false;
+    }
+    rounds = static_cast<int>(number);
+    return true;
+}
+
 }  // namespace
 
 bool ParseBenchOptions(int argc, char** argv, TBenchOptions& o, std::string& error) {
@@ -82,25 +95,14 @@ bool ParseBenchOptions(int argc, char** argv, TBenchOptions& o, std::string& err
             }
             o.Scale = number;
         } else if (arg == "--rounds") {
-            if (!ParseNumber(value, number) || number < 1 || number > 1000) {
-                error = "--rounds needs a whole number from 1 to 1000";
+            if (!ParseRounds(arg, value, 1, o.Rounds, error))
                 return false;
-            }
-            o.Rounds = static_cast<int>(number);
         } else if (arg == "--copy-rounds") {
-            if (!ParseNumber(value, number) || number < 1 || number > 1000 ||
-                number != static_cast<int>(number)) {
-                error = "--copy-rounds needs a whole number from 1 to 1000";
+            if (!ParseRounds(arg, value, 1, o.CopyRounds, error))
                 return false;
-            }
-            o.CopyRounds = static_cast<int>(number);
         } else if (arg == "--cold-rounds") {
-            if (!ParseNumber(value, number) || number < 0 || number > 1000 ||
-                number != static_cast<int>(number)) {
-                error = "--cold-rounds needs a whole number from 0 to 1000";
+            if (!ParseRounds(arg, value, 0, o.ColdRounds, error))
                 return false;
-            }
-            o.ColdRounds = static_cast<int>(number);
         } else if (arg == "--seed") {
             char* end = nullptr;
             o.Seed = std::strtoull(value.c_str(), &end, 10);

@@ -43,6 +43,15 @@ size_t SetEnd(std::u32string_view text, size_t start) {
 
 }  // namespace
 
+std::string_view TExcludeFilter::PatternOfLine(std::string_view line) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t') &&
+           !(line.size() >= 2 && line[line.size() - 2] == '\\'))
+        line.remove_suffix(1);
+    if (line.find_first_not_of(" \t") == std::string_view::npos || line.starts_with('#'))
+        return {};
+    return line;
+}
+
 std::string TExcludeFilter::CheckPattern(std::string_view pattern) {
     platform::TCaseFolder folder;
     folder.Fold(pattern);

@@ -27,6 +27,11 @@ public:
     // supported).
     static std::string CheckPattern(std::string_view pattern);
 
+    // The pattern one line of a pattern list holds: the line without the
+    // blanks (spaces and tabs) at its end, unless "\" escapes the last one;
+    // empty for a blank line or a comment (a line that begins with "#").
+    static std::string_view PatternOfLine(std::string_view line);
+
     // Compiles the patterns. A malformed one is taken as literally as it can
     // be (an unclosed "[" stands for itself; an empty one matches nothing):
     // front ends refuse them first with CheckPattern.

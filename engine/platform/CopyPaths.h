@@ -1,7 +1,7 @@
 #pragma once
 
-// Path and descriptor helpers of the program's own copy (FileCopy): names
-// split and joined as bytes, the identities of a path's folders, and a
+// Path and descriptor helpers, mostly of the program's own copy (FileCopy):
+// names split and joined as bytes, the identities of a path's folders, and a
 // descriptor closed when it goes out of scope.
 #include <sys/stat.h>
 #include <unistd.h>

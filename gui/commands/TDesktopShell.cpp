@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "PathText.h"
+#include "platform/CopyPaths.h"
 #include "platform/Directory.h"
 #include "platform/StartProcess.h"
 
@@ -18,11 +19,8 @@ TShellResult MissingPath(const QFileInfo& info) {
 }
 
 TShellResult MissingPath(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : path.substr(0, slash);
-    return platform::IsFolder(folder) ? TShellResult::FileNotFound : TShellResult::PathNotFound;
+    return platform::IsFolder(platform::DirName(path)) ? TShellResult::FileNotFound
+                                                       : TShellResult::PathNotFound;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "ExcludePatterns.h"
 
-#include <algorithm>
+#include <utility>
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -14,19 +14,10 @@ QStringList Lines(const QString& text) {
     return text.split(breaks);
 }
 
-bool IsBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-// The line's pattern, as TandrilB reads a pattern file: blanks at its end are
-// dropped unless "\" escapes the last one; empty for a blank line or a comment.
-QString PatternOf(QString line) {
-    while (!line.isEmpty() && IsBlank(line.back()) &&
-           !(line.size() >= 2 && line.at(line.size() - 2) == QLatin1Char('\\')))
-        line.chop(1);
-    if (std::all_of(line.begin(), line.end(), IsBlank) || line.startsWith(QLatin1Char('#')))
-        return {};
-    return line;
+// The line's pattern, as TandrilB reads a pattern file; empty for a blank
+// line or a comment.
+std::string PatternOf(const QString& line) {
+    return std::string(TExcludeFilter::PatternOfLine(line.toStdString()));
 }
 
 }  // namespace
@@ -34,9 +25,9 @@ QString PatternOf(QString line) {
 std::vector<std::string> ExcludePatternsOf(const QString& text) {
     std::vector<std::string> patterns;
     for (const QString& line : Lines(text)) {
-        const QString pattern = PatternOf(line);
-        if (!pattern.isEmpty())
-            patterns.push_back(pattern.toStdString());
+        std::string pattern = PatternOf(line);
+        if (!pattern.empty())
+            patterns.push_back(std::move(pattern));
     }
     return patterns;
 }
@@ -51,14 +42,14 @@ QString ExcludePatternsText(const std::vector<std::string>& patterns) {
 TExcludeFailure CheckExcludeText(const QString& text) {
     const QStringList lines = Lines(text);
     for (int i = 0; i < lines.size(); ++i) {
-        const QString pattern = PatternOf(lines.at(i));
-        if (pattern.isEmpty())
+        const std::string pattern = PatternOf(lines.at(i));
+        if (pattern.empty())
             continue;
-        const std::string reason = TExcludeFilter::CheckPattern(pattern.toStdString());
+        const std::string reason = TExcludeFilter::CheckPattern(pattern);
         if (!reason.empty())
             return {i, QStringLiteral("除外するパターンの %1 行目「%2」: %3")
                            .arg(i + 1)
-                           .arg(pattern, QString::fromStdString(reason))};
+                           .arg(QString::fromStdString(pattern), QString::fromStdString(reason))};
     }
     return {};
 }
