@@ -9,6 +9,7 @@
 #include "ProcessArguments.h"
 #include "TBatchControl.h"
 #include "TCompare.h"
+#include "TRemoteServer.h"
 #include "platform/OutputFile.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     platform::ReportFileSizeLimitAsWriteFailure();
     platform::ReportClosedPipeAsWriteFailure();
     StoreProcessArguments(argc, argv);
+    if (IsServeCommand(ProcessArguments()))
+        return RunRemoteServer(ProcessArguments());
 
     int status;
     std::FILE* console = stdout;

@@ -22,6 +22,15 @@ constexpr int ListStoppedM = 11;  // "比較元のファイルリスト取得中
 constexpr int ListStoppedS = 12;  // "比較先のファイルリスト取得中に処理が中断されました"
 constexpr int PairingStopped = 100;  // "処理が中断されました"
 constexpr int RuntimeFailure = -1;   // the failure's own message
+// A side on another machine (ssh://...): each failure of the connection has a
+// status of its own; the message names the host and what failed.
+constexpr int RemoteSshFailed = 21;  // ssh could not start, or failed (its own message)
+constexpr int RemoteRefused = 22;    // the host refused the connection or cannot be reached
+constexpr int RemoteHostKey = 23;    // the host's key is unknown or changed: ssh would ask
+constexpr int RemoteNoProgram = 24;  // the far side has no such program
+constexpr int RemoteVersion = 25;    // the far program is another version
+constexpr int RemoteDropped = 26;    // the connection ended before the run did
+constexpr int RemoteBadData = 27;    // the far side sent what breaks the stream's rules
 }  // namespace CompareStatus
 
 // The comparison engine: lists two folder trees, pairs their entries by path

@@ -16,7 +16,7 @@ test_packages=(
     libgtest-dev libgmock-dev
     xvfb xauth
     clang libclang-rt-dev
-    rsync
+    rsync openssh-server openssh-client
     dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 packages=("${run_packages[@]}")
