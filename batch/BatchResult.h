@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TCompare.h"
+
 // Result codes of TandrilB: what ParseCommandLine and Run give, and what the
 // program entry turns into the exit status.
 namespace BatchResult {
@@ -25,8 +27,9 @@ constexpr int DiffStatusOpenFailed = 6;  // the report file could not be created
 }  // namespace BatchResult
 
 // The exit status of a result code. Each code has its own status in 0..255 so
-// that scripts can tell them apart; engine statuses other than -1 (which
-// TandrilB never causes, as it never asks the engine to stop) share 3.
+// that scripts can tell them apart; the failures of a far side keep their
+// engine status (21 to 27); the other engine statuses but -1 (a run stopped
+// by SIGINT or SIGTERM) share 3.
 constexpr int ExitStatus(int result) {
     switch (result) {
         case BatchResult::Success:
@@ -46,6 +49,14 @@ constexpr int ExitStatus(int result) {
             return 256 + result;
         case BatchResult::BadPath:
             return 2;
+        case CompareStatus::RemoteSshFailed:
+        case CompareStatus::RemoteRefused:
+        case CompareStatus::RemoteHostKey:
+        case CompareStatus::RemoteNoProgram:
+        case CompareStatus::RemoteVersion:
+        case CompareStatus::RemoteDropped:
+        case CompareStatus::RemoteBadData:
+            return result;
         default:
             return 3;
     }

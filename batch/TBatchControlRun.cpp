@@ -5,12 +5,34 @@
 #include "BatchResult.h"
 #include "ConsoleOutput.h"
 #include "TBatchControl.h"
+#include "TRemoteUrl.h"
+#include "platform/StopSignals.h"
+
+namespace {
+
+// The engine that SIGINT and SIGTERM stop.
+TCompare* StopTarget = nullptr;
+
+void StopOnSignal() {
+    if (StopTarget)
+        StopTarget->RequestStop(true);
+}
+
+}  // namespace
 
 int TBatchControl::Run() {
     Message.clear();
     if (OpenReport(FileName) != 0)
         return BatchResult::OpenFailed;
 
+    // With a far side, SIGINT and SIGTERM stop the run in order, so that ssh
+    // and the far side end with it and the run says it was cut off. A
+    // comparison of two local folders ends at the signal, as it always did.
+    if (IsRemoteUrl(FromDir) || IsRemoteUrl(ToDir)) {
+        Engine->SetRemoteSettings(TRemoteSettings::FromEnvironment());
+        StopTarget = Engine.get();
+        platform::CallOnStopSignals(StopOnSignal);
+    }
     // No failure escapes Compare: it ends in the engine's status.
     Engine->Compare();
 
@@ -20,7 +42,10 @@ int TBatchControl::Run() {
         if (ReportOnConsole)
             Report->Close();
         Message = Engine->GetErrorMessage();
-        return Engine->GetStatus();
+        // A far folder that is none is known only once the far side answers.
+        const int status = Engine->GetStatus();
+        const bool badPath = status == CompareStatus::BadPathM || status == CompareStatus::BadPathS;
+        return badPath ? BatchResult::BadPath : status;
     }
     if (!Engine->GetSummary().empty()) {
         WriteLine("\r\n正常に処理が完了しました\r\n", LineKind::Comment);
@@ -79,16 +104,18 @@ void TBatchControl::OnRowReady(TCompare*, int, int, int, const TSearchRecEx* m,
         Report->WriteRow(row, m, s);
 }
 
-void TBatchControl::OnCompareDone(TCompare*, int rows, int equal, int different) {
+void TBatchControl::OnCompareDone(TCompare* sender, int rows, int equal, int different) {
     Different = different;
     char text[256];
     std::snprintf(text, sizeof text,
                   "--\r\n比較回数 :%6d 件\r\n等価     :%6d 件\r\n相違     :%6d 件", rows, equal,
                   different);
     WriteLine(text, LineKind::Comment);
-    std::snprintf(text, sizeof text,
-                  "処理が完了しました. 比較回数 : %d 件  等価 : %d 件  相違 : %d 件\r\n", rows,
-                  equal, different);
+    // A run cut off midway (stopped, or its far side gone) must not pass for
+    // a whole one.
+    const bool whole = sender->GetStatus() == CompareStatus::Success;
+    std::snprintf(text, sizeof text, "%s. 比較回数 : %d 件  等価 : %d 件  相違 : %d 件\r\n",
+                  whole ? "処理が完了しました" : "処理が中断されました", rows, equal, different);
     PendingCountLine = text;
     if (!ReportOnConsole)
         PrintPendingCountLine();

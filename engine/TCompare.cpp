@@ -9,6 +9,7 @@
 #include "TEntryList.h"
 #include "TFolderLister.h"
 #include "TPairing.h"
+#include "TRemoteUrl.h"
 #include "TResultList.h"
 #include "platform/Collator.h"
 #include "platform/Directory.h"
@@ -32,10 +33,21 @@ TCompare::TCompare(ICompareCallBack* callback) {
 
 TCompare::~TCompare() = default;
 
+namespace {
+
+// A far side is checked for its form only: whether its folder exists is
+// known once the far side answers.
+bool ValidSide(const std::string& path) {
+    TRemoteUrl url;
+    return IsRemoteUrl(path) ? ParseRemoteUrl(path, url) : platform::IsFolder(path);
+}
+
+}  // namespace
+
 int TCompare::TestPaths() const {
-    if (!platform::IsFolder(PathM))
+    if (!ValidSide(PathM))
         return CompareStatus::BadPathM;
-    if (!platform::IsFolder(PathS))
+    if (!ValidSide(PathS))
         return CompareStatus::BadPathS;
     return CompareStatus::Success;
 }

@@ -7,6 +7,7 @@
 
 #include "ICompareCallBack.h"
 #include "TCompareOption.h"
+#include "TRemoteSettings.h"
 #include "TResultRow.h"
 #include "TSearchRec.h"
 
@@ -65,6 +66,9 @@ public:
     void SetPathS(const std::string& path) { PathS = path; }
     std::string GetPathM() const { return PathM; }
     std::string GetPathS() const { return PathS; }
+    // How far sides (ssh://...) are reached; takes effect at the next Compare.
+    void SetRemoteSettings(const TRemoteSettings& settings) { Remote = settings; }
+    const TRemoteSettings& GetRemoteSettings() const { return Remote; }
 
     // Reset, then tests that PathM and PathS are existing folders (source first).
     // Returns the status: 0, 1 or 2, with its message.
@@ -134,4 +138,5 @@ private:
     std::string ErrorMessage;
     std::string PathM;
     std::string PathS;
+    TRemoteSettings Remote;
 };

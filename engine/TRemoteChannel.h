@@ -6,21 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "TRemoteSettings.h"
 #include "TRemoteUrl.h"
 #include "platform/ChildProcess.h"
-
-// How the far side is reached: the ssh command ($TANDRIL_SSH, split on
-// blanks) and the program started there ($TANDRIL_REMOTE_PROGRAM, put into
-// the far command line as it stands, so that "nice TandrilB" works as
-// rsync's --rsync-path does).
-struct TRemoteSettings {
-    std::string Ssh = "ssh";
-    std::string Program = "TandrilB";
-
-    // The two environment variables, the defaults where unset or empty.
-    static TRemoteSettings FromEnvironment();
-    bool operator==(const TRemoteSettings&) const = default;
-};
 
 // One connection to a far TandrilB: starts ssh, checks the greeting, then
 // carries lines both ways. Every failure ends in a status of its own
