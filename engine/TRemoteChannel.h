@@ -63,6 +63,9 @@ public:
 
     // Ends ssh (and so the far side) at once and reaps it. Safe to call twice.
     void Close();
+    // Ends ssh without reaping it, while another thread may be in ReadLine
+    // (which then sees the end); Close reaps it later.
+    void Abort() { Child.Kill(); }
 
     int GetStatus() const { return Status; }
     const std::string& GetMessage() const { return Message; }

@@ -256,6 +256,11 @@ int TChildProcess::Finish(int graceMs) {
     return ExitStatus;
 }
 
+void TChildProcess::Kill() {
+    if (Pid > 0)
+        kill(-Pid, SIGKILL);
+}
+
 void TChildProcess::CloseAll() {
     CloseFd(In);
     CloseFd(Out);

@@ -55,6 +55,10 @@ public:
     // unless it already exited, SIGKILL after graceMs, and reaps it. Returns
     // its exit status (128 + signal number for a signal), or -1 when none ran.
     int Finish(int graceMs);
+    // Sends SIGKILL to the child's process group without reaping it or
+    // closing a pipe: another thread may still be reading them, and now
+    // reads their end.
+    void Kill();
     // Waits up to timeoutMs for the child to exit by itself and reaps it;
     // its exit status, or -1 when it still runs (it is then left running).
     int WaitExit(int timeoutMs);
