@@ -31,9 +31,11 @@ enum class OptionWord {
 
 // The comparison switches, "/Size" and "/noSize" and so on: each turns one
 // check of the engine on or off. The flags hold "ignore": "/noSize" sets it.
+// A switch named after the flag itself ("/IgnoreLineEnds") sets it instead.
 struct CompareSwitch {
     std::string_view name;
     bool TCompareOption::*flag;
+    bool setByWord = false;
 };
 constexpr CompareSwitch kSwitches[] = {
     {"Size", &TCompareOption::IgnoreSize},
@@ -45,6 +47,7 @@ constexpr CompareSwitch kSwitches[] = {
     {"Archive", &TCompareOption::IgnoreAttrA},
     {"FolderTimes", &TCompareOption::IgnoreDirTimeSize},
     {"Contents", &TCompareOption::SkipContents},
+    {"IgnoreLineEnds", &TCompareOption::IgnoreLineEnds, true},
 };
 
 // The report switches, "/Header" and "/noHeader" and so on: each puts one part
@@ -224,7 +227,8 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
                 break;
             case OptionWord::Compare:
             case OptionWord::NoCompare:
-                Option.*kSwitches[switchIndex].flag = word == OptionWord::NoCompare;
+                Option.*kSwitches[switchIndex].flag =
+                    (word == OptionWord::Compare) == kSwitches[switchIndex].setByWord;
                 break;
             case OptionWord::ReportPart:
             case OptionWord::NoReportPart:

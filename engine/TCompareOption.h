@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-// The nine comparison flags, always handled as one record in this order, and
-// the exclude patterns. A set flag switches a check off. Member initialisers
-// are the defaults.
+// The comparison flags, always handled as one record in this order, and the
+// exclude patterns. A set flag switches a check off. Member initialisers are
+// the defaults.
 struct TCompareOption {
     bool IgnoreSize = false;        // sizes are not compared
     bool IgnoreAttr = false;        // no attribute bit is compared
@@ -16,6 +16,10 @@ struct TCompareOption {
     bool IgnoreTime = false;        // modification times are not compared
     bool IgnoreDirTimeSize = true;  // two folders: neither size nor time is compared
     bool SkipContents = false;      // the bytes of two files are not compared
+    // Two text files whose lines are equal once the CR before each LF and the
+    // blanks at each line's end are removed are equal, "等価 (改行・空白)"
+    // (LineEnds.h); their sizes then do not count either. Off: byte for byte.
+    bool IgnoreLineEnds = false;
     // Entries (and whole folders) left out of both trees: no row, never read,
     // never entered. Patterns as TExcludeFilter reads them; front ends refuse
     // malformed ones first (TExcludeFilter::CheckPattern). Empty: every entry.

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr std::string_view TextEqual = "等価";
+constexpr std::string_view TextEqualLineEnds = "等価 (改行・空白)";
+constexpr std::string_view TextSizeOnly = "サイズ ";
 constexpr std::string_view TextNoSource = "比較元無し";
 constexpr std::string_view TextNoTarget = "比較先無し";
 constexpr std::string_view TextDifferent = "相違: ";
@@ -43,7 +45,8 @@ TPairing::TPairing(TCompare* sender, ICompareCallBack* callback, const TCompareO
       Option(option),
       Stop(stop),
       Contents(contents),
-      Lookahead(lookahead) {}
+      Lookahead(lookahead),
+      LineEndContents([&stop] { return stop.load(std::memory_order_relaxed); }) {}
 
 void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
                                const TCompareOption& option, std::string& reason) {
@@ -92,7 +95,12 @@ void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntry
         // attribute checks can be made ahead of the row.
         AttributeReason(*m, *s, Option, planned.Reason);
         if (!planned.Reason.empty()) {
-            planned.Kind = TKind::Different;
+            // Under IgnoreLineEnds two files that differ by size alone may
+            // still be alike: their lines decide, when the row is due.
+            const bool lineEnds = Option.IgnoreLineEnds && !Option.SkipContents &&
+                                  planned.Reason == TextSizeOnly && m->Kind == TFileKind::Regular &&
+                                  s->Kind == TFileKind::Regular;
+            planned.Kind = lineEnds ? TKind::LineEnds : TKind::Different;
         } else if ((Option.SkipContents && !Unexamined(*m, *s)) ||
                    (m->IsFolder() && s->IsFolder())) {
             planned.Kind = TKind::Equal;
@@ -103,10 +111,16 @@ void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntry
     }
 }
 
+bool TPairing::AlikeIgnoringLineEnds(const TSearchRecEx& m, const TSearchRecEx& s) {
+    if (!Option.IgnoreLineEnds || m.Kind != TFileKind::Regular || s.Kind != TFileKind::Regular)
+        return false;
+    return LineEndContents.Alike(m.FullPath(), s.FullPath());
+}
+
 void TPairing::Emit(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* text,
-                    TResultList& results) {
+                    bool equal, TResultList& results) {
     TResultRow row(m, s, text);
-    if (*text == TextEqual)
+    if (equal)
         ++EqualRows;
     if (Callback)
         Callback->OnRowReady(Sender, RowIndex, EqualRows, RowIndex + 1 - EqualRows, m, s, row);
@@ -150,7 +164,10 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
         SetIndex(listS, due.Step.HeadS);
         SetIndex(listM, due.Step.RowM);
         SetIndex(listS, due.Step.RowS);
+        const TSearchRecEx* m = listM.At(due.Step.RowM);
+        const TSearchRecEx* s = listS.At(due.Step.RowS);
         const std::string* text = nullptr;
+        bool equal = false;
         switch (due.Kind) {
             case TKind::NoSource:
                 text = results.Intern(TextNoSource);
@@ -160,12 +177,28 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
                 break;
             case TKind::Equal:
                 text = results.Intern(TextEqual);
+                equal = true;
                 break;
-            case TKind::Contents:
+            case TKind::Contents: {
                 // A stop seen by this comparison came after this step's stop
                 // check: the sequential pass would have cut this very pair.
-                if (pipeline.TakeNext(Contents, due.Reason) == ContentResult::Equal) {
+                const int code = pipeline.TakeNext(Contents, due.Reason);
+                if (code == ContentResult::Equal) {
                     text = results.Intern(TextEqual);
+                    equal = true;
+                    break;
+                }
+                if (code == ContentResult::Different && AlikeIgnoringLineEnds(*m, *s)) {
+                    text = results.Intern(TextEqualLineEnds);
+                    equal = true;
+                    break;
+                }
+                [[fallthrough]];
+            }
+            case TKind::LineEnds:
+                if (due.Kind == TKind::LineEnds && AlikeIgnoringLineEnds(*m, *s)) {
+                    text = results.Intern(TextEqualLineEnds);
+                    equal = true;
                     break;
                 }
                 [[fallthrough]];
@@ -174,7 +207,7 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
                 text = results.Intern(Text);
                 break;
         }
-        Emit(listM.At(due.Step.RowM), listS.At(due.Step.RowS), text, results);
+        Emit(m, s, text, equal, results);
         ++head;
     }
     result.Rows = RowIndex;

@@ -7,6 +7,7 @@
 #include "TCompareOption.h"
 #include "TContentComparer.h"
 #include "TEntryList.h"
+#include "TLineEndComparer.h"
 #include "TPairingSteps.h"
 #include "TResultList.h"
 
@@ -64,7 +65,9 @@ public:
 private:
     // A planned step and what is known of its result before it is due.
     struct TPlanned {
-        enum class TKind { NoSource, NoTarget, Equal, Different, Contents };
+        // LineEnds: two files that differ by size alone, compared under the
+        // rule of IgnoreLineEnds when due.
+        enum class TKind { NoSource, NoTarget, Equal, Different, Contents, LineEnds };
         TPairingStep Step;
         TKind Kind = TKind::Equal;
         std::string Reason;  // for Different; for Contents once compared
@@ -72,7 +75,9 @@ private:
 
     void PlanStep(TPlanned& planned, const TEntryList& listM, const TEntryList& listS,
                   class TContentPipeline& pipeline);
-    void Emit(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* text,
+    // True when IgnoreLineEnds is set and the two files are alike under it.
+    bool AlikeIgnoringLineEnds(const TSearchRecEx& m, const TSearchRecEx& s);
+    void Emit(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* text, bool equal,
               TResultList& results);
 
     TCompare* Sender;
@@ -81,6 +86,7 @@ private:
     const std::atomic<bool>& Stop;
     TContentComparer& Contents;
     const TLookahead Lookahead;
+    TLineEndComparer LineEndContents;
     int RowIndex = 0;
     int EqualRows = 0;
     // Reused for every row.

@@ -86,5 +86,6 @@ const std::string& TResultRow::Result() const {
 }
 
 bool TResultRow::IsEqual() const {
-    return Result() == "等価";
+    const std::string& result = Result();
+    return result == "等価" || result == "等価 (改行・空白)";
 }

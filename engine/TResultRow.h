@@ -11,7 +11,8 @@
 //   0 source display name ("sub/" for a folder), empty when there is no source entry
 //   1 source folder: the folder part of RelPath followed by "/" ("/" directly below the root)
 //   2 target display name, 3 target folder, as 0 and 1
-//   4 result text: "等価", "比較元無し", "比較先無し" or "相違: " followed by the reasons
+//   4 result text: "等価", "等価 (改行・空白)", "比較元無し", "比較先無し" or "相違: "
+//     followed by the reasons
 //   5 source Index in decimal, empty when missing; 6 target Index likewise
 class TResultRow {
 public:
@@ -32,7 +33,8 @@ public:
     const TSearchRecEx* EntryM() const { return m_; }
     const TSearchRecEx* EntryS() const { return s_; }
     const std::string& Result() const;
-    // Equal exactly when the result text is "等価".
+    // Equal exactly when the result text is "等価", or "等価 (改行・空白)" for
+    // two text files alike under the option IgnoreLineEnds.
     bool IsEqual() const;
 
 private:

@@ -289,4 +289,22 @@ void SetActionIcons(TMainActions& a) {
         p.drawLine(QPointF(7.7, 13.3), QPointF(13.3, 7.7));
         p.restore();
     }));
+
+    // A page whose lines end in a return mark.
+    a.mnOptKaigyou->setIcon(MakeIcon([](QPainter& p) {
+        Page(p, QRectF(1.5, 1.5, 10, 13));
+        TextLines(p, 3.5, 7.5, {4.5, 7.0, 9.5, 12.0});
+        p.save();
+        p.setPen(QPen(Go, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath mark;
+        mark.moveTo(14.0, 5.0);
+        mark.lineTo(14.0, 10.5);
+        mark.lineTo(8.5, 10.5);
+        mark.moveTo(10.5, 8.5);
+        mark.lineTo(8.5, 10.5);
+        mark.lineTo(10.5, 12.5);
+        p.drawPath(mark);
+        p.restore();
+    }));
 }

@@ -77,6 +77,10 @@ const ActionSpec Specs[] = {
     ACTION(mnOptUpdYmdtDir, "フォルダのみ更新日時とサイズを無視(&F)",
            "フォルダのみ更新日時とサイズを無視", None, true),
     ACTION(mnOptNaiyou, "ファイルの中身は比較しない(&X)", "ファイルの中身は比較しない", None, true),
+    ACTION(mnOptKaigyou, "改行コードと行末の空白の違いを無視(&K)",
+           "改行コードと行末の空白の違いを無視|改行コードと行末の空白だけが違うテキストファイルを"
+           "等価 (改行・空白) とします",
+           None, true),
     ACTION(mnOptExclude, "除外するパターン(&P)...",
            "除外するパターン|比較しないファイルとフォルダのパターンを指定", None, false),
     ACTION(mnOptApp, "外部アプリケーション(&E)...", "外部アプリケーションを定義", None, false),

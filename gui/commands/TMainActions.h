@@ -51,6 +51,7 @@ struct TMainActions {
     QAction* mnOptUpdYmdt = nullptr;
     QAction* mnOptUpdYmdtDir = nullptr;
     QAction* mnOptNaiyou = nullptr;
+    QAction* mnOptKaigyou = nullptr;  // line ends and trailing blanks ignored
     QAction* mnOptExclude = nullptr;
     QAction* mnOptApp = nullptr;
     // Help

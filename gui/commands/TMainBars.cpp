@@ -69,10 +69,10 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     view->addSeparator();
     view->addAction(a.mnViewSame);
     view->addAction(a.mnViewDiff);
-    AddMenu(
-        MenuMain, "オプション(&O)",
-        {a.mnOptSize, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH, a.mnOptAttrS, a.mnOptAttrA,
-         a.mnOptUpdYmdt, a.mnOptUpdYmdtDir, a.mnOptNaiyou, Separator, a.mnOptExclude, a.mnOptApp});
+    AddMenu(MenuMain, "オプション(&O)",
+            {a.mnOptSize, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH, a.mnOptAttrS, a.mnOptAttrA,
+             a.mnOptUpdYmdt, a.mnOptUpdYmdtDir, a.mnOptNaiyou, a.mnOptKaigyou, Separator,
+             a.mnOptExclude, a.mnOptApp});
     AddMenu(
         MenuMain, "ヘルプ(&H)",
         {a.mnHelpContents, a.mnHelpVersionInfo, Separator, a.mnHelpGoUrl_Dev, a.mnHelpGoUrl_New});
@@ -114,7 +114,7 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     ToolBarOption = MakeToolBar("ToolBarOption", "オプション", window);
     AddActions(ToolBarOption, {a.mnOptSize, Separator, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH,
                                a.mnOptAttrS, a.mnOptAttrA, Separator, a.mnOptUpdYmdt, Separator,
-                               a.mnOptUpdYmdtDir, Separator, a.mnOptNaiyou});
+                               a.mnOptUpdYmdtDir, Separator, a.mnOptNaiyou, a.mnOptKaigyou});
     ShowPressedToggles(ToolBarMain);
     ShowPressedToggles(ToolBarOption);
 }

@@ -34,6 +34,7 @@ constexpr TOptionFlag Flags[] = {
     COMPARE_FLAG("UpdYmdt", IgnoreTime, mnOptUpdYmdt, true),
     COMPARE_FLAG("UpdYmdtDir", IgnoreDirTimeSize, mnOptUpdYmdtDir, false),
     COMPARE_FLAG("Naiyou", SkipContents, mnOptNaiyou, false),
+    COMPARE_FLAG("Kaigyou", IgnoreLineEnds, mnOptKaigyou, false),
 };
 
 #undef VIEW_FLAG

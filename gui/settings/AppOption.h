@@ -23,8 +23,8 @@ struct AppOption {
     bool DiffOff = false;    // hide different rows
     bool ShowFront = false;  // keep the main window above other windows
     bool EndDialog = false;  // show a dialog when a comparison ends
-    // Handed to the engine as it stands at each start. Its nine flags are the
-    // keys "Size" to "Naiyou" of "Option" (OptionFlags); a member added to it
+    // Handed to the engine as it stands at each start. Its ten flags are the
+    // keys "Size" to "Kaigyou" of "Option" (OptionFlags); a member added to it
     // gets its keys in Load and Save beside them.
     TCompareOption Compare;
     // Priority of the comparison's worker thread, 0 (idle) to 6 (time-critical).
@@ -39,11 +39,11 @@ struct AppOption {
 
     static constexpr uint8_t DefaultSpeed = 2;
 
-    // Reads all twenty keys in order, and the exclude patterns ("Option"
+    // Reads all twenty-one keys in order, and the exclude patterns ("Option"
     // "Exclude", one a line). A missing key or a non-numeric value gives the
     // default; a Speed whose low 8 bits exceed 6 gives 2.
     void Load(const IniFile& ini);
-    // Writes all twenty keys in order into the store (not to disk), and the
+    // Writes all twenty-one keys in order into the store (not to disk), and the
     // exclude patterns when there are any (else their key is removed).
     void Save(IniFile& ini) const;
 };
@@ -73,7 +73,7 @@ struct TOptionFlag {
     }
 };
 
-// The thirteen truth values in the order of the settings file.
+// The fourteen truth values in the order of the settings file.
 std::span<const TOptionFlag> OptionFlags();
 
 // The toggle actions of one group of flags, in the order of the settings file.

@@ -56,6 +56,8 @@ const char* const kUsageLines[] = {
     "  /[no]Archive                 アーカイブ属性 (デフォルトは比較しない)",
     "  /[no]FolderTimes             フォルダどうしのサイズと更新日時 (デフォルトは比較しない)",
     "  /[no]Contents                ファイルの内容 (デフォルトは比較する)",
+    "  /[no]IgnoreLineEnds          改行コードと行末の空白の違いを無視 (デフォルトは無視しない)",
+    "                               行が一致するテキストファイルは 等価 (改行・空白) になります",
     " ",
     "除外 (比較元と比較先の両方で、パターンに合う項目は比較も出力もしません):",
     "  /exclude [パターン]          除外するパターン (何度でも指定できます)",
@@ -230,7 +232,11 @@ TEST_F(CommandLine, DiffStatusTellsWhetherTheTreesDiffer) {
     MakeFile(dir / "s/same.txt", "same");
     MakeFile(dir / "m/bytes.txt", "left");
     MakeFile(dir / "s/bytes.txt", "rght");
+    // Trees that differ only in line ends and trailing blanks.
+    MakeFile(dir / "em/crlf.txt", "one\r\ntwo  \r\n");
+    MakeFile(dir / "es/crlf.txt", "one\ntwo\n");
     const std::string r = dir / "r.csv", m = dir / "m", s = dir / "s", a = dir / "a";
+    const std::string em = dir / "em", es = dir / "es";
     struct Case {
         std::vector<std::string> arguments;
         int status;
@@ -240,6 +246,12 @@ TEST_F(CommandLine, DiffStatusTellsWhetherTheTreesDiffer) {
         {{"/file", r, "/fromdir", a, "/todir", a, "--DiffStatus"}, 0},
         {{"/file", r, "/fromdir", m, "/todir", s, "/diffstatus", "/noContents"}, 0},
         {{"/file", r, "/fromdir", m, "/todir", s, "/noContents", "/Contents", "/diffstatus"}, 1},
+        {{"/file", r, "/fromdir", em, "/todir", es, "/diffstatus"}, 1},
+        {{"/file", r, "/fromdir", em, "/todir", es, "/diffstatus", "/IgnoreLineEnds"}, 0},
+        {{"/file", r, "/fromdir", m, "/todir", s, "/diffstatus", "/IgnoreLineEnds"}, 1},
+        {{"/file", r, "/fromdir", em, "/todir", es, "/IgnoreLineEnds", "/noignorelineends",
+          "/diffstatus"},
+         1},
         // Failures that read 1 without the switch move; the others keep theirs.
         {{"/diffstatus", "/?"}, 5},
         {{"/diffstatus", "/file", dir / "none/r.csv", "/fromdir", m, "/todir", s}, 6},
@@ -260,6 +272,8 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     MakeFile(dir / "s/time.txt", "same", kFixedTime + 60);
     MakeFile(dir / "m/bytes.txt", "left");
     MakeFile(dir / "s/bytes.txt", "rght");
+    MakeFile(dir / "m/crlf.txt", "one\r\ntwo\r\n");
+    MakeFile(dir / "s/crlf.txt", "one\ntwo \n");
     MakeFolder(dir / "m/folder");
     MakeFolder(dir / "s/folder");
     SetTimes(dir / "m/folder", kFixedTime, kFixedTime);
@@ -288,6 +302,10 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     EXPECT_EQ(resultOf({}, "folder/"), "等価");
     EXPECT_EQ(resultOf({"/FolderTimes"}, "folder/"), timeDiffers);
     EXPECT_EQ(resultOf({"/FolderTimes", "/noTime"}, "folder/"), "等価");
+    // The opt-in rule turns a row equal; the word itself sets it.
+    EXPECT_EQ(resultOf({}, "crlf.txt"), "\"相違: サイズ \"");
+    EXPECT_EQ(resultOf({"/IgnoreLineEnds"}, "crlf.txt"), "\"等価 (改行・空白)\"");
+    EXPECT_EQ(resultOf({"/IgnoreLineEnds"}, "bytes.txt"), "\"相違: 内容が不一致\"");
 }
 
 TEST_F(CommandLine, ExcludePatternsLeaveEntriesOutOfTheReport) {
@@ -481,7 +499,8 @@ TEST_F(ParsedSettings, ComparisonSwitchesSetTheirFlagBothWays) {
     const struct {
         std::string word;
         bool TCompareOption::*flag;
-        bool byDefault;  // the flag's default: set means "not compared"
+        bool byDefault;          // the flag's default: set means "not compared"
+        bool setByWord = false;  // the word itself sets the flag, its "no" form clears it
     } switches[] = {
         {"Size", &TCompareOption::IgnoreSize, false},
         {"Time", &TCompareOption::IgnoreTime, false},
@@ -492,15 +511,16 @@ TEST_F(ParsedSettings, ComparisonSwitchesSetTheirFlagBothWays) {
         {"Archive", &TCompareOption::IgnoreAttrA, true},
         {"FolderTimes", &TCompareOption::IgnoreDirTimeSize, true},
         {"Contents", &TCompareOption::SkipContents, false},
+        {"IgnoreLineEnds", &TCompareOption::IgnoreLineEnds, false, true},
     };
     for (const auto& s : switches) {
         SCOPED_TRACE(s.word);
         Parse({"/file", "r"});
         EXPECT_EQ(control.GetOption().*s.flag, s.byDefault);
         Parse({"/file", "r", "/no" + s.word});
-        EXPECT_TRUE(control.GetOption().*s.flag);
+        EXPECT_EQ(control.GetOption().*s.flag, !s.setByWord);
         Parse({"/file", "r", "--NO" + s.word, "-" + s.word});
-        EXPECT_FALSE(control.GetOption().*s.flag);
+        EXPECT_EQ(control.GetOption().*s.flag, s.setByWord);
     }
     EXPECT_FALSE(control.GetDiffStatus());
     // A word that only looks like one is a value.

@@ -1,10 +1,12 @@
 // Content comparison: the outcome of 1024-byte cycles at every boundary, the
-// stop probe, failures and special files.
+// stop probe, failures and special files; the rule that ignores line ends.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <tuple>
 
 #include "TContentComparer.h"
+#include "TLineEndComparer.h"
 #include "TempTree.h"
 
 namespace {
@@ -202,4 +204,105 @@ TEST_F(Content, SpecialFilesAreNeverOpened) {
     EXPECT_EQ(got.Code, 0);
     got = ComparePaths(Tree.Path("plain"), "/dev/null", TFileKind::Regular, TFileKind::CharDevice);
     EXPECT_EQ(got.Reason, "内容が不一致");
+}
+
+namespace {
+
+// The rule of IgnoreLineEnds as a regular expression: blanks before each line
+// end go, and so does a CR right before the LF; blanks at the very end go too.
+std::string StrippedLines(const std::string& text) {
+    std::string out = std::regex_replace(text, std::regex("[ \t]*\r?\n"), "\n");
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
+        out.pop_back();
+    return out;
+}
+
+// The normaliser's output, fed in pieces of `piece` bytes with `room` bytes
+// of room per call.
+std::string Normalised(const std::string& text, size_t piece, size_t room) {
+    LineEnds::TNormaliser normaliser;
+    std::string out;
+    for (size_t at = 0; at < text.size();) {
+        std::string_view in(text.data() + at, std::min(piece, text.size() - at));
+        const size_t before = out.size();
+        at += normaliser.Feed(in, out, room);
+        EXPECT_LE(out.size() - before, room);
+    }
+    while (!normaliser.Finish(out, room)) {
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(LineEndRule, NormalisedStreamIsTheStrippedLinesInAnyPieces) {
+    std::vector<std::string> texts = {
+        "",       "a",         "a\n",     "a \r\n",
+        "a\r \n", "a\t\r\r\n", " \t ",    "x  y \t\r\n\r\n  \n",
+        "\r",     "a\r",       "\n\n \n", std::string(5000, ' ') + "x" + std::string(3000, '\t')};
+    // Random texts of the bytes that matter.
+    unsigned seed = 24;
+    for (int i = 0; i < 40; ++i) {
+        std::string text;
+        for (int k = 0; k < 120; ++k) {
+            seed = seed * 1103515245 + 12345;
+            text.push_back("a \t\r\n"[(seed >> 16) % 5]);
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        const std::string expected = StrippedLines(text);
+        for (size_t piece : {size_t(1), size_t(2), size_t(7), size_t(100000)}) {
+            for (size_t room : {size_t(1), size_t(3), size_t(100000)}) {
+                SCOPED_TRACE(testing::PrintToString(text) + " piece " + std::to_string(piece) +
+                             " room " + std::to_string(room));
+                EXPECT_EQ(Normalised(text, piece, room), expected);
+            }
+        }
+    }
+}
+
+TEST_F(Content, LineEndRuleDecidesWhichFilesAreAlike) {
+    // 日本 in CP932 and EUC-JP: no byte of them is a blank, CR or LF.
+    const std::string sjis = "\x93\xfa\x96\x7b", euc = "\xc6\xfc\xcb\xdc";
+    std::string longCrLf, longLf;
+    for (int i = 0; i < 30000; ++i) {
+        longCrLf += "line " + std::to_string(i) + " \r\n";
+        longLf += "line " + std::to_string(i) + "\n";
+    }
+    std::string longChanged = longLf;
+    longChanged[longChanged.size() - 7] = 'X';
+    const struct {
+        std::string a, b;
+        bool alike;
+    } cases[] = {
+        {"one\r\ntwo\r\n", "one\ntwo\n", true},
+        {"one  \ntwo\t\n", "one\ntwo\n", true},
+        {"one \r\n", "one\t\n", true},
+        {sjis + " \r\n" + euc + "\r\n", sjis + "\n" + euc + "\n", true},
+        {"", "  \t", true},
+        {longCrLf, longLf, true},
+        {longChanged, longLf, false},
+        // The line end after the last line counts, and so do blanks inside a line.
+        {"one\n", "one", false},
+        {"one\r\n", "one\r", false},
+        {"a b\n", "ab\n", false},
+        {"\n", "", false},
+        // A NUL byte in the first 8 KiB makes a file binary: bytes decide.
+        {std::string("a\0\r\n", 4), std::string("a\0\n", 3), false},
+    };
+    TLineEndComparer comparer(nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.a.substr(0, 40)) + " vs " +
+                     testing::PrintToString(c.b.substr(0, 40)));
+        Tree.File("a", c.a);
+        Tree.File("b", c.b);
+        EXPECT_EQ(comparer.Alike(Tree.Path("a"), Tree.Path("b")), c.alike);
+        EXPECT_EQ(comparer.Alike(Tree.Path("b"), Tree.Path("a")), c.alike);
+    }
+    // A file that cannot be read, and a stop, are never alike.
+    EXPECT_FALSE(comparer.Alike(Tree.Path("a"), Tree.Path("missing")));
+    Tree.File("a", longCrLf);
+    TLineEndComparer stopped([] { return true; });
+    EXPECT_FALSE(stopped.Alike(Tree.Path("a"), Tree.Path("b")));
 }

@@ -338,3 +338,50 @@ TEST(PairingEngine, FilesBeyondThePathLimitAreCompared) {
     EXPECT_EQ(engine.GetRowCount(), 500);
     EXPECT_EQ(engine.GetSummary(), "相違はありませんでした");
 }
+
+TEST_F(Pairing, IgnoreLineEndsMakesTextFilesWithTheSameLinesEqual) {
+    M.File("crlf.txt", "one\r\ntwo\r\n");
+    S.File("crlf.txt", "one\ntwo\n");
+    M.File("blanks.txt", "one \ntwo\t\n");  // same size, other bytes
+    S.File("blanks.txt", "one\t\ntwo \n");
+    M.File("words.txt", "one\r\ntwo\r\n");
+    S.File("words.txt", "one\nTWO\n");
+    M.File("late.txt", "one\r\n", 1600000000);
+    S.File("late.txt", "one\n", 1600000010);
+    M.File("binary", std::string("\0\r\n", 3));
+    S.File("binary", std::string("\0\n", 2));
+    M.File("same.txt", "same");
+    S.File("same.txt", "same");
+
+    const std::map<std::string, std::string> without = {
+        {"crlf.txt", "相違: サイズ "},  {"blanks.txt", "相違: 内容が不一致"},
+        {"words.txt", "相違: サイズ "}, {"late.txt", "相違: サイズ 更新日 "},
+        {"binary", "相違: サイズ "},    {"same.txt", Equal}};
+    std::map<std::string, std::string> with = without;
+    with["crlf.txt"] = with["blanks.txt"] = "等価 (改行・空白)";
+
+    TCompareOption option;
+    for (bool on : {false, true}) {
+        option.IgnoreLineEnds = on;
+        for (bool sequential : {false, true}) {
+            Engine.SetSequential(sequential);
+            Recorder.Rows.clear();
+            Recorder.Events.clear();
+            EXPECT_EQ(Run(option), 0);
+            for (const auto& [name, text] : on ? with : without)
+                EXPECT_EQ(Recorder.ResultOf(name), text) << name << " on " << on;
+            // Such rows count as equal, and are equal to every reader.
+            EXPECT_EQ(Recorder.Events.at(Recorder.Events.size() - 2),
+                      on ? "done 6 3 3" : "done 6 1 5");
+            for (int i = 0; i < Engine.GetRowCount(); ++i)
+                EXPECT_EQ(Engine.GetRow(i)->IsEqual(),
+                          Engine.GetRow(i)->Result().starts_with("等価"));
+        }
+    }
+    // With the contents not read, the option changes nothing.
+    option.SkipContents = true;
+    Recorder.Rows.clear();
+    EXPECT_EQ(Run(option), 0);
+    EXPECT_EQ(Recorder.ResultOf("crlf.txt"), "相違: サイズ ");
+    EXPECT_EQ(Recorder.ResultOf("blanks.txt"), Equal);
+}

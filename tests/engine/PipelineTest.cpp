@@ -2,6 +2,8 @@
 // and stop outcomes must be those of the sequential engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <set>
 #include <thread>
@@ -55,6 +57,11 @@ void MakeVariedTrees(TTempTree& m, TTempTree& s) {
     s.Link("dangling", "missing-s");
     m.SetTime("dangling", 1600000000);
     s.SetTime("dangling", 1600000000);
+    // Alike under IgnoreLineEnds only, by size and by bytes.
+    m.File("lines/crlf", "a\r\nb\r\n");
+    s.File("lines/crlf", "a\nb\n");
+    m.File("lines/blank", "a \n");
+    s.File("lines/blank", "a\t\n");
     for (const char* name : {"case/a.txt", "case/A.TXT", "case/b.TXT"})
         m.File(name, name);
     for (const char* name : {"case/a.txt", "case/A.txt", "case/a.TXT", "case/B.txt"})
@@ -121,7 +128,9 @@ TEST_F(Pipeline, SameRowsAsSequentialUnderEveryOptionSet) {
     loose.IgnoreSize = true;
     loose.IgnoreTime = true;
     loose.IgnoreAttr = true;
-    for (const TCompareOption& option : {TCompareOption(), skip, loose}) {
+    TCompareOption lineEnds;
+    lineEnds.IgnoreLineEnds = true;
+    for (const TCompareOption& option : {TCompareOption(), skip, loose, lineEnds}) {
         TRunRecord sequential = RunOnce(M, S, true, option);
         ASSERT_EQ(sequential.Status, 0);
         ExpectSameRun(RunOnce(M, S, false, option), sequential);
@@ -138,6 +147,10 @@ TEST_F(Pipeline, SameRowsAsSequentialUnderEveryOptionSet) {
     bool openFailure = false;
     for (const auto& text : texts)
         openFailure |= text.rfind("相違: バイナリ比較失敗>open file error!!>", 0) == 0;
+    const auto rows = RunOnce(M, S, false, lineEnds).Rows;
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const auto& row) { return row[4] == "等価 (改行・空白)"; }),
+              2);
     EXPECT_TRUE(openFailure);
 }
 

@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(IniValue(Path(), "Option", "Naiyou"), QStringLiteral("0"));
     }
 
-    void SaveWritesAllTwentyKeysInOrder() {
+    void SaveWritesAllKeysInOrder() {
         AppOption o = LoadFrom(Path());
         SaveTo(o, Path());
         QCOMPARE(Sections(Path()), QStringList({"View", "Option", "Thread", "Application"}));
@@ -91,7 +91,7 @@ private slots:
                  QStringList({"SameOff=0", "DiffOff=0", "ShowFront=0", "EndDialog=0"}));
         QCOMPARE(SectionLines(Path(), "Option"),
                  QStringList({"Size=0", "Attr=0", "AttrR=1", "AttrH=0", "AttrS=0", "AttrA=1",
-                              "UpdYmdt=0", "UpdYmdtDir=1", "Naiyou=0"}));
+                              "UpdYmdt=0", "UpdYmdtDir=1", "Naiyou=0", "Kaigyou=0"}));
         QCOMPARE(SectionLines(Path(), "Thread"), QStringList({"Speed=2"}));
         // Empty texts are written as keys with nothing after "=".
         QCOMPARE(
@@ -132,7 +132,7 @@ private slots:
         o.Compare.Exclude.clear();
         SaveTo(o, Path());
         QVERIFY(IniValue(Path(), "Option", "Exclude").isNull());
-        QCOMPARE(SectionLines(Path(), "Option").size(), 9);
+        QCOMPARE(SectionLines(Path(), "Option").size(), 10);
     }
 
     void EachOptionKeyLoadsItsOwnFlag() {
@@ -146,7 +146,8 @@ private slots:
             {"AttrA", &TCompareOption::IgnoreAttrA},
             {"UpdYmdt", &TCompareOption::IgnoreTime},
             {"UpdYmdtDir", &TCompareOption::IgnoreDirTimeSize},
-            {"Naiyou", &TCompareOption::SkipContents}};
+            {"Naiyou", &TCompareOption::SkipContents},
+            {"Kaigyou", &TCompareOption::IgnoreLineEnds}};
         const TCompareOption defaults;
         for (const auto& [key, flag] : keys) {
             WriteLines(Path(), {"[Option]", key + (defaults.*flag ? "=0" : "=1")});

@@ -102,12 +102,13 @@ private slots:
         auto frm = Open();
         // Those that others disable go first.
         for (QAction* action : {frm->mnOptAttrR, frm->mnOptAttrH, frm->mnOptAttrS, frm->mnOptAttrA,
-                                frm->mnOptUpdYmdtDir, frm->mnOptNaiyou, frm->mnOptSize,
-                                frm->mnOptAttr, frm->mnOptUpdYmdt})
+                                frm->mnOptUpdYmdtDir, frm->mnOptNaiyou, frm->mnOptKaigyou,
+                                frm->mnOptSize, frm->mnOptAttr, frm->mnOptUpdYmdt})
             action->trigger();
         const TCompareOption& o = frm->Options().Compare;
         QVERIFY(o.IgnoreSize && o.IgnoreAttr && !o.IgnoreAttrR && o.IgnoreAttrH && o.IgnoreAttrS);
         QVERIFY(!o.IgnoreAttrA && o.IgnoreTime && !o.IgnoreDirTimeSize && o.SkipContents);
+        QVERIFY(o.IgnoreLineEnds);
         // "新規" sets the checks from the record again.
         frm->Options().Compare.SkipContents = false;
         frm->mnFileNew->trigger();
@@ -213,7 +214,7 @@ private slots:
                 ++shown;
             }
         }
-        QCOMPARE(shown, 11 + 9);
+        QCOMPARE(shown, 11 + 10);
         QCOMPARE(frm->tbtnExpCsv->defaultAction(), frm->mnFileExpCsv);
         QCOMPARE(frm->tbtnExpCsv->menu(), frm->PopupExport);
         QCOMPARE(frm->mnEditCopyRow->toolTip(), QStringLiteral("カーソル行をコピー"));
