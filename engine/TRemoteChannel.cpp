@@ -1,5 +1,6 @@
 #include "TRemoteChannel.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "TCompare.h"
@@ -121,12 +122,15 @@ TRemoteChannel::TRead TRemoteChannel::ReadLine(std::string& line) {
     if (Status != 0)
         return TRead::Failed;
     while (true) {
-        const size_t newline = Buffer.find('\n', BufferStart);
+        // Bytes before ScanFrom were looked at already: a long line arriving
+        // in many reads is scanned once.
+        const size_t newline = Buffer.find('\n', std::max(BufferStart, ScanFrom));
         if (newline != std::string::npos) {
             line.assign(Buffer, BufferStart, newline - BufferStart);
             BufferStart = newline + 1;
             return TRead::Line;
         }
+        ScanFrom = Buffer.size();
         if (Buffer.size() - BufferStart > MaxLine) {
             Refuse(0, "行が長すぎます");
             return TRead::Failed;
@@ -135,6 +139,7 @@ TRemoteChannel::TRead TRemoteChannel::ReadLine(std::string& line) {
         // holds at most one line and one read.
         if (BufferStart > 0) {
             Buffer.erase(0, BufferStart);
+            ScanFrom -= BufferStart;
             BufferStart = 0;
         }
         const int timeout = Greeted ? SilenceTimeoutMs : GreetingTimeoutMs;

@@ -87,6 +87,7 @@ private:
     platform::TChildProcess Child;
     std::string Buffer;
     size_t BufferStart = 0;
+    size_t ScanFrom = 0;
     bool Greeted = false;
     std::string Version;
     int Status = 0;

@@ -141,16 +141,15 @@ void TChildProcess::CloseInput() {
 TChildProcess::TIo TChildProcess::Read(std::string& out, size_t max, const std::atomic<bool>& stop,
                                        int timeoutMs) {
     const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
-    const size_t before = out.size();
     while (true) {
         if (stop.load(std::memory_order_relaxed))
             return TIo::Stopped;
         if (Out < 0)
             return TIo::End;
-        out.resize(before + max);
-        ssize_t n = read(Out, out.data() + before, max);
-        out.resize(before + (n > 0 ? static_cast<size_t>(n) : 0));
+        char buffer[64 * 1024];
+        ssize_t n = read(Out, buffer, std::min(max, sizeof buffer));
         if (n > 0) {
+            out.append(buffer, static_cast<size_t>(n));
             ReadCount += static_cast<uint64_t>(n);
             return TIo::Done;
         }
