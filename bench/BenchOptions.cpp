@@ -14,6 +14,9 @@ const char* const BenchUsage =
     "  --rounds N        timed rounds on a warm cache, interleaved (default 5)\n"
     "  --cold-rounds N   timed rounds on a cold cache: the trees' pages are evicted\n"
     "                    before every program (default 3; 0: none)\n"
+    "  --busy-rounds N   timed rounds on a warm cache with a busy loop taking one\n"
+    "                    core beside TandrilB, diff -rq and the read floor alike\n"
+    "                    (default 3; 0: none)\n"
     "  --copy-rounds N   timed rounds of the copy workload (default 3)\n"
     "  --seed N          workload seed (default 1)\n"
     "  --data DIR        where the trees are generated (default bench/data)\n"
@@ -102,6 +105,9 @@ bool ParseBenchOptions(int argc, char** argv, TBenchOptions& o, std::string& err
                 return false;
         } else if (arg == "--cold-rounds") {
             if (!ParseRounds(arg, value, 0, o.ColdRounds, error))
+                return false;
+        } else if (arg == "--busy-rounds") {
+            if (!ParseRounds(arg, value, 0, o.BusyRounds, error))
                 return false;
         } else if (arg == "--seed") {
             char* end = nullptr;

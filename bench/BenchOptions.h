@@ -27,6 +27,9 @@ struct TBenchOptions {
     // program (rsync and the offset floor are timed warm only). 0: none.
     int ColdRounds = 3;
     int CopyRounds = 3;  // timed rounds of the copy workload
+    // Rounds on a warm cache with a busy loop taking one core beside every
+    // timed program (TandrilB, diff -rq and the read floor). 0: none.
+    int BusyRounds = 3;
     uint64_t Seed = 1;
     std::string DataDir = "bench/data";
     std::string ResultsDir = "bench/results";

@@ -5,18 +5,33 @@
 
 #include "RunProcess.h"
 
+// When a program is timed: on a warm page cache, on a cold one (the trees'
+// pages evicted before every program), or on a warm one with a busy loop
+// taking one core beside it.
+enum class TPhase { Warm, Cold, Busy };
+
 // One timed program of a comparison workload.
 struct TTool {
     std::string Key;    // as in --tools
     std::string Label;  // as printed
     TProcessSpec Spec;
     std::vector<int> GoodExits;
-    bool Cold = false;                  // also timed on a cold cache
-    std::vector<TProcessResult> Warm;   // the timed rounds on a warm cache
-    std::vector<TProcessResult> Colds;  // and on a cold one
+    bool Cold = false;                   // also timed on a cold cache
+    bool Busy = false;                   // also timed with one core busy
+    std::vector<TProcessResult> Warm;    // the timed rounds on a warm cache
+    std::vector<TProcessResult> Colds;   // on a cold one
+    std::vector<TProcessResult> Busies;  // on a warm one with one core busy
     bool Failed = false;
 
-    const std::vector<TProcessResult>& Runs(bool cold) const { return cold ? Colds : Warm; }
+    bool TimedIn(TPhase phase) const {
+        return phase == TPhase::Warm || (phase == TPhase::Cold ? Cold : Busy);
+    }
+    const std::vector<TProcessResult>& Runs(TPhase phase) const {
+        return phase == TPhase::Warm ? Warm : phase == TPhase::Cold ? Colds : Busies;
+    }
+    std::vector<TProcessResult>& Runs(TPhase phase) {
+        return phase == TPhase::Warm ? Warm : phase == TPhase::Cold ? Colds : Busies;
+    }
 };
 
 // Prints one line of the runner's output, flushed at once (it is often piped

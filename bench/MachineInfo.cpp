@@ -61,11 +61,14 @@ std::string DescribeMachine(const std::string& dataDir) {
     long long memKiB = std::atoll(ProcFileValue("/proc/meminfo", "MemTotal").c_str());
     std::string cpu = ProcFileValue("/proc/cpuinfo", "model name");
     // The load when the run begins: other work on the machine skews timings.
+    return Format("%s; %s, %ld cores, %.1f GiB memory; Linux %s; data on %s; load average %s", date,
+                  cpu.empty() ? "unknown processor" : cpu.c_str(), ::sysconf(_SC_NPROCESSORS_ONLN),
+                  double(memKiB) / 1048576, name.release, FileSystemOf(dataDir).c_str(),
+                  LoadAverage().c_str());
+}
+
+std::string LoadAverage() {
     double load[3] = {-1, -1, -1};
     ::getloadavg(load, 3);
-    return Format(
-        "%s; %s, %ld cores, %.1f GiB memory; Linux %s; data on %s; load average %.2f %.2f %.2f",
-        date, cpu.empty() ? "unknown processor" : cpu.c_str(), ::sysconf(_SC_NPROCESSORS_ONLN),
-        double(memKiB) / 1048576, name.release, FileSystemOf(dataDir).c_str(), load[0], load[1],
-        load[2]);
+    return Format("%.2f %.2f %.2f", load[0], load[1], load[2]);
 }

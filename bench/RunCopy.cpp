@@ -82,11 +82,11 @@ void CopyTree(const TBenchOptions& o, const TBenchPrograms& programs, const std:
         }
     }
     ClearCopy(copy);
-    PrintTimings(tools, false, o.CopyRounds);
+    PrintTimings(tools, TPhase::Warm, o.CopyRounds);
     Print(Format("   %-26s %9s", "ratio of medians", "measured"));
-    const double cp = MedianOf(tools, "cp", false);
+    const double cp = MedianOf(tools, "cp", TPhase::Warm);
     for (const TTool& t : tools) {
-        const double mine = MedianOf(tools, t.Key, false);
+        const double mine = MedianOf(tools, t.Key, TPhase::Warm);
         if (t.Key != "cp" && mine > 0 && cp > 0)
             Print(Format("   %-26s %9.2f", (t.Label + " / cp").c_str(), mine / cp));
     }

@@ -1,6 +1,7 @@
 #include "RunProcess.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -174,4 +175,23 @@ bool FindProgram(const std::string& program) {
         if (!dir.empty() && ::access((dir + "/" + program).c_str(), X_OK) == 0)
             return true;
     return false;
+}
+
+TBusyCore::TBusyCore() {
+    Pid = ::fork();
+    if (Pid == 0) {
+        // The child only spins until it is killed.
+        volatile unsigned long spin = 0;
+        while (true)
+            spin = spin + 1;
+    }
+}
+
+TBusyCore::~TBusyCore() {
+    if (Pid <= 0)
+        return;
+    ::kill(Pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(Pid, &status, 0) < 0 && errno == EINTR) {
+    }
 }

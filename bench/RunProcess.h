@@ -33,3 +33,18 @@ std::string DescribeEnd(const TProcessResult& result);
 
 // True when `program` names an executable file (directly or through PATH).
 bool FindProgram(const std::string& program);
+
+// Keeps one core busy while it lives: a child process that spins without
+// pause, as other work on a shared machine would. The programs timed meanwhile
+// compete with it for the processor like with any other process.
+class TBusyCore {
+public:
+    TBusyCore();
+    ~TBusyCore();
+    TBusyCore(const TBusyCore&) = delete;
+    TBusyCore& operator=(const TBusyCore&) = delete;
+    bool Running() const { return Pid > 0; }
+
+private:
+    int Pid = -1;
+};

@@ -9,6 +9,7 @@
 #include "BenchFiles.h"
 #include "BenchText.h"
 #include "GenerateWorkload.h"
+#include "MachineInfo.h"
 #include "ReportCheck.h"
 #include "RunProcess.h"
 #include "TimingTable.h"
@@ -74,6 +75,7 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
             t.Spec.Env = {{"LC_ALL", "C"}};
         }
         t.Cold = key == "tandrilb" || key == "diff" || key == "floor" || key == "cat" || excluding;
+        t.Busy = key == "tandrilb" || key == "diff" || key == "floor";
         t.Spec.StdoutPath = out + t.Key + ".out";
         t.Spec.StderrPath = out + t.Key + ".err";
         tools.push_back(std::move(t));
@@ -180,22 +182,24 @@ void RunStopLatency(const TBenchOptions& o, const TBenchPrograms& programs,
 // Times the tools in interleaved rounds: each round starts with the next
 // program, so that no program always runs right after the same other one. On
 // a cold cache only the tools marked Cold run, each after the trees' pages
-// were evicted.
-void TimeRounds(std::vector<TTool>& tools, int rounds, bool cold,
+// were evicted; with one core busy only those marked Busy.
+void TimeRounds(std::vector<TTool>& tools, int rounds, TPhase phase,
                 const std::vector<std::string>& trees, const std::string& firstReport,
                 std::vector<std::string>& problems) {
+    const bool cold = phase == TPhase::Cold;
+    const char* name = cold ? "cold" : phase == TPhase::Busy ? "busy" : "warm";
     for (int round = 0; round < rounds; ++round) {
         for (size_t k = 0; k < tools.size(); ++k) {
             TTool& t = tools[(k + size_t(round)) % tools.size()];
-            if (t.Failed || (cold && !t.Cold))
+            if (t.Failed || !t.TimedIn(phase))
                 continue;
             if (cold)
                 EvictTrees(trees, false);
-            const std::string when = Format("(%s round %d)", cold ? "cold" : "warm", round + 1);
+            const std::string when = Format("(%s round %d)", name, round + 1);
             TProcessResult r;
             if (!RunChecked(t, problems, when, &r))
                 continue;
-            (cold ? t.Colds : t.Warm).push_back(r);
+            t.Runs(phase).push_back(r);
             if (t.Key == "tandrilb" && ReadWholeFile(t.Spec.Argv[2]) != firstReport) {
                 std::string p = "TandrilB report of " + when.substr(1, when.size() - 2) +
                                 " differs from the first run's";
@@ -238,9 +242,25 @@ void RunWorkload(const TBenchOptions& o, const TBenchPrograms& programs,
     CheckRound(tools, programs, m, folder, o.ResultsDir + "/" + workload + "-", firstReport,
                problems);
 
-    TimeRounds(tools, o.Rounds, false, {}, firstReport, problems);
-    PrintTimings(tools, false, o.Rounds);
-    PrintRatios(tools, workload, m, false);
+    TimeRounds(tools, o.Rounds, TPhase::Warm, {}, firstReport, problems);
+    PrintTimings(tools, TPhase::Warm, o.Rounds);
+    PrintRatios(tools, workload, m, TPhase::Warm);
+    if (o.BusyRounds > 0) {
+        // The busy loop runs through all rounds, so that every program meets
+        // the same competition for the processor.
+        TBusyCore busy;
+        if (busy.Running()) {
+            Print(
+                Format("   one core busy: a busy loop runs beside every timed program (load "
+                       "average when it started: %s)",
+                       LoadAverage().c_str()));
+            TimeRounds(tools, o.BusyRounds, TPhase::Busy, {}, firstReport, problems);
+        }
+    }
+    if (o.BusyRounds > 0) {
+        PrintTimings(tools, TPhase::Busy, o.BusyRounds);
+        PrintRatios(tools, workload, m, TPhase::Busy);
+    }
     if (o.ColdRounds > 0) {
         const std::vector<std::string> trees = {folder + "/A", folder + "/B"};
         const int64_t left = EvictTrees(trees, true);
@@ -248,9 +268,9 @@ void RunWorkload(const TBenchOptions& o, const TBenchPrograms& programs,
             Format("   cold cache: before each timed program the pages of every file of both "
                    "trees are evicted (%s of %s stayed cached after the first eviction)",
                    FormatBytes(left).c_str(), FormatBytes(m.BytesA + m.BytesB).c_str()));
-        TimeRounds(tools, o.ColdRounds, true, trees, firstReport, problems);
-        PrintTimings(tools, true, o.ColdRounds);
-        PrintRatios(tools, workload, m, true);
+        TimeRounds(tools, o.ColdRounds, TPhase::Cold, trees, firstReport, problems);
+        PrintTimings(tools, TPhase::Cold, o.ColdRounds);
+        PrintRatios(tools, workload, m, TPhase::Cold);
     }
     if (workload == Workload::ManySmall)
         RunStopLatency(o, programs, workload, folder, problems);
