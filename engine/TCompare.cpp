@@ -18,6 +18,8 @@ namespace {
 
 constexpr const char* TextBadPathM = "比較元のパスが不正です";
 constexpr const char* TextBadPathS = "比較先のパスが不正です";
+constexpr const char* TextUnreadableM = "比較元のフォルダを読めません";
+constexpr const char* TextUnreadableS = "比較先のフォルダを読めません";
 constexpr const char* TextListStoppedM = "比較元のファイルリスト取得中に処理が中断されました";
 constexpr const char* TextListStoppedS = "比較先のファイルリスト取得中に処理が中断されました";
 constexpr const char* TextPairingStopped = "処理が中断されました";
@@ -42,6 +44,14 @@ bool ValidSide(const std::string& path) {
     return IsRemoteUrl(path) ? ParseRemoteUrl(path, url) : platform::IsFolder(path);
 }
 
+// Empty when a local folder can be opened for listing, else the system's reason.
+std::string UnreadableReason(const std::string& path) {
+    if (IsRemoteUrl(path))
+        return {};
+    platform::TDirectory folder;
+    return folder.OpenPath(path) ? std::string() : folder.LastErrorText();
+}
+
 }  // namespace
 
 int TCompare::TestPaths() const {
@@ -59,6 +69,17 @@ int TCompare::CheckPaths() {
         ErrorMessage = TextBadPathM;
     if (Status == CompareStatus::BadPathS)
         ErrorMessage = TextBadPathS;
+    if (Status != CompareStatus::Success)
+        return Status;
+    // A root that cannot be read would list as empty: the run would find its
+    // whole tree equal to an empty one, or everything of the other side missing.
+    if (std::string reason = UnreadableReason(PathM); !reason.empty()) {
+        Status = CompareStatus::BadPathM;
+        ErrorMessage = TextUnreadableM + ("(" + reason + ")");
+    } else if (reason = UnreadableReason(PathS); !reason.empty()) {
+        Status = CompareStatus::BadPathS;
+        ErrorMessage = TextUnreadableS + ("(" + reason + ")");
+    }
     return Status;
 }
 

@@ -17,8 +17,8 @@ class TResultList;
 // Status codes of CheckPaths and Compare.
 namespace CompareStatus {
 constexpr int Success = 0;
-constexpr int BadPathM = 1;  // "比較元のパスが不正です"
-constexpr int BadPathS = 2;  // "比較先のパスが不正です"
+constexpr int BadPathM = 1;  // "比較元のパスが不正です" (or its folder cannot be read)
+constexpr int BadPathS = 2;  // "比較先のパスが不正です" (or its folder cannot be read)
 constexpr int ListStoppedM = 11;  // "比較元のファイルリスト取得中に処理が中断されました"
 constexpr int ListStoppedS = 12;  // "比較先のファイルリスト取得中に処理が中断されました"
 constexpr int PairingStopped = 100;  // "処理が中断されました"
@@ -70,8 +70,10 @@ public:
     void SetRemoteSettings(const TRemoteSettings& settings) { Remote = settings; }
     const TRemoteSettings& GetRemoteSettings() const { return Remote; }
 
-    // Reset, then tests that PathM and PathS are existing folders (source first).
-    // Returns the status: 0, 1 or 2, with its message.
+    // Reset, then tests that PathM and PathS are existing folders (source first),
+    // then that each can be read. Returns the status: 0, 1 or 2, with its
+    // message; a folder that is there but cannot be opened gives 1 or 2 with
+    // "比較元のフォルダを読めません(<reason>)" or "比較先のフォルダを読めません(<reason>)".
     int CheckPaths();
     // The same test without touching any state, so that it cannot disturb a
     // running comparison: 0, 1 or 2.

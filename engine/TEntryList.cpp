@@ -24,6 +24,12 @@ TSearchRecEx& TEntryList::AddEntry(const TFolder& folder) {
     return entry;
 }
 
+void TEntryList::SetListError(TSearchRecEx& folder, int error) {
+    if (folder.ListError == 0)
+        UnreadableFolders.push_back(&folder);
+    folder.ListError = error;
+}
+
 std::string_view TEntryList::StoreKey(std::string_view key) {
     constexpr size_t BlockSize = 256 * 1024;
     if (KeyBlocks.empty() || KeyBlockSize - KeyBlockUsed < key.size()) {

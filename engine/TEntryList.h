@@ -33,6 +33,11 @@ public:
     // A new entry (Index 0) in folder, appended to Items.
     TSearchRecEx& AddEntry(const TFolder& folder);
 
+    // Marks a listed folder whose names could not be read (ListError).
+    void SetListError(TSearchRecEx& folder, int error);
+    // The folders marked so, in listing order; empty on an ordinary run.
+    const std::vector<const TSearchRecEx*>& Unreadable() const { return UnreadableFolders; }
+
     int Count() const { return static_cast<int>(Items.size()); }
     // Entry at position index of Items, or null outside.
     TSearchRecEx* At(int index) const {
@@ -67,6 +72,7 @@ private:
     std::string_view StoreKey(std::string_view key);
 
     std::vector<TSearchRecEx*> Items;
+    std::vector<const TSearchRecEx*> UnreadableFolders;
     std::deque<TSearchRecEx> Entries;
     std::deque<TFolder> Folders;
     // Sort keys, packed into blocks that are never reallocated.

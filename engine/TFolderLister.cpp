@@ -58,6 +58,12 @@ int TFolderLister::ListTree(const std::string& root) {
             throw std::runtime_error("open(" + root + "): " + reason);
         return 0;
     }
+    // The root has no row that could say its names were cut short.
+    if (top.Dir.LastErrorNumber() != 0) {
+        const std::string reason = top.Dir.LastErrorText();
+        top.Dir.Close();
+        throw std::runtime_error("getdents64(" + root + "): " + reason);
+    }
     Delivered = true;
     top.Folder = &List.AddFolder(prefix, RootLength);
     Depth = 1;
@@ -127,6 +133,9 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
         entry.Kind = folder ? TFileKind::Directory : TFileKind::Unexamined;
         if (hint == THint::Link)
             attr |= Attr::SymLink;
+        // Such a folder cannot be entered either: its names are unknown.
+        if (folder && status.Error != 0)
+            List.SetListError(entry, status.Error);
     }
     if (folder)
         attr |= Attr::Directory;
@@ -136,7 +145,7 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
     level.Count++;
 
     if (known && folder && !OnCurrentPath(status.Device, status.Inode))
-        Enter(name, status.Device, status.Inode);
+        Enter(entry, name, status.Device, status.Inode);
 }
 
 bool TFolderLister::OnCurrentPath(uint64_t device, uint64_t inode) const {
@@ -146,18 +155,26 @@ bool TFolderLister::OnCurrentPath(uint64_t device, uint64_t inode) const {
     return false;
 }
 
-void TFolderLister::Enter(std::string_view name, uint64_t device, uint64_t inode) {
+void TFolderLister::Enter(TSearchRecEx& entry, std::string_view name, uint64_t device,
+                          uint64_t inode) {
     if (Levels.size() == Depth)
         Levels.emplace_back();
     TLevel& parent = Levels[Depth - 1];
     TLevel& child = Levels[Depth];
     // name points into the parent's name list, which stays put while the child is listed.
     while (!child.Dir.OpenChild(parent.Dir, name.data(), device, inode)) {
-        if (!child.Dir.OutOfHandles())
+        if (!child.Dir.OutOfHandles()) {
+            if (child.Dir.Unreadable())
+                List.SetListError(entry, child.Dir.LastErrorNumber());
             return;
+        }
         GiveBackHandle(child.Dir, parent.Folder->Dir + std::string(name));
     }
-    if (!child.Dir.ReadNames(child.Names)) {
+    const bool read = child.Dir.ReadNames(child.Names);
+    // Names read before a failure are listed all the same.
+    if (child.Dir.LastErrorNumber() != 0)
+        List.SetListError(entry, child.Dir.LastErrorNumber());
+    if (!read) {
         child.Dir.Close();
         return;
     }

@@ -18,7 +18,10 @@
 // resolved from the root again and trees deeper than PATH_MAX are listed.
 // Symbolic links are followed; a link to a folder that is one of its own
 // ancestors on the current path (same device and inode) is listed but not
-// descended into. A folder that cannot be opened or read lists as empty. When
+// descended into. A folder below the root whose names cannot be read (it
+// cannot be opened, searched or read to its end) is marked with ListError and
+// keeps only the names read before the failure; a root that cannot be opened
+// lists as empty (owners test it first), one whose reading fails throws. When
 // the process runs out of descriptors the listing gives back handles of
 // shallower levels and goes on; when none is left to give back it throws, so
 // that a tree is never cut short unnoticed.
@@ -61,7 +64,8 @@ private:
     };
 
     void ListEntry(std::string_view name, platform::TNameList::THint hint);
-    void Enter(std::string_view name, uint64_t device, uint64_t inode);
+    // Lists the folder `entry` (named `name`), or marks it unreadable.
+    void Enter(TSearchRecEx& entry, std::string_view name, uint64_t device, uint64_t inode);
     // Closes the deepest level and makes sure its parent's handle is open.
     void Leave();
     // Walks from the root down to `level` and opens it again. False when a

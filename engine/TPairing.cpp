@@ -88,12 +88,21 @@ void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntry
     planned.Reason.clear();
     if (!m) {
         planned.Kind = TKind::NoSource;
+        if (!UnreadableM.Empty() && UnreadableM.HoldsAncestorOf(*s)) {
+            planned.Kind = TKind::Different;
+            planned.Reason = TUnreadableFolders::OtherSideReason(true);
+        }
     } else if (!s) {
         planned.Kind = TKind::NoTarget;
+        if (!UnreadableS.Empty() && UnreadableS.HoldsAncestorOf(*m)) {
+            planned.Kind = TKind::Different;
+            planned.Reason = TUnreadableFolders::OtherSideReason(false);
+        }
     } else {
         // Entries do not change during the pass (but for Index), so the
         // attribute checks can be made ahead of the row.
         AttributeReason(*m, *s, Option, planned.Reason);
+        TUnreadableFolders::AppendReason(*m, *s, planned.Reason);
         if (!planned.Reason.empty()) {
             // Under IgnoreLineEnds two files that differ by size alone may
             // still be alike: their lines decide, when the row is due.
@@ -135,6 +144,8 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
     EqualRows = 0;
     TPairingResult result;
     TPairingSteps steps(listM, listS);
+    UnreadableM.Reset(listM);
+    UnreadableS.Reset(listS);
     const size_t window = std::max<size_t>(1, Lookahead.Window);
     // Declared after the ring so that the workers are joined before it goes.
     std::vector<TPlanned> ring(window);

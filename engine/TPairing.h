@@ -10,6 +10,7 @@
 #include "TLineEndComparer.h"
 #include "TPairingSteps.h"
 #include "TResultList.h"
+#include "TUnreadableFolders.h"
 
 class TCompare;
 class ICompareCallBack;
@@ -87,6 +88,7 @@ private:
     TContentComparer& Contents;
     const TLookahead Lookahead;
     TLineEndComparer LineEndContents;
+    TUnreadableFolders UnreadableM, UnreadableS;
     int RowIndex = 0;
     int EqualRows = 0;
     // Reused for every row.

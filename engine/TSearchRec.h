@@ -72,6 +72,11 @@ struct TSearchRecEx : TSearchRec {
     std::atomic<int> Index{0};
     const TFolder* Folder = nullptr;
     TFileKind Kind = TFileKind::Regular;
+    // For a folder whose names could not be read (not opened, not searched, or
+    // a read that failed): the system's error number, so that its row can say
+    // so and what lies below it on the other side is not taken for missing.
+    // 0 for every other entry.
+    int ListError = 0;
     std::string_view SortKey;  // sort and pairing key of RelPath (owned by the list)
 
     bool IsFolder() const { return (Attr & Attr::Directory) != 0; }

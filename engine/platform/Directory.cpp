@@ -63,6 +63,10 @@ bool TDirectory::OutOfHandles() const {
     return LastError == EMFILE || LastError == ENFILE;
 }
 
+bool TDirectory::Unreadable() const {
+    return LastError != 0 && LastError != ENOENT && LastError != ENOTDIR && !OutOfHandles();
+}
+
 std::string TDirectory::LastErrorText() const {
     return ErrorString(LastError);
 }
@@ -105,8 +109,8 @@ bool TDirectory::ReadNames(TNameList& names) {
     while (true) {
         const ssize_t count = getdents64(Fd, buffer, sizeof buffer);
         if (count <= 0) {
+            LastError = count < 0 ? errno : 0;
             const bool failed = count < 0 && !any;
-            LastError = failed ? errno : 0;
             if (failed)
                 names.Clear();
             return !failed;
@@ -171,6 +175,7 @@ bool TDirectory::Stat(const char* name, TNameList::THint hint, TFileStatus& stat
     if (hint == TNameList::THint::Unknown) {
         // The folder did not say whether the name is a link: ask about the name itself.
         if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0) {
+            status.Error = errno;
             status.Gone = errno == ENOENT;
             return false;
         }
@@ -188,6 +193,7 @@ bool TDirectory::Stat(const char* name, TNameList::THint hint, TFileStatus& stat
     // The target cannot be reached (missing, a loop of links, no access): the
     // entry stands for the link itself, a file without contents.
     if (statx(Fd, name, AT_SYMLINK_NOFOLLOW, Mask, &stx) != 0) {
+        status.Error = errno;
         status.Gone = errno == ENOENT;
         return false;
     }

@@ -57,7 +57,14 @@ public:
     // because the process (or the system) had no descriptor left: the folder
     // itself may be fine, and a caller that gives a handle back can try again.
     bool OutOfHandles() const;
-    // The system's text for the last failure of those calls.
+    // The error number of the last failure of those calls or of ReadNames,
+    // 0 when the last one succeeded.
+    int LastErrorNumber() const { return LastError; }
+    // True when that failure means a folder that is there cannot be read (no
+    // permission, an I/O error): not that it is gone or was replaced by
+    // something else meanwhile, nor that descriptors ran out.
+    bool Unreadable() const;
+    // The system's text for it.
     std::string LastErrorText() const;
     // The descriptor, for other parts of the platform layer.
     int Handle() const { return Fd; }
@@ -65,7 +72,8 @@ public:
 
     // Every name the folder delivers, "." and ".." first (made up when the
     // file system does not deliver them). False when reading failed at once;
-    // names read before a later failure are kept. Reads from where the handle
+    // names read before a later failure are kept, and LastErrorNumber tells of
+    // the failure. Reads from where the handle
     // stands: call it once, right after the folder is opened.
     bool ReadNames(TNameList& names);
     // Status of `name` inside the folder with links followed; a link whose

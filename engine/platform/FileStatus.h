@@ -27,6 +27,8 @@ struct TFileStatus {
     // Set when the status call failed because the name no longer exists: it
     // was removed after its folder was read.
     bool Gone = false;
+    // The error number of a failed status call.
+    int Error = 0;
 };
 
 // The kind of entry a file mode (st_mode, stx_mode) names.

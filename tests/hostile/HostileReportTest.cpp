@@ -261,11 +261,27 @@ TEST(HostileReport, ClosedFilesAndFoldersAsAnUnprivilegedUser) {
     std::multiset<std::string> expected = {
         "secret.txt|/|secret.txt|/|相違: バイナリ比較失敗>open file error!!>ファイル " +
             dir / "a/secret.txt" + " は開けません",
-        "closed/|/|closed/|/|等価",
-        "x.txt|closed/|||比較先無し",
+        "closed/|/|closed/|/|相違: フォルダを読めません(比較先: Permission denied)",
+        "x.txt|closed/|||相違: 比較先のフォルダを読めません",
         "open.txt|/|open.txt|/|等価",
     };
     EXPECT_EQ(Rows(records), expected);
+
+    // A folder closed on both sides is still a difference: a check of a
+    // backup must not pass when nothing below it was compared.
+    ASSERT_EQ(chmod((dir / "a/secret.txt").c_str(), 0644), 0);
+    ASSERT_EQ(chmod((dir / "a/closed").c_str(), 0), 0);
+    run = RunTandrilB(
+        {"/file", dir / "out/r.csv", "/fromdir", dir / "a", "/todir", dir / "b", "/diffstatus"},
+        options);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "処理が完了しました. 比較回数 : 3 件  等価 : 2 件  相違 : 1 件\r\n");
+    // A root that cannot be read is refused before the run, as a bad path is.
+    run = RunTandrilB(
+        {"/file", dir / "out/r.csv", "/fromdir", dir / "a/closed", "/todir", dir / "b/closed"},
+        options);
+    EXPECT_EQ(run.Status, 2) << run.Err;
+    EXPECT_EQ(run.Out, "比較元のフォルダを読めません(Permission denied)\n");
 }
 
 TEST(HostileReport, FewFileHandlesNeverCutTheTreeShort) {

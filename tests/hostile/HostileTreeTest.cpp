@@ -110,26 +110,47 @@ TEST(HostileTree, WhatTheUserMayNotReadSaysSoInItsRow) {
         tree.File(side + "secret.txt", "secret");
         tree.File(side + "closed/a.txt", "a");
         tree.File(side + "noexec/b.txt", "b");
+        tree.File(side + "noexec/below/c.txt", "c");
+        tree.File(side + "both/d.txt", "d");
         tree.File(side + "open.txt", "open");
     }
+    tree.File("s/closed/sub/e.txt", "e");
+    tree.File("m/Fold/f.txt", "f");  // pairs with FOLD/ as names do
+    tree.File("s/FOLD/f.txt", "f");
+    tree.Mode("m/Fold", 0);
     tree.Mode("m/secret.txt", 0);
     tree.Mode("m/closed", 0);
     tree.Mode("m/noexec", 0644);  // names readable, entries not examinable
+    tree.Mode("m/both", 0);
+    tree.Mode("s/both", 0);
     std::string rows = RunUnprivileged([&] {
         THostileRecorder recorder;
         TCompare engine(&recorder);
         int status = RunCompare(engine, tree.Path("m"), tree.Path("s"));
         return std::to_string(status) + "\n" + RowsAsText(recorder);
     });
+    const std::string denied = "Permission denied";
     std::multiset<std::string> expected = {
         PairText("secret.txt", "/", "secret.txt", "/", OpenFailure(tree.Path("m/secret.txt"))),
-        // A folder that cannot be opened lists as empty.
-        PairText("closed/", "/", "closed/", "/", "等価"),
-        PairText("", "", "a.txt", "closed/", "比較元無し"),
+        // A folder that cannot be opened is a difference, and what the other
+        // side holds below it is not taken for missing on this side.
+        PairText("closed/", "/", "closed/", "/",
+                 "相違: フォルダを読めません(比較元: " + denied + ")"),
+        PairText("", "", "a.txt", "closed/", "相違: 比較元のフォルダを読めません"),
+        PairText("", "", "sub/", "closed/", "相違: 比較元のフォルダを読めません"),
+        PairText("", "", "e.txt", "closed/sub/", "相違: 比較元のフォルダを読めません"),
+        PairText("Fold/", "/", "FOLD/", "/", "相違: フォルダを読めません(比較元: " + denied + ")"),
+        PairText("", "", "f.txt", "FOLD/", "相違: 比較元のフォルダを読めません"),
+        PairText("both/", "/", "both/", "/",
+                 "相違: フォルダを読めません(比較元: " + denied + ", 比較先: " + denied + ")"),
         // A name that cannot be examined is known by name only: its bytes
-        // cannot be read either, and that is what its row says.
+        // cannot be read either, and that is what its row says; a folder
+        // known so cannot be entered.
         PairText("noexec/", "/", "noexec/", "/", "等価"),
         PairText("b.txt", "noexec/", "b.txt", "noexec/", OpenFailure(tree.Path("m/noexec/b.txt"))),
+        PairText("below/", "noexec/", "below/", "noexec/",
+                 "相違: フォルダを読めません(比較元: " + denied + ")"),
+        PairText("", "", "c.txt", "noexec/below/", "相違: 比較元のフォルダを読めません"),
         PairText("open.txt", "/", "open.txt", "/", "等価"),
     };
     EXPECT_EQ(rows, "0\n" + Lines(expected));
