@@ -60,6 +60,11 @@ size_t TDiffLayout::NextDifference(size_t row) const {
                                FirstRows.begin());
 }
 
+size_t TDiffLayout::DifferenceFrom(size_t row) const {
+    return static_cast<size_t>(std::lower_bound(FirstRows.begin(), FirstRows.end(), row) -
+                               FirstRows.begin());
+}
+
 size_t TDiffLayout::PreviousDifference(size_t row) const {
     const auto at = std::lower_bound(FirstRows.begin(), FirstRows.end(), row);
     return at == FirstRows.begin() ? Runs.size() : static_cast<size_t>(at - FirstRows.begin()) - 1;

@@ -42,6 +42,8 @@ public:
     // The first difference that starts after `row`, or the last one that
     // starts before it; DifferenceCount() when there is none.
     size_t NextDifference(size_t row) const;
+    // The first difference that starts at `row` or after it.
+    size_t DifferenceFrom(size_t row) const;
     size_t PreviousDifference(size_t row) const;
     const std::vector<TEditRun>& EditRuns() const { return Runs; }
 

@@ -1,5 +1,6 @@
 #include "pairview/TTextLines.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "LineEnds.h"
@@ -11,9 +12,12 @@ TTextLines::TTextLines(std::string_view text) : Text(text) {
     while (at < text.size()) {
         Starts.push_back(at);
         const void* end = std::memchr(data + at, '\n', text.size() - at);
-        if (!end)
+        if (!end) {
+            Longest = std::max(Longest, text.size() - at);
             break;
+        }
         const size_t lineEnd = static_cast<size_t>(static_cast<const char*>(end) - data);
+        Longest = std::max(Longest, lineEnd - at);
         if (lineEnd > at && data[lineEnd - 1] == '\r')
             crLf = true;
         else

@@ -28,10 +28,13 @@ public:
     // blanks is alike the same file without them).
     size_t ComparedCount(bool ignoreLineEnds) const;
     TLineEndStyle Style() const { return LineEnds; }
+    // Bytes of the longest line.
+    size_t LongestLine() const { return Longest; }
 
 private:
     std::string_view Text;
     std::vector<size_t> Starts;
     bool LastEndsWithLf = false;
+    size_t Longest = 0;
     TLineEndStyle LineEnds = TLineEndStyle::None;
 };

@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include <iconv.h>
+
 #include <QFile>
 
 void WriteLines(const QString& path, const QStringList& lines) {
@@ -10,6 +12,18 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+QByteArray Encoded(const char* code, const QString& text) {
+    QByteArray in = text.toUtf8(), out(in.size() * 2 + 8, '\0');
+    iconv_t converter = iconv_open(code, "UTF-8");
+    char* source = in.data();
+    char* target = out.data();
+    size_t left = size_t(in.size()), room = size_t(out.size());
+    iconv(converter, &source, &left, &target, &room);
+    iconv_close(converter);
+    out.resize(out.size() - qsizetype(room));
+    return out;
 }
 
 QByteArray ReadBytes(const QString& path) {

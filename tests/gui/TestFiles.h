@@ -18,6 +18,9 @@ void WriteLines(const QString& path, const QStringList& lines);
 // and each argument, one a line, into the file out (whole or not at all).
 // Returns path.
 QString MakeArgumentRecorder(const QString& path, const QString& out);
+// text in another encoding ("CP932", "EUC-JP"), through the C library's
+// iconv, independent of the program's own converters.
+QByteArray Encoded(const char* code, const QString& text);
 // Writes bytes to path unchanged.
 void WriteBytes(const QString& path, const QByteArray& bytes);
 // The whole file; empty when it cannot be read.
