@@ -29,8 +29,8 @@ TContentComparer::~TContentComparer() = default;
 
 int TContentComparer::Compare(const std::string& pathM, TFileKind kindM, const std::string& pathS,
                               TFileKind kindS, std::string& reason) {
-    TSide m{ReaderM, nullptr, nullptr, pathM, kindM};
-    TSide s{ReaderS, nullptr, nullptr, pathS, kindS};
+    TSide m{ReaderM, nullptr, nullptr, pathM, kindM, -1};
+    TSide s{ReaderS, nullptr, nullptr, pathS, kindS, -1};
     return Run(m, s, reason);
 }
 
@@ -57,8 +57,11 @@ int TContentComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std:
     } catch (...) {
         // Without a folder handle the file is opened by its path.
     }
-    TSide sideM{ReaderM, folderM, m.Name.c_str(), PathM, m.Kind};
-    TSide sideS{ReaderS, folderS, s.Name.c_str(), PathS, s.Kind};
+    // What the listing found stands for a regular file until its reads say
+    // otherwise: no status call per opened file.
+    auto listed = [](const TSearchRecEx& e) { return e.Kind == TFileKind::Regular ? e.Size : -1; };
+    TSide sideM{ReaderM, folderM, m.Name.c_str(), PathM, m.Kind, listed(m)};
+    TSide sideS{ReaderS, folderS, s.Name.c_str(), PathS, s.Kind, listed(s)};
     return Run(sideM, sideS, reason);
 }
 
@@ -95,9 +98,9 @@ int TContentComparer::Open(TSide& m, TSide& s, std::string& reason) {
             if (IsSpecial(side->Kind))
                 continue;
             TFileKind found = side->Kind;
-            auto result = side->Folder
-                              ? side->Reader.OpenAt(*side->Folder, side->Name, side->Path, found)
-                              : side->Reader.Open(side->Path, found);
+            auto result = side->Folder ? side->Reader.OpenAt(*side->Folder, side->Name, side->Path,
+                                                             found, side->ListedSize)
+                                       : side->Reader.Open(side->Path, found);
             if (result == platform::TFileReader::TOpenResult::Failed) {
                 reason = std::string(TextOpenFailed) + "ファイル " + side->Path + " は開けません";
                 return ContentResult::OpenFailed;
@@ -132,12 +135,14 @@ int TContentComparer::CompareBytes(std::string& reason) {
         ReaderM.Start(blockM, BlockSize);
         ReaderS.Start(blockS, BlockSize);
         Uncached = Uncached || ReaderM.Missed() || ReaderS.Missed();
-        int64_t countM = ReaderM.Finish();
+        const int64_t countM = ReaderM.Finish();
+        const int64_t countS = ReaderS.Finish();
+        if (countM == platform::TFileReader::NotAFile || countS == platform::TFileReader::NotAFile)
+            return CompareKinds(reason);
         if (countM < 0) {
             reason = TextCheckFailed + ReaderM.Error();
             return ContentResult::ReadFailed;
         }
-        int64_t countS = ReaderS.Finish();
         if (countS < 0) {
             reason = TextCheckFailed + ReaderS.Error();
             return ContentResult::ReadFailed;
@@ -161,4 +166,11 @@ int TContentComparer::CompareBytes(std::string& reason) {
             }
         }
     }
+}
+
+int TContentComparer::CompareKinds(std::string& reason) {
+    if (ReaderM.FoundKind() == ReaderS.FoundKind())
+        return ContentResult::Equal;
+    reason = TextMismatch;
+    return ContentResult::Different;
 }

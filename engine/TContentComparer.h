@@ -69,10 +69,14 @@ private:
         const char* Name;
         const std::string& Path;
         TFileKind Kind;
+        int64_t ListedSize;  // of a listed regular file; -1: examine it when opened
     };
     int Run(TSide& m, TSide& s, std::string& reason);
     int Open(TSide& m, TSide& s, std::string& reason);
     int CompareBytes(std::string& reason);
+    // A file turned out to be a FIFO, a device or a socket while it was read:
+    // the pair compares by kind, as if the listing had found it so.
+    int CompareKinds(std::string& reason);
     // Handles of the folders whose files were compared last, one cache per
     // side. Two are kept, not one: with contents compared ahead, a thread
     // moves between pairs near the row being delivered and pairs far ahead.

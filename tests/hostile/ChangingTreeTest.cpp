@@ -103,28 +103,48 @@ TEST_F(ChangingTree, ReadFailingInTheMiddleOfAFileIsReportedOnItsRow) {
 
 TEST_F(ChangingTree, FilesThatBecomeSpecialAreNeverRead) {
     // A FIFO would block a reader, /dev/zero never ends, a socket cannot be
-    // opened: each one replaces a listed file, on one side or on both.
+    // opened: each one replaces a listed file, on one side or on both. No
+    // status call follows the open, so the reads must tell: a FIFO or
+    // /dev/null ends at once (also where an empty file was listed),
+    // /dev/zero goes on past the listed size (in the first block or a later one).
+    const std::string zeros(TContentComparer::BlockSize + 1000, '\0');
     Same("fifo.txt", "x");
+    Same("fifo-was-empty.txt", "");
+    Same("null.txt", "");
     Same("zero.txt", "");
     Same("zero-one-side.txt", "");
+    Same("zero-past-a-block.bin", zeros);
+    Same("zero-past-a-block-one-side.bin", zeros);
     Same("socket.txt", "x");
     Same("untouched.txt", "same");
+    auto link = [](const char* target, const std::string& path) {
+        fs::remove(path);
+        fs::create_symlink(target, path);
+    };
     ASSERT_EQ(
         Run([&] {
-            fs::remove(M("fifo.txt"));
-            ASSERT_EQ(mkfifo(M("fifo.txt").c_str(), 0644), 0);
-            for (const std::string& path : {M("zero.txt"), S("zero.txt"), M("zero-one-side.txt")}) {
+            for (const std::string& path : {M("fifo.txt"), M("fifo-was-empty.txt")}) {
                 fs::remove(path);
-                fs::create_symlink("/dev/zero", path);
+                ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
             }
+            link("/dev/null", M("null.txt"));
+            link("/dev/null", S("null.txt"));
+            for (const std::string& path :
+                 {M("zero.txt"), S("zero.txt"), M("zero-one-side.txt"), M("zero-past-a-block.bin"),
+                  S("zero-past-a-block.bin"), M("zero-past-a-block-one-side.bin")})
+                link("/dev/zero", path);
             fs::remove(M("socket.txt"));
             MakeSocket(M("socket.txt"));
         }),
         0);
     EXPECT_EQ(recorder.ResultOf("fifo.txt"), "相違: 内容が不一致");
+    EXPECT_EQ(recorder.ResultOf("fifo-was-empty.txt"), "相違: 内容が不一致");
     // Two character devices of the same kind pass as equal, as listed ones do.
+    EXPECT_EQ(recorder.ResultOf("null.txt"), "等価");
     EXPECT_EQ(recorder.ResultOf("zero.txt"), "等価");
     EXPECT_EQ(recorder.ResultOf("zero-one-side.txt"), "相違: 内容が不一致");
+    EXPECT_EQ(recorder.ResultOf("zero-past-a-block.bin"), "等価");
+    EXPECT_EQ(recorder.ResultOf("zero-past-a-block-one-side.bin"), "相違: 内容が不一致");
     EXPECT_EQ(
         recorder.ResultOf("socket.txt"),
         "相違: バイナリ比較失敗>open file error!!>ファイル " + M("socket.txt") + " は開けません");
