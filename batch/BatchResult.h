@@ -19,6 +19,9 @@ constexpr int NoExcludeFile = -7;           // no "/excludefrom" value
 constexpr int BadExcludePattern = -8;       // a malformed exclude pattern
 constexpr int ExcludeNegation = -9;         // a pattern beginning with "!"
 constexpr int ExcludeFileUnreadable = -10;  // a "/excludefrom" file cannot be read
+constexpr int BadMovedMinSize = -11;        // "/movedmin" is not a whole number of 1 or more
+constexpr int BadTimeShift = -12;           // "/timeshift" is not a whole number from 1 to 24
+constexpr int BadTimeTolerance = -13;       // "/timetolerance" is not one from 0 to 3600
 constexpr int BadPath = -255;               // a folder does not exist
 constexpr int Version = 5;                  // "/version": the version printed; exit status 0
 // Exit statuses under "/diffstatus" of the two failures that read 1 otherwise.
@@ -46,6 +49,9 @@ constexpr int ExitStatus(int result) {
         case BatchResult::BadExcludePattern:
         case BatchResult::ExcludeNegation:
         case BatchResult::ExcludeFileUnreadable:
+        case BatchResult::BadMovedMinSize:
+        case BatchResult::BadTimeShift:
+        case BatchResult::BadTimeTolerance:
             return 256 + result;
         case BatchResult::BadPath:
             return 2;

@@ -1,6 +1,9 @@
 #include "TBatchControl.h"
 
+#include <charconv>
+#include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string_view>
 
 #include "BatchResult.h"
@@ -23,6 +26,11 @@ enum class OptionWord {
     DiffStatus,
     Exclude,
     ExcludeFrom,
+    Moved,
+    MovedMinSize,
+    TimeShift,
+    TimeTolerance,
+    CaseSensitive,
     Compare,       // one of the comparison switches: kSwitches[switchIndex]
     NoCompare,     // the same with "no": that check is not made
     ReportPart,    // one of the report switches: kReportSwitches[switchIndex]
@@ -84,12 +92,23 @@ OptionWord FindOptionWord(std::string_view argument, size_t& switchIndex) {
         std::string_view name;
         OptionWord word;
     } kWords[] = {
-        {"?", OptionWord::Help},          {"help", OptionWord::Help},
-        {"silent", OptionWord::Silent},   {"fromdir", OptionWord::FromDir},
-        {"todir", OptionWord::ToDir},     {"file", OptionWord::File},
-        {"format", OptionWord::Format},   {"encoding", OptionWord::Encoding},
-        {"version", OptionWord::Version}, {"diffstatus", OptionWord::DiffStatus},
-        {"exclude", OptionWord::Exclude}, {"excludefrom", OptionWord::ExcludeFrom},
+        {"?", OptionWord::Help},
+        {"help", OptionWord::Help},
+        {"silent", OptionWord::Silent},
+        {"fromdir", OptionWord::FromDir},
+        {"todir", OptionWord::ToDir},
+        {"file", OptionWord::File},
+        {"format", OptionWord::Format},
+        {"encoding", OptionWord::Encoding},
+        {"version", OptionWord::Version},
+        {"diffstatus", OptionWord::DiffStatus},
+        {"exclude", OptionWord::Exclude},
+        {"excludefrom", OptionWord::ExcludeFrom},
+        {"moved", OptionWord::Moved},
+        {"movedmin", OptionWord::MovedMinSize},
+        {"timeshift", OptionWord::TimeShift},
+        {"timetolerance", OptionWord::TimeTolerance},
+        {"casesensitive", OptionWord::CaseSensitive},
     };
     for (const auto& entry : kWords) {
         if (EqualsIgnoreCase(word, entry.name))
@@ -121,6 +140,16 @@ std::string Trim(const std::string& text) {
     while (end > begin && blank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
+}
+
+// The whole number that text spells in decimal digits alone, when it lies
+// from low to high.
+bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t& value) {
+    const char* end = text.data() + text.size();
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        std::from_chars(text.data(), end, value).ptr != end)
+        return false;
+    return value >= low && value <= high;
 }
 
 std::string FileNamePart(const std::string& path) {
@@ -172,6 +201,9 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     bool help = false;
     bool version = false;
     std::vector<TExcludeArgument> excludes;
+    // The values of the numeric switches, checked once the others are sound;
+    // null when not given.
+    std::optional<std::string> movedMin, timeShift, timeTolerance;
     bool* const reportParts[std::size(kReportSwitches)] = {&Header, &Comment, &Appendix};
 
     for (size_t i = 1; i < arguments.size() && !help && !version; ++i) {
@@ -225,6 +257,22 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
                 excludes.push_back({word == OptionWord::ExcludeFrom,
                                     i + 1 < arguments.size() ? Trim(arguments[++i]) : ""});
                 break;
+            case OptionWord::Moved:
+                Option.DetectMoved = true;
+                break;
+            case OptionWord::CaseSensitive:
+                Option.CaseSensitive = true;
+                break;
+            case OptionWord::MovedMinSize:
+            case OptionWord::TimeShift:
+            case OptionWord::TimeTolerance: {
+                // The next argument is the value, as for "/exclude".
+                std::optional<std::string>& value = word == OptionWord::MovedMinSize ? movedMin
+                                                    : word == OptionWord::TimeShift  ? timeShift
+                                                                                    : timeTolerance;
+                value = i + 1 < arguments.size() ? Trim(arguments[++i]) : "";
+                break;
+            }
             case OptionWord::Compare:
             case OptionWord::NoCompare:
                 Option.*kSwitches[switchIndex].flag =
@@ -273,6 +321,30 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     if (int result = CollectExcludePatterns(excludes, Option.Exclude, Message);
         result != BatchResult::Success)
         return result;
+    int64_t number = 0;
+    if (movedMin) {
+        if (!ParseNumber(*movedMin, 1, INT64_MAX, number)) {
+            Message = "移動の検出の最小サイズが不正です \"/movedmin [バイト数]\"";
+            return BatchResult::BadMovedMinSize;
+        }
+        // A least size asks for the detection too.
+        Option.DetectMoved = true;
+        Option.MovedMinSize = number;
+    }
+    if (timeShift) {
+        if (!ParseNumber(*timeShift, 1, 24, number)) {
+            Message = "時差の指定が不正です \"/timeshift [1-24]\"";
+            return BatchResult::BadTimeShift;
+        }
+        Option.TimeShift = static_cast<int>(number);
+    }
+    if (timeTolerance) {
+        if (!ParseNumber(*timeTolerance, 0, 3600, number)) {
+            Message = "更新日時の許容差が不正です \"/timetolerance [0-3600]\"";
+            return BatchResult::BadTimeTolerance;
+        }
+        Option.TimeTolerance = static_cast<int>(number);
+    }
 
     Engine->SetOption(Option);
     Engine->SetPathM(FromDir);

@@ -64,8 +64,9 @@ public:
     bool GetHeader() const { return Header; }
     bool GetAppendix() const { return Appendix; }
     // The comparison options: the engine's defaults, changed by "/[no]Size",
-    // "/[no]Time" and the other comparison switches, and the patterns of
-    // "/exclude" and "/excludefrom" in their order.
+    // "/[no]Time" and the other comparison switches, the patterns of
+    // "/exclude" and "/excludefrom" in their order, and "/moved", "/movedmin",
+    // "/timeshift", "/timetolerance" and "/casesensitive".
     const TCompareOption& GetOption() const { return Option; }
     bool GetDiffStatus() const { return DiffStatus; }
 

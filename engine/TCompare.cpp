@@ -8,6 +8,7 @@
 #include "TContentComparer.h"
 #include "TEntryList.h"
 #include "TFolderLister.h"
+#include "TMovedFiles.h"
 #include "TPairing.h"
 #include "TRemoteUrl.h"
 #include "TResultList.h"
@@ -130,7 +131,7 @@ struct TListing {
 };
 
 void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>& stop,
-                 const TExcludeFilter* exclude) noexcept {
+                 const TExcludeFilter* exclude, bool caseSensitive) noexcept {
     try {
         out.List = std::make_shared<TEntryList>();
         TFolderLister lister(*out.List, stop, exclude);
@@ -140,7 +141,7 @@ void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>
         // is complete and never changes order. After a stop nothing is paired.
         if (out.Result != -1 && !stop.load(std::memory_order_relaxed)) {
             platform::TCollator collator;
-            out.List->Sort(collator, &stop);
+            out.List->Sort(collator, &stop, caseSensitive);
         }
     } catch (...) {
         out.Failure = std::current_exception();
@@ -153,22 +154,22 @@ void TCompare::ListAndPair() {
     // The same patterns for both trees, compiled once; none costs nothing.
     std::optional<TExcludeFilter> filter;
     if (!Option.Exclude.empty())
-        filter.emplace(Option.Exclude);
+        filter.emplace(Option.Exclude, Option.CaseSensitive);
     const TExcludeFilter* exclude = filter ? &*filter : nullptr;
     // The two trees are listed at once, the target on a second thread.
     TListing m, s;
     std::thread worker;
     try {
-        worker =
-            std::thread(ListAndSort, std::ref(s), std::cref(PathS), std::cref(StopFlag), exclude);
+        worker = std::thread(ListAndSort, std::ref(s), std::cref(PathS), std::cref(StopFlag),
+                             exclude, Option.CaseSensitive);
     } catch (...) {
         // No thread to be had: the target is listed after the source.
     }
-    ListAndSort(m, PathM, StopFlag, exclude);
+    ListAndSort(m, PathM, StopFlag, exclude, Option.CaseSensitive);
     if (worker.joinable()) {
         worker.join();
     } else {
-        ListAndSort(s, PathS, StopFlag, exclude);
+        ListAndSort(s, PathS, StopFlag, exclude, Option.CaseSensitive);
     }
     if (m.Failure) {
         // The target list is not replaced: it would not have been listed yet.
@@ -206,8 +207,13 @@ void TCompare::Pair() {
 
     TContentComparer contents([this] { return IsStopRequested(); });
     const TCompareOption option = Option;
-    TPairing pairing(this, Callback, option, StopFlag, contents,
-                     Sequential ? TLookahead::Sequential() : TLookahead::Pipelined());
+    const TLookahead lookahead = Sequential ? TLookahead::Sequential() : TLookahead::Pipelined();
+    TPairing pairing(this, Callback, option, StopFlag, contents, lookahead);
+    TMovedFiles moved(StopFlag);
+    if (option.DetectMoved) {
+        moved.Find(*ListM, *ListS, option, lookahead.Workers);
+        pairing.SetMoved(&moved);
+    }
     TPairingResult result = pairing.Run(*ListM, *ListS, *Results);
     if (result.Stopped) {
         Status = CompareStatus::PairingStopped;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,16 @@ struct TCompareOption {
     // never entered. Patterns as TExcludeFilter reads them; front ends refuse
     // malformed ones first (TExcludeFilter::CheckPattern). Empty: every entry.
     std::vector<std::string> Exclude{};
+    // Opt-in verdicts; the defaults leave every row as it is.
+    // Files on one side only that hold the same bytes as exactly one file on
+    // one side only of the other tree become one row naming both ("相違: 移動 ").
+    bool DetectMoved = false;
+    int64_t MovedMinSize = 1;  // smaller files are never matched (empty ones never)
+    int TimeShift = 0;         // times k whole hours apart, 1 <= k <= TimeShift, are equal
+    int TimeTolerance = 0;     // times at most this many seconds apart are equal
+    // Names pair only when equal after composition (NFC), letter case kept;
+    // exclude patterns then keep letter case too.
+    bool CaseSensitive = false;
 
     bool operator==(const TCompareOption&) const = default;
 };

@@ -85,12 +85,27 @@ int TEntryList::CompareFolded(const TSearchRecEx& a, const TSearchRecEx& b) {
     return fold(folderA, a).compare(fold(folderB, b));
 }
 
-bool TEntryList::TieLess(const TSearchRecEx& a, const TSearchRecEx& b) {
+int TEntryList::CompareComposed(const TSearchRecEx& a, const TSearchRecEx& b) {
+    if (CompareRelPathBytes(a, b) == 0)
+        return 0;
+    thread_local platform::TCaseFolder composerA(false), composerB(false);
+    auto compose = [](platform::TCaseFolder& composer, const TSearchRecEx& e) {
+        std::string_view dir(e.Folder->Dir);
+        dir.remove_prefix(e.Folder->RootLength);
+        return composer.Fold(dir, e.Name);
+    };
+    return compose(composerA, a).compare(compose(composerB, b));
+}
+
+bool TEntryList::TieLess(const TSearchRecEx& a, const TSearchRecEx& b, bool caseSensitive) {
     int c = CompareFolded(a, b);
+    if (c == 0 && caseSensitive)
+        c = CompareComposed(a, b);
     return c != 0 ? c < 0 : CompareRelPathBytes(a, b) < 0;
 }
 
-bool TEntryList::Sort(platform::TCollator& collator, const std::atomic<bool>* stop) {
+bool TEntryList::Sort(platform::TCollator& collator, const std::atomic<bool>* stop,
+                      bool caseSensitive) {
     // The sort moves each key beside its entry's pointer, so that comparing
     // two entries does not first have to reach the entries themselves.
     std::vector<std::pair<std::string_view, TSearchRecEx*>> keyed;
@@ -104,9 +119,9 @@ bool TEntryList::Sort(platform::TCollator& collator, const std::atomic<bool>* st
         entry->SortKey = StoreKey(collator.SortKey(folder, entry->Name));
         keyed.emplace_back(entry->SortKey, entry);
     }
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    std::sort(keyed.begin(), keyed.end(), [caseSensitive](const auto& a, const auto& b) {
         int c = a.first.compare(b.first);
-        return c != 0 ? c < 0 : TieLess(*a.second, *b.second);
+        return c != 0 ? c < 0 : TieLess(*a.second, *b.second, caseSensitive);
     });
     for (size_t i = 0; i < keyed.size(); ++i)
         Items[i] = keyed[i].second;

@@ -21,7 +21,10 @@ class TCollator;
 // Sort order: the collation of the folded form of RelPath (TCollator), then
 // the folded form's bytes, then the bytes of RelPath, so that entries which
 // are the same name (equal folded forms: they differ at most in letter case
-// and normalisation form) are adjacent and the order is total.
+// and normalisation form) are adjacent and the order is total. Sorted case
+// sensitively, the composed form's bytes (NFC, letter case kept) come before
+// the bytes of RelPath: names are the same only when their composed forms
+// are equal, and those are adjacent too.
 class TEntryList {
 public:
     TEntryList() = default;
@@ -50,25 +53,34 @@ public:
     // Making keys is the slow part of a sort, so a stop request (when given)
     // is read every few thousand entries; false when it ended the sort early,
     // leaving Items as they were.
-    bool Sort(platform::TCollator& collator, const std::atomic<bool>* stop = nullptr);
+    bool Sort(platform::TCollator& collator, const std::atomic<bool>* stop = nullptr,
+              bool caseSensitive = false);
 
     // Negative, zero or positive as a sorts before, with or after b by
     // collation key, then folded form: zero exactly when the two are the same
     // name (their RelPaths differ at most in letter case and normalisation
     // form). The folded forms are worked out only for equal collation keys
-    // of RelPaths that are not equal byte for byte.
-    static int CompareKeys(const TSearchRecEx& a, const TSearchRecEx& b) {
+    // of RelPaths that are not equal byte for byte. caseSensitive: then by
+    // composed form, zero only when the two differ at most in normalisation
+    // form; for lists sorted the same way.
+    static int CompareKeys(const TSearchRecEx& a, const TSearchRecEx& b,
+                           bool caseSensitive = false) {
         int c = a.SortKey.compare(b.SortKey);
-        return c != 0 ? c : CompareFolded(a, b);
+        if (c != 0)
+            return c;
+        c = CompareFolded(a, b);
+        return c != 0 || !caseSensitive ? c : CompareComposed(a, b);
     }
     // The byte order of the two RelPaths.
     static int CompareRelPathBytes(const TSearchRecEx& a, const TSearchRecEx& b);
 
 private:
     static int CompareFolded(const TSearchRecEx& a, const TSearchRecEx& b);
+    [[gnu::noinline]] static int CompareComposed(const TSearchRecEx& a, const TSearchRecEx& b);
     // The order of two entries with equal collation keys (kept out of the
     // sort's loop: it is seldom needed).
-    [[gnu::noinline]] static bool TieLess(const TSearchRecEx& a, const TSearchRecEx& b);
+    [[gnu::noinline]] static bool TieLess(const TSearchRecEx& a, const TSearchRecEx& b,
+                                          bool caseSensitive);
     std::string_view StoreKey(std::string_view key);
 
     std::vector<TSearchRecEx*> Items;

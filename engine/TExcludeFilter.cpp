@@ -80,8 +80,9 @@ std::u32string TExcludeFilter::Fold(platform::TCaseFolder& folder, std::string_v
     return ToCodePoints(folder.Utf16());
 }
 
-TExcludeFilter::TExcludeFilter(const std::vector<std::string>& patterns) {
-    platform::TCaseFolder folder;
+TExcludeFilter::TExcludeFilter(const std::vector<std::string>& patterns, bool caseSensitive)
+    : KeepCase(caseSensitive) {
+    platform::TCaseFolder folder(!caseSensitive);
     for (const std::string& raw : patterns) {
         std::u32string text = Fold(folder, raw);
         TPattern pattern;

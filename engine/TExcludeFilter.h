@@ -17,7 +17,8 @@
 //   of a set ("[a-z]", "[!0-9]" or "[^0-9]" for any other), "\" takes the next
 //   character as it is; "**" as a whole part of a path matches any number of
 //   folder levels ("**/tmp", "logs/**", "a/**/b"); elsewhere it is "*";
-// - letter case and normalisation form are ignored as pairing ignores them.
+// - letter case and normalisation form are ignored as pairing ignores them;
+//   case sensitively only the normalisation form is.
 // The same patterns apply to both trees. An excluded folder is not entered.
 class TExcludeFilter {
 public:
@@ -35,14 +36,16 @@ public:
     // Compiles the patterns. A malformed one is taken as literally as it can
     // be (an unclosed "[" stands for itself; an empty one matches nothing):
     // front ends refuse them first with CheckPattern.
-    explicit TExcludeFilter(const std::vector<std::string>& patterns);
+    explicit TExcludeFilter(const std::vector<std::string>& patterns, bool caseSensitive = false);
 
     bool Empty() const { return Patterns.empty(); }
+    // Names are then to be folded by a TCaseFolder that keeps letter case.
+    bool CaseSensitive() const { return KeepCase; }
     // True when some pattern needs the entry's path, not only its name.
     bool NeedsPath() const { return PathPatterns; }
 
     // The folded form of a name as Excludes takes it. folder is scratch
-    // state of the calling thread.
+    // state of the calling thread, made as CaseSensitive asks.
     static std::u32string Fold(platform::TCaseFolder& folder, std::string_view name);
 
     // True when an entry is excluded: dir holds the folded names of the
@@ -78,4 +81,5 @@ private:
 
     std::vector<TPattern> Patterns;
     bool PathPatterns = false;
+    bool KeepCase = false;
 };

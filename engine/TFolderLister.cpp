@@ -33,6 +33,7 @@ TFolderLister::TFolderLister(TEntryList& list, const std::atomic<bool>& stop,
     : List(list),
       Stop(stop),
       Exclude(exclude && !exclude->Empty() ? exclude : nullptr),
+      Folder(!(exclude && exclude->CaseSensitive())),
       HandleLimit(std::clamp<size_t>(platform::DescriptorLimit() / 4, 2, OpenHandleLimit)) {}
 
 int TFolderLister::ListTree(const std::string& root) {

@@ -5,6 +5,7 @@
 
 #include "ICompareCallBack.h"
 #include "TContentPipeline.h"
+#include "TMovedFiles.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ constexpr std::string_view TextSizeOnly = "サイズ ";
 constexpr std::string_view TextNoSource = "比較元無し";
 constexpr std::string_view TextNoTarget = "比較先無し";
 constexpr std::string_view TextDifferent = "相違: ";
+constexpr std::string_view TokenMoved = "移動 ";
 
 // Steps planned ahead: enough to keep the workers busy through a run of rows
 // that need no comparison, small enough to cost nothing.
@@ -22,6 +24,24 @@ constexpr size_t PipelineWindow = 128;
 void SetIndex(const TEntryList& list, int position) {
     if (TSearchRecEx* entry = list.At(position))
         entry->Index.store(position, std::memory_order_relaxed);
+}
+
+// Two modification times (2-second slots of local time) that count as equal:
+// the same slot, or apart by k whole hours (0 <= k <= TimeShift, a copy made
+// under another zone or across a daylight-saving change) give or take
+// TimeTolerance seconds. The hour nearest the difference is the only one that
+// can be close enough.
+bool SameTime(int64_t a, int64_t b, const TCompareOption& option) {
+    if (a == b)
+        return true;
+    constexpr uint64_t Hour = 3600;
+    // Unsigned, so that no two times overflow the difference.
+    const uint64_t apart = a > b ? uint64_t(a) - uint64_t(b) : uint64_t(b) - uint64_t(a);
+    const uint64_t hours = std::min<uint64_t>(apart / Hour + (apart % Hour >= Hour / 2 ? 1 : 0),
+                                              static_cast<uint64_t>(std::max(0, option.TimeShift)));
+    const uint64_t shifted = hours * Hour;
+    const uint64_t off = apart > shifted ? apart - shifted : shifted - apart;
+    return off <= static_cast<uint64_t>(std::max(0, option.TimeTolerance));
 }
 
 // True when either entry is known by name only.
@@ -58,7 +78,7 @@ void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
     if (!(folderM && folderS && option.IgnoreDirTimeSize) && !unknown) {
         if (!option.IgnoreSize && m.Size != s.Size)
             reason += "サイズ ";
-        if (!option.IgnoreTime && m.Time != s.Time)
+        if (!option.IgnoreTime && !SameTime(m.Time, s.Time, option))
             reason += "更新日 ";
     }
     if (folderM != folderS)
@@ -86,17 +106,26 @@ void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntry
     const TSearchRecEx* m = listM.At(planned.Step.RowM);
     const TSearchRecEx* s = listS.At(planned.Step.RowS);
     planned.Reason.clear();
+    planned.MovedTo = -1;
     if (!m) {
         planned.Kind = TKind::NoSource;
         if (!UnreadableM.Empty() && UnreadableM.HoldsAncestorOf(*s)) {
             planned.Kind = TKind::Different;
             planned.Reason = TUnreadableFolders::OtherSideReason(true);
+        } else if (Moved && Moved->IsTarget(planned.Step.RowS)) {
+            planned.Kind = TKind::Merged;
         }
     } else if (!s) {
         planned.Kind = TKind::NoTarget;
+        const int target = Moved ? Moved->TargetOf(planned.Step.RowM) : -1;
         if (!UnreadableS.Empty() && UnreadableS.HoldsAncestorOf(*m)) {
             planned.Kind = TKind::Different;
             planned.Reason = TUnreadableFolders::OtherSideReason(false);
+        } else if (target >= 0) {
+            planned.Kind = TKind::Moved;
+            planned.MovedTo = target;
+            planned.Reason.assign(TokenMoved);
+            AttributeReason(*m, *listS.At(target), Option, planned.Reason);
         }
     } else {
         // Entries do not change during the pass (but for Index), so the
@@ -143,7 +172,7 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
     RowIndex = 0;
     EqualRows = 0;
     TPairingResult result;
-    TPairingSteps steps(listM, listS);
+    TPairingSteps steps(listM, listS, Option.CaseSensitive);
     UnreadableM.Reset(listM);
     UnreadableS.Reset(listS);
     const size_t window = std::max<size_t>(1, Lookahead.Window);
@@ -180,6 +209,14 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
         const std::string* text = nullptr;
         bool equal = false;
         switch (due.Kind) {
+            case TKind::Merged:
+                break;
+            case TKind::Moved:
+                SetIndex(listS, due.MovedTo);
+                s = listS.At(due.MovedTo);
+                Text.assign(TextDifferent).append(due.Reason);
+                text = results.Intern(Text);
+                break;
             case TKind::NoSource:
                 text = results.Intern(TextNoSource);
                 break;
@@ -218,7 +255,8 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
                 text = results.Intern(Text);
                 break;
         }
-        Emit(m, s, text, equal, results);
+        if (text)
+            Emit(m, s, text, equal, results);
         ++head;
     }
     result.Rows = RowIndex;

@@ -54,6 +54,11 @@ public:
              const std::atomic<bool>& stop, TContentComparer& contents,
              TLookahead lookahead = TLookahead::Sequential());
 
+    // Files that moved (may be null, and must outlive the pass): a source
+    // file that moved makes the row of both, "相違: 移動 " followed by the
+    // reason tokens of the two, and its target file makes no row of its own.
+    void SetMoved(const class TMovedFiles* moved) { Moved = moved; }
+
     TPairingResult Run(const TEntryList& listM, const TEntryList& listS, TResultList& results);
 
     // Appends the reason tokens for two entries with the same RelPath, in
@@ -67,10 +72,22 @@ private:
     // A planned step and what is known of its result before it is due.
     struct TPlanned {
         // LineEnds: two files that differ by size alone, compared under the
-        // rule of IgnoreLineEnds when due.
-        enum class TKind { NoSource, NoTarget, Equal, Different, Contents, LineEnds };
+        // rule of IgnoreLineEnds when due. Moved: a source file with its
+        // target MovedTo; Merged: a target file whose row is that of the
+        // source file that moved to it.
+        enum class TKind {
+            NoSource,
+            NoTarget,
+            Equal,
+            Different,
+            Contents,
+            LineEnds,
+            Moved,
+            Merged
+        };
         TPairingStep Step;
         TKind Kind = TKind::Equal;
+        int MovedTo = -1;
         std::string Reason;  // for Different; for Contents once compared
     };
 
@@ -89,6 +106,7 @@ private:
     const TLookahead Lookahead;
     TLineEndComparer LineEndContents;
     TUnreadableFolders UnreadableM, UnreadableS;
+    const TMovedFiles* Moved = nullptr;
     int RowIndex = 0;
     int EqualRows = 0;
     // Reused for every row.

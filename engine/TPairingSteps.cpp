@@ -1,7 +1,7 @@
 #include "TPairingSteps.h"
 
-TPairingSteps::TPairingSteps(const TEntryList& listM, const TEntryList& listS)
-    : ListM(listM), ListS(listS) {}
+TPairingSteps::TPairingSteps(const TEntryList& listM, const TEntryList& listS, bool caseSensitive)
+    : ListM(listM), ListS(listS), CaseSensitive(caseSensitive) {}
 
 bool TPairingSteps::Next(TPairingStep& step) {
     step = TPairingStep{};
@@ -15,7 +15,7 @@ bool TPairingSteps::Next(TPairingStep& step) {
         return false;
     step.HeadM = m ? IM : -1;
     step.HeadS = s ? IS : -1;
-    int c = !m ? 1 : !s ? -1 : TEntryList::CompareKeys(*m, *s);
+    int c = !m ? 1 : !s ? -1 : TEntryList::CompareKeys(*m, *s, CaseSensitive);
     if (c > 0) {
         step.RowS = IS++;
         return true;
@@ -25,10 +25,10 @@ bool TPairingSteps::Next(TPairingStep& step) {
         return true;
     }
     int endM = IM + 1;
-    while (endM < ListM.Count() && TEntryList::CompareKeys(*ListM.At(endM), *m) == 0)
+    while (endM < ListM.Count() && TEntryList::CompareKeys(*ListM.At(endM), *m, CaseSensitive) == 0)
         ++endM;
     int endS = IS + 1;
-    while (endS < ListS.Count() && TEntryList::CompareKeys(*ListS.At(endS), *s) == 0)
+    while (endS < ListS.Count() && TEntryList::CompareKeys(*ListS.At(endS), *s, CaseSensitive) == 0)
         ++endS;
     if (endM - IM == 1 && endS - IS == 1) {
         step.RowM = IM++;

@@ -27,9 +27,11 @@ struct TPairingStep {
 // surplus of the larger side stands alone. Rows of a group come in byte order
 // of the source entries (each paired or alone), then the target entries
 // without a partner in byte order. Every entry stands in exactly one row.
+// Case sensitively (lists sorted so) only names equal after composition
+// (NFC) are the same.
 class TPairingSteps {
 public:
-    TPairingSteps(const TEntryList& listM, const TEntryList& listS);
+    TPairingSteps(const TEntryList& listM, const TEntryList& listS, bool caseSensitive = false);
 
     // The next step; false when both lists are used up.
     bool Next(TPairingStep& step);
@@ -39,6 +41,7 @@ private:
 
     const TEntryList& ListM;
     const TEntryList& ListS;
+    const bool CaseSensitive;
     int IM = 0;
     int IS = 0;
     // Rows of the current group (positions, -1 for a missing side), reused.

@@ -182,8 +182,8 @@ void TCaseFolder::Append(std::string_view utf8) {
         for (size_t i = 0; i < byteCount; ++i) {
             const uint8_t b = bytes[i];
             high |= b;
-            const auto c =
-                static_cast<uint8_t>(b | (static_cast<uint8_t>(b - 'A') < 26 ? 0x20 : 0));
+            const auto c = static_cast<uint8_t>(
+                b | (FoldLetters && static_cast<uint8_t>(b - 'A') < 26 ? 0x20 : 0));
             narrow[i] = static_cast<char>(c);
             wide[i] = c;
         }
@@ -214,10 +214,15 @@ void TCaseFolder::Append(std::string_view utf8) {
             wide[length16++] = static_cast<char16_t>(BadByteBase + bytes[start]);
             narrow[length8++] = static_cast<char>(bytes[start]);
         } else if (c < 0x80) {
-            if (c >= 'A' && c <= 'Z')
+            if (FoldLetters && c >= 'A' && c <= 'Z')
                 c += 'a' - 'A';
             wide[length16++] = static_cast<char16_t>(c);
             narrow[length8++] = static_cast<char>(c);
+        } else if (!FoldLetters) {
+            // Kept as it is; the whole name is composed below.
+            U16_APPEND_UNSAFE(wide, length16, c);
+            U8_APPEND_UNSAFE(narrow, length8, c);
+            composed = false;
         } else {
             uint32_t entry = Several;
             if (c < 0x10000) {

@@ -15,9 +15,15 @@ namespace platform {
 // not part of well-formed UTF-8 stays as it is and breaks composition, as a
 // character of its own.
 //
+// Made with foldCase false it only composes (NFC): letter case is kept, and
+// names are equal exactly when they are the same text in two normalisation
+// forms.
+//
 // One folder per thread: the results live in its buffers, reused by every call.
 class TCaseFolder {
 public:
+    explicit TCaseFolder(bool foldCase = true) : FoldLetters(foldCase) {}
+
     // Folds utf8. The result (UTF-8) is valid until the next call.
     std::string_view Fold(std::string_view utf8);
     // Folds folder followed by name, where folder is empty or ends in "/":
@@ -41,6 +47,7 @@ private:
     // Appends the folded form of utf8 to Result and Out.
     void Append(std::string_view utf8);
 
+    const bool FoldLetters;
     TBuffer<char16_t> Composed, Result;
     TBuffer<char> Out;
     // The folder of the last two-part call; its folded form begins Result and Out.

@@ -70,6 +70,18 @@ const char* const kUsageLines[] = {
     "    使えません。除外したフォルダの中は読みません",
     "    例) /exclude node_modules/ /exclude \"*.o\" /exclude /build/",
     " ",
+    "判定の追加 (指定したときだけ働きます):",
+    "  /moved                       移動したファイルを検出します: 片方にだけある",
+    "                               ファイルのうち、同じ内容のものが相手側の片方に",
+    "                               だけあるファイルにちょうど 1 つあれば 1 行にまとめ",
+    "                               \"相違: 移動 \" とします (空のファイルは除きます)",
+    "  /movedmin [バイト数]         移動を検出するファイルの最小サイズ (デフォルトは 1)",
+    "  /timeshift [時間]            更新日時がちょうど 1 から [時間] 時間ずれていれば",
+    "                               同じとみなします (1-24)",
+    "  /timetolerance [秒]          更新日時の差が [秒] 以内なら同じとみなします",
+    "                               (0-3600、/timeshift と併用できます)",
+    "  /casesensitive               名前の大文字と小文字を区別します (除外パターンも)",
+    " ",
     "  /diffstatus                  終了コードで相違の有無を返します (下記)",
     "  /version                     バージョンを表示します",
     "  /fromdir と /todir には ssh://[ユーザー@]ホスト[:ポート]/パス も指定できます:",
@@ -92,6 +104,9 @@ const char* const kUsageLines[] = {
     "  248  除外パターンが不正です",
     "  247  ! で始まる除外パターン (除外の取り消し) には対応していません",
     "  246  除外パターンのファイルを読み込めません",
+    "  245  移動の検出の最小サイズが不正です",
+    "  244  時差の指定が不正です",
+    "  243  更新日時の許容差が不正です",
     "   21  ssh を起動できないか ssh が失敗しました",
     "   22  ホストに接続できません",
     "   23  ホスト鍵を確認できません",
@@ -120,6 +135,9 @@ const std::string kNoFromDir = "比較元のパスが指定されていません
 const std::string kNoToDir = "比較先のパスが指定されていません \"/todir [比較先のパス]\"\n";
 const std::string kBadFormat = "書式が不正です \"/format [csv,tsv,txt]\"\n";
 const std::string kBadEncoding = "文字コードが不正です \"/encoding [sjis,utf8]\"\n";
+const std::string kBadMovedMin = "移動の検出の最小サイズが不正です \"/movedmin [バイト数]\"\n";
+const std::string kBadTimeShift = "時差の指定が不正です \"/timeshift [1-24]\"\n";
+const std::string kBadTolerance = "更新日時の許容差が不正です \"/timetolerance [0-3600]\"\n";
 const std::string kBadPathM = "比較元のパスが不正です\n";
 const std::string kBadPathS = "比較先のパスが不正です\n";
 
@@ -178,6 +196,16 @@ TEST_F(CommandLine, MissingSettingsAreReportedInTheirOrder) {
          252,
          kBadFormat},
         {{"/file", r, "/fromdir", a, "/todir", b, "/encoding", "utf-16"}, 251, kBadEncoding},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/movedmin", "0"}, 245, kBadMovedMin},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/movedmin", "1k"}, 245, kBadMovedMin},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/timeshift", "0"}, 244, kBadTimeShift},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/timeshift", "25"}, 244, kBadTimeShift},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/timeshift"}, 244, kBadTimeShift},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/timetolerance", "-1"}, 243, kBadTolerance},
+        {{"/file", r, "/fromdir", a, "/todir", b, "/timetolerance", "3601"}, 243, kBadTolerance},
+        {{"/timeshift", "x", "/file", r, "/fromdir", dir / "none", "/todir", b},
+         244,
+         kBadTimeShift},
         {{"/file", r, "/fromdir", dir / "none", "/todir", dir / "none"}, 2, kBadPathM},
         {{"/file", r, "/fromdir", a, "/todir", dir / "none"}, 2, kBadPathS},
         {{"/file", r, "/fromdir", dir / "f.txt", "/todir", b}, 2, kBadPathM},
@@ -278,6 +306,12 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     MakeFolder(dir / "s/folder");
     SetTimes(dir / "m/folder", kFixedTime, kFixedTime);
     SetTimes(dir / "s/folder", kFixedTime, kFixedTime + 60);
+    MakeFile(dir / "m/shifted.txt", "same", kFixedTime);
+    MakeFile(dir / "s/shifted.txt", "same", kFixedTime + 3600);
+    MakeFile(dir / "m/Case.txt", "same");
+    MakeFile(dir / "s/case.txt", "same");
+    MakeFile(dir / "m/from/moved.bin", "moved bytes");
+    MakeFile(dir / "s/to/moved.bin", "moved bytes");
     // The result column of the row of `name` in a report made with `words`.
     const auto resultOf = [&](const std::vector<std::string>& words, const std::string& name) {
         std::vector<std::string> arguments{"/file",     dir / "r.csv", "/fromdir",   dir / "m",
@@ -306,6 +340,17 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     EXPECT_EQ(resultOf({}, "crlf.txt"), "\"相違: サイズ \"");
     EXPECT_EQ(resultOf({"/IgnoreLineEnds"}, "crlf.txt"), "\"等価 (改行・空白)\"");
     EXPECT_EQ(resultOf({"/IgnoreLineEnds"}, "bytes.txt"), "\"相違: 内容が不一致\"");
+    EXPECT_EQ(resultOf({}, "shifted.txt"), timeDiffers);
+    EXPECT_EQ(resultOf({"/timeshift", "1"}, "shifted.txt"), "等価");
+    EXPECT_EQ(resultOf({"/timeshift", "1"}, "time.txt"), timeDiffers);
+    EXPECT_EQ(resultOf({"/timetolerance", "60"}, "time.txt"), "等価");
+    EXPECT_EQ(resultOf({"/timetolerance", "58"}, "time.txt"), timeDiffers);
+    EXPECT_EQ(resultOf({}, "Case.txt"), "等価");
+    EXPECT_EQ(resultOf({"/CaseSensitive"}, "Case.txt"), "比較先無し");
+    EXPECT_EQ(resultOf({}, "moved.bin"), "比較先無し");
+    EXPECT_EQ(resultOf({"/moved"}, "moved.bin"), "\"相違: 移動 \"");
+    EXPECT_EQ(resultOf({"/moved", "/movedmin", "12"}, "moved.bin"), "比較先無し");
+    EXPECT_EQ(resultOf({"/movedmin", "11"}, "moved.bin"), "\"相違: 移動 \"");
 }
 
 TEST_F(CommandLine, ExcludePatternsLeaveEntriesOutOfTheReport) {
@@ -523,6 +568,14 @@ TEST_F(ParsedSettings, ComparisonSwitchesSetTheirFlagBothWays) {
         EXPECT_EQ(control.GetOption().*s.flag, s.setByWord);
     }
     EXPECT_FALSE(control.GetDiffStatus());
+    Parse({"/file", "r"});
+    EXPECT_EQ(control.GetOption(), TCompareOption());
+    EXPECT_EQ(Parse({"/file", "r", "/fromdir", dir / "a", "/todir", dir / "b", "/moved",
+                     "/timeshift", "2", "/timetolerance", "0", "/casesensitive"}),
+              0);
+    EXPECT_EQ(control.GetOption(),
+              (TCompareOption{
+                  .DetectMoved = true, .TimeShift = 2, .TimeTolerance = 0, .CaseSensitive = true}));
     // A word that only looks like one is a value.
     EXPECT_EQ(Parse({"/file", "/noSizes"}), -2);
     EXPECT_EQ(control.GetFileName(), "/noSizes");

@@ -8,9 +8,10 @@
 
 namespace {
 
-bool Excludes(const std::string& pattern, const std::string& path, bool isFolder) {
-    TExcludeFilter filter({pattern});
-    platform::TCaseFolder folder;
+bool Excludes(const std::string& pattern, const std::string& path, bool isFolder,
+              bool caseSensitive = false) {
+    TExcludeFilter filter({pattern}, caseSensitive);
+    platform::TCaseFolder folder(!filter.CaseSensitive());
     std::vector<std::u32string> dir;
     std::string rest = path;
     for (size_t slash; (slash = rest.find('/')) != std::string::npos;) {
@@ -78,6 +79,20 @@ TEST(Exclude, EachFormMatchesWhatItSays) {
     for (const auto& c : cases)
         EXPECT_EQ(Excludes(c.Pattern, c.Path, c.Folder), c.Excluded)
             << c.Pattern << " against " << c.Path << (c.Folder ? "/" : "");
+    // Case sensitively only the normalisation form is ignored.
+    const struct {
+        const char* Pattern;
+        const char* Path;
+        bool Excluded;
+    } caseSensitive[] = {
+        {"*.JPG", "photo.jpg", false},     {"*.JPG", "photo.JPG", true},
+        {"Caf\u00e9", "Cafe\u0301", true}, {"Caf\u00e9", "CAFE\u0301", false},
+        {"[A-Z].txt", "q.txt", false},     {"Build/", "build", false},
+        {"src/**", "src/Main.C", true},
+    };
+    for (const auto& c : caseSensitive)
+        EXPECT_EQ(Excludes(c.Pattern, c.Path, true, true), c.Excluded)
+            << "case sensitive: " << c.Pattern << " against " << c.Path;
 }
 
 TEST(Exclude, MalformedPatternsAreRefusedWithAReason) {

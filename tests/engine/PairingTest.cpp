@@ -147,17 +147,56 @@ TEST_F(Pairing, OptionFlagsSwitchChecksOff) {
     EXPECT_EQ(Recorder.ResultOf("late.txt"), Equal);
 }
 
+// Times compare in 2-second slots of local time. A time shift makes times
+// whole hours apart (up to the shift) the same, after the slot rule: from an
+// even second, 3,601 s later is in the slot one hour later. A tolerance makes
+// slots up to that many seconds apart the same, also around a shifted hour.
+// Rows show the real times.
 TEST_F(Pairing, TimesCompareInTwoSecondSlots) {
-    M.File("same-slot", "x", 1600000002);
-    S.File("same-slot", "x", 1600000003);
-    M.File("next-slot", "x", 1600000001);
-    S.File("next-slot", "x", 1600000002);
-    M.File("before-1970", "x", -1000001);
-    S.File("before-1970", "x", -1000002);
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(Recorder.ResultOf("same-slot"), Equal);
-    EXPECT_EQ(Recorder.ResultOf("next-slot"), "相違: 更新日 ");
-    EXPECT_EQ(Recorder.ResultOf("before-1970"), Equal);
+    TTimeZone zone("UTC");
+    const int64_t t = 1600000000;  // an even second
+    const struct {
+        const char* Name;
+        int64_t M, S;
+        int Shift, Tolerance;
+        bool Same;
+    } cases[] = {
+        {"same-slot", t + 2, t + 3, 0, 0, true},
+        {"next-slot", t + 1, t + 2, 0, 0, false},
+        {"before-1970", -1000001, -1000002, 0, 0, true},
+        {"hour", t, t + 3600, 0, 0, false},
+        {"hour-shifted", t, t + 3600, 1, 0, true},
+        {"hour-back", t + 3600, t, 1, 0, true},
+        {"3599", t, t + 3599, 1, 0, false},
+        {"3599-odd", t + 1, t + 3600, 1, 0, true},
+        {"3601", t, t + 3601, 1, 0, true},
+        {"3601-odd", t + 1, t + 3602, 1, 0, false},
+        {"two-hours", t, t + 7200, 1, 0, false},
+        {"two-hours-by-two", t, t + 7200, 2, 0, true},
+        {"day", t, t + 86400, 24, 0, true},
+        {"half-hour", t, t + 1800, 24, 0, false},
+        {"tolerated", t, t + 2, 0, 2, true},
+        {"past-tolerance", t, t + 4, 0, 3, false},
+        {"hour-tolerated", t, t + 3600, 0, 3600, true},
+        {"shifted-tolerated", t, t + 3602, 1, 2, true},
+        {"shifted-past-tolerance", t, t + 3604, 1, 2, false},
+    };
+    for (const auto& c : cases) {
+        M.File(c.Name, "x", c.M);
+        S.File(c.Name, "x", c.S);
+    }
+    for (const auto& c : cases) {
+        Recorder.Rows.clear();
+        ASSERT_EQ(Run({.TimeShift = c.Shift, .TimeTolerance = c.Tolerance}), 0);
+        EXPECT_EQ(Recorder.ResultOf(c.Name), c.Same ? Equal : "相違: 更新日 ") << c.Name;
+    }
+    int row = 0;
+    while (Recorder.Rows[size_t(row)][0] != "hour-shifted")
+        ++row;
+    std::vector<std::string> appendix;
+    AddAppendix(appendix, Engine.GetRowEntryM(row), Engine.GetRowEntryS(row));
+    EXPECT_EQ(appendix[2], "2020/09/13 12:26:40");
+    EXPECT_EQ(appendix[8], "2020/09/13 13:26:40");
 }
 
 // Where the zone's offset has odd seconds (Paris kept +0:09:21 until 1911), a
@@ -236,11 +275,16 @@ TEST_F(Pairing, CaseOnlyCollisionsPairByteEqualNamesFirst) {
 // Two names are one entry only when they are equal after composition (NFC)
 // and simple case folding; names that a collator finds alike (kana type,
 // width, ignorable characters) stand on rows of their own, in every locale.
+// Case sensitively only composition makes two names one.
 TEST(PairingEngine, NamesPairOnlyWhenEqualAfterFoldingCase) {
     const struct {
         std::string M, S;
         bool Paired;
+        bool PairedCaseSensitive = false;
     } cases[] = {
+        {"Caf\u00e9", "Cafe\u0301", true, true},
+        {"\u212b.txt", "\u00c5.txt", true, true},  // the angstrom sign composes to A with ring
+        {"a\u0323\u0307", "a\u0307\u0323", true, true},  // marks in canonical order
         {"a.TXT", "A.txt", true},
         {"FILE.txt", "file.txt", true},        // also where I and i are different letters
         {"Stra\u00dfe", "STRA\u1e9eE", true},  // capital sharp s folds to sharp s
@@ -274,35 +318,133 @@ TEST(PairingEngine, NamesPairOnlyWhenEqualAfterFoldingCase) {
     }
     const char* const saved = std::getenv("LC_ALL");
     const std::string savedLocale = saved ? saved : "";
-    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8", "tr_TR.UTF-8", "de_DE.UTF-8"}) {
-        setenv("LC_ALL", locale, 1);
-        TRecorder recorder;
-        TCompare engine(&recorder);
-        ASSERT_EQ(RunCompare(engine, m.Path(), s.Path()), 0);
-        std::map<std::string, std::vector<std::vector<std::string>>> byFolder;
-        for (const auto& row : recorder.Rows)
-            byFolder[row[0].empty() ? row[3] : row[1]].push_back(row);
-        for (size_t i = 0; i < std::size(cases); ++i) {
-            const std::string dir = "c" + std::to_string(i) + "/";
-            const auto& c = cases[i];
-            std::vector<std::vector<std::string>> rows;
-            for (const auto& row : byFolder[dir])
-                rows.push_back({row[0], row[2], row[4]});
-            std::vector<std::vector<std::string>> expected;
-            if (c.Paired) {
-                expected = {{c.M, c.S, Equal}};
-            } else {
-                expected = {{c.M, "", NoTarget}, {"", c.S, NoSource}};
-                std::sort(rows.begin(), rows.end(), std::greater<>());
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8", "tr_TR.UTF-8", "de_DE.UTF-8"})
+        for (bool caseSensitive : {false, true}) {
+            setenv("LC_ALL", locale, 1);
+            TRecorder recorder;
+            TCompare engine(&recorder);
+            ASSERT_EQ(RunCompare(engine, m.Path(), s.Path(), {.CaseSensitive = caseSensitive}), 0);
+            std::map<std::string, std::vector<std::vector<std::string>>> byFolder;
+            for (const auto& row : recorder.Rows)
+                byFolder[row[0].empty() ? row[3] : row[1]].push_back(row);
+            for (size_t i = 0; i < std::size(cases); ++i) {
+                const std::string dir = "c" + std::to_string(i) + "/";
+                const auto& c = cases[i];
+                std::vector<std::vector<std::string>> rows;
+                for (const auto& row : byFolder[dir])
+                    rows.push_back({row[0], row[2], row[4]});
+                std::vector<std::vector<std::string>> expected;
+                if (caseSensitive ? c.PairedCaseSensitive : c.Paired) {
+                    expected = {{c.M, c.S, Equal}};
+                } else {
+                    expected = {{c.M, "", NoTarget}, {"", c.S, NoSource}};
+                    std::sort(rows.begin(), rows.end(), std::greater<>());
+                }
+                EXPECT_EQ(rows, expected) << locale << (caseSensitive ? " case sensitive: " : ": ")
+                                          << c.M << " / " << c.S;
             }
-            EXPECT_EQ(rows, expected) << locale << ": " << c.M << " / " << c.S;
         }
-    }
     if (saved) {
         setenv("LC_ALL", savedLocale.c_str(), 1);
     } else {
         unsetenv("LC_ALL");
     }
+}
+
+// Case sensitively, names that differ in letter case stand alone, next to
+// each other in the locale's order (ties by bytes), and exclude patterns
+// keep letter case too.
+TEST_F(Pairing, CaseSensitiveNamesStayAdjacentAndPatternsKeepCase) {
+    M.File("a.txt", "1");
+    M.File("B.txt", "2");
+    M.File("c.TXT", "3");
+    M.File("Cafe\u0301", "4");
+    S.File("A.txt", "1");
+    S.File("b.txt", "2");
+    S.File("c.TXT", "3");
+    S.File("Caf\u00e9", "4");
+    EXPECT_EQ(Run({.Exclude = {"*.TXT"}, .CaseSensitive = true}), 0);
+    const std::vector<std::vector<std::string>> expected = {
+        {"", "", "A.txt", "/", NoSource, "", "0"},
+        {"a.txt", "/", "", "", NoTarget, "0", ""},
+        {"B.txt", "/", "", "", NoTarget, "1", ""},
+        {"", "", "b.txt", "/", NoSource, "", "1"},
+        {"Cafe\u0301", "/", "Caf\u00e9", "/", Equal, "2", "2"},
+    };
+    EXPECT_EQ(Recorder.Rows, expected);
+    Recorder.Rows.clear();
+    EXPECT_EQ(Run({.Exclude = {"*.TXT"}}), 0);
+    ASSERT_EQ(Recorder.Rows.size(), 1u);  // every name ends in .txt but the café
+}
+
+// A file on one side only whose bytes exactly one file on the other side
+// only holds makes one row naming both, counted once. Several such files,
+// empty ones, ones below the least size and folders stay on rows of their
+// own; a file that pairs by name is never a candidate.
+TEST_F(Pairing, MovedFilesMakeOneRowNamingBoth) {
+    M.File("old/photo.jpg", "photo bytes");
+    S.File("new/2024/photo.jpg", "photo bytes");  // into a new folder
+    M.File("late.txt", "late bytes", 1600000000);
+    S.File("archive/late.txt", "late bytes", 1600000010);
+    M.File("twin.dat", "twin");  // two candidates of the same bytes
+    S.File("copy1.dat", "twin");
+    S.File("copy2.dat", "twin");
+    M.File("size-a", "1234");  // the same size, other bytes
+    S.File("size-b", "5678");
+    M.File("g1", "AAAAAA");  // a size of several files, told apart by contents
+    M.File("g2", "BBBBBB");
+    S.File("h1", "BBBBBB");
+    S.File("h2", "AAAAAA");
+    M.File("empty.txt", "");
+    S.File("empty-moved.txt", "");
+    M.File("tiny", "abc");
+    S.File("tiny-moved", "abc");
+    M.File("kept.txt", "k");
+    S.File("kept.txt", "K");
+    S.File("elsewhere/kept.txt", "k");
+    const auto rowOf = [this](const std::string& nameM, const std::string& nameS) {
+        for (const auto& row : Recorder.Rows)
+            if (row[0] == nameM && row[2] == nameS)
+                return row;
+        return std::vector<std::string>{"(no row)"};
+    };
+    const std::string moved = "相違: 移動 ";
+
+    for (bool sequential : {false, true}) {
+        Recorder = TRecorder();
+        Engine.SetSequential(sequential);
+        ASSERT_EQ(Run({.DetectMoved = true}), 0);
+        EXPECT_EQ(rowOf("photo.jpg", "photo.jpg"),
+                  (std::vector<std::string>{"photo.jpg", "old/", "photo.jpg", "new/2024/", moved,
+                                            "6", "12"}));
+        EXPECT_EQ(rowOf("late.txt", "late.txt")[4], moved + "更新日 ");
+        EXPECT_EQ(rowOf("g1", "h2")[4], moved);
+        EXPECT_EQ(rowOf("g2", "h1")[4], moved);
+        EXPECT_EQ(rowOf("tiny", "tiny-moved")[4], moved);
+        for (const char* alone : {"twin.dat", "size-a", "empty.txt", "old/"})
+            EXPECT_EQ(rowOf(alone, "")[4], NoTarget) << alone;
+        for (const char* alone :
+             {"copy1.dat", "copy2.dat", "size-b", "empty-moved.txt", "new/", "2024/", "kept.txt"})
+            EXPECT_EQ(rowOf("", alone)[4], NoSource) << alone;
+        EXPECT_EQ(rowOf("kept.txt", "kept.txt")[4], "相違: 内容が不一致");
+        EXPECT_EQ(Recorder.Events.back(), "end");
+        EXPECT_EQ(Recorder.Events[Recorder.Events.size() - 2], "done 19 0 19");
+        // The entry numbers lead to both files.
+        int row = 0;
+        while (Engine.GetRow(row)->Result() != moved)
+            ++row;
+        EXPECT_EQ(Engine.GetRowEntryM(row)->FullPath(), M.Path("g1"));
+        EXPECT_EQ(Engine.GetRowEntryS(row)->FullPath(), S.Path("h2"));
+    }
+
+    Recorder = TRecorder();
+    ASSERT_EQ(Run({.DetectMoved = true, .MovedMinSize = 4}), 0);
+    EXPECT_EQ(rowOf("tiny", "")[4], NoTarget);
+    EXPECT_EQ(rowOf("g1", "h2")[4], moved);
+    Recorder = TRecorder();
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(rowOf("photo.jpg", "")[4], NoTarget);
+    EXPECT_EQ(Recorder.Rows.size(), 24u);
 }
 
 TEST(PairingEngine, NullCallbackStillFillsResults) {
