@@ -1,5 +1,8 @@
 #include "platform/FileDigest.h"
 
+// The whole of xxHash compiled in from its header (libxxhash-dev): no
+// library to load at run time.
+#define XXH_INLINE_ALL
 #include <xxhash.h>
 
 #include <memory>
