@@ -24,6 +24,7 @@ constexpr int BadTimeShift = -12;           // "/timeshift" is not a whole numbe
 constexpr int BadTimeTolerance = -13;       // "/timetolerance" is not one from 0 to 3600
 constexpr int BadPath = -255;               // a folder does not exist
 constexpr int Version = 5;                  // "/version": the version printed; exit status 0
+constexpr int Help = 7;                     // "--help" or "-h": usage printed; exit status 0
 // Exit statuses under "/diffstatus" of the two failures that read 1 otherwise.
 constexpr int DiffStatusUsage = 5;       // the usage text was printed
 constexpr int DiffStatusOpenFailed = 6;  // the report file could not be created

@@ -199,6 +199,7 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         bool Source = false, Target = false, File = false, Format = false, Encoding = false;
     } pending;
     bool help = false;
+    bool gnuHelp = false;  // "--help" or "-h": the usage asked for, a success
     bool version = false;
     std::vector<TExcludeArgument> excludes;
     // The values of the numeric switches, checked once the others are sound;
@@ -209,7 +210,9 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     for (size_t i = 1; i < arguments.size() && !help && !version; ++i) {
         std::string argument = Trim(arguments[i]);
         size_t switchIndex = 0;
-        const OptionWord word = FindOptionWord(argument, switchIndex);
+        // "-h" asks for help as GNU programs take it; "/h" stays a value.
+        const OptionWord word =
+            argument == "-h" ? OptionWord::Help : FindOptionWord(argument, switchIndex);
         switch (word) {
             case OptionWord::None:
                 if (pending.Source)
@@ -226,6 +229,7 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
                 break;
             case OptionWord::Help:
                 help = true;
+                gnuHelp = argument.starts_with("--") || argument == "-h";
                 break;
             case OptionWord::Silent:
                 break;
@@ -292,7 +296,7 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.size() <= 1 || help) {
         Message = UsageText(programName);
         UsageShown = true;
-        return BatchResult::Usage;
+        return gnuHelp ? BatchResult::Help : BatchResult::Usage;
     }
     // Standard output carries the report: everything else goes to standard error.
     if (FileName == StandardOutputName)
@@ -365,7 +369,7 @@ char TBatchControl::Delimiter() const {
 }
 
 int TBatchControl::ExitStatusOf(int result) const {
-    if (result == BatchResult::Version)
+    if (result == BatchResult::Version || result == BatchResult::Help)
         return 0;
     if (!DiffStatus)
         return ExitStatus(result);

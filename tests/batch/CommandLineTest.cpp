@@ -89,7 +89,7 @@ const char* const kUsageLines[] = {
     "    (環境変数 TANDRIL_SSH = ssh コマンド, TANDRIL_REMOTE_PROGRAM = 相手のプログラム)",
     " ",
     "終了コード:",
-    "    0  正常に処理が完了しました",
+    "    0  正常に処理が完了しました / --help または -h で使い方を表示しました",
     "    1  使い方を表示しました / 出力ファイルのオープンに失敗しました",
     "    2  比較元または比較先のパスが不正か、フォルダを読めません",
     "    3  比較処理が中断されました",
@@ -160,19 +160,24 @@ TEST_F(CommandLine, NoArgumentsPrintsUsageWithStatus1) {
 
 TEST_F(CommandLine, HelpWordStopsReadingWhereverItStands) {
     std::string report = dir / "r.csv";
-    std::vector<std::vector<std::string>> lines = {
-        {"/?"},
-        {"/help"},
-        {"--HELP"},
-        {"-?"},
-        {"/file", report, "/fromdir", dir / "a", "/todir", dir / "b", "/?"},
-        {"/?", "/file", report, "/fromdir", dir / "a", "/todir", dir / "b"},
-        {"/format", "xml", "/Help", "/file"},
+    // Help asked for as GNU programs take it ("--help", "-h") is a success.
+    std::vector<std::pair<std::vector<std::string>, int>> lines = {
+        {{"/?"}, 1},
+        {{"/help"}, 1},
+        {{"-help"}, 1},
+        {{"-?"}, 1},
+        {{"--help"}, 0},
+        {{"--HELP"}, 0},
+        {{"-h"}, 0},
+        {{"/file", report, "/fromdir", dir / "a", "/todir", dir / "b", "/?"}, 1},
+        {{"/?", "/file", report, "/fromdir", dir / "a", "/todir", dir / "b"}, 1},
+        {{"/file", report, "/fromdir", dir / "a", "/todir", dir / "b", "-h", "/diffstatus"}, 0},
+        {{"/format", "xml", "/Help", "/file"}, 1},
     };
-    for (const auto& arguments : lines) {
+    for (const auto& [arguments, status] : lines) {
         SCOPED_TRACE(arguments.front());
         RunResult run = RunTandrilB(arguments);
-        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Status, status);
         EXPECT_EQ(run.Out, ExpectedUsage());
     }
     EXPECT_FALSE(Exists(report));
