@@ -17,7 +17,7 @@ test_packages=(
     xvfb xauth
     clang libclang-rt-dev
     rsync openssh-server openssh-client
-    dpkg-dev file lintian desktop-file-utils appstream man-db
+    dpkg-dev file lintian desktop-file-utils appstream man-db locales
 )
 packages=("${run_packages[@]}")
 [ "${1:-test}" = run ] || packages+=("${test_packages[@]}")

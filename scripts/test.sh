@@ -26,10 +26,10 @@ for kind in plain asan; do
 done
 
 if command -v lintian >/dev/null; then
-    step "lintian on the Debian package"
+    step "lintian on the Debian packages"
     rm -rf build/package
     cpack --config build/plain/CPackConfig.cmake -G DEB -B build/package >/dev/null
-    lintian --fail-on error --display-info build/package/tandril_*.deb
+    lintian --fail-on error --display-info build/package/*.deb
 fi
 
 step "fuzzers (a few seconds each)"
