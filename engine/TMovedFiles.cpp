@@ -75,8 +75,8 @@ void TMovedFiles::Find(const TEntryList& listM, const TEntryList& listS,
     std::vector<TCandidate> candidates;
     TPairingSteps steps(listM, listS, option.CaseSensitive);
     TUnreadableFolders unreadableM, unreadableS;
-    unreadableM.Reset(listM);
-    unreadableS.Reset(listS);
+    unreadableM.Reset(listM, option.CaseSensitive);
+    unreadableS.Reset(listS, option.CaseSensitive);
     for (TPairingStep step; steps.Next(step);) {
         const bool source = step.RowS < 0;
         const int position = source ? step.RowM : step.RowS;

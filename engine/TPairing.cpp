@@ -173,8 +173,8 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
     EqualRows = 0;
     TPairingResult result;
     TPairingSteps steps(listM, listS, Option.CaseSensitive);
-    UnreadableM.Reset(listM);
-    UnreadableS.Reset(listS);
+    UnreadableM.Reset(listM, Option.CaseSensitive);
+    UnreadableS.Reset(listS, Option.CaseSensitive);
     const size_t window = std::max<size_t>(1, Lookahead.Window);
     // Declared after the ring so that the workers are joined before it goes.
     std::vector<TPlanned> ring(window);

@@ -5,11 +5,12 @@
 std::string_view TUnreadableFolders::Fold(const TSearchRecEx& entry) {
     std::string_view dir(entry.Folder->Dir);
     dir.remove_prefix(entry.Folder->RootLength);
-    return Folder.Fold(dir, entry.Name);
+    return (KeepCase ? Composer : Folder).Fold(dir, entry.Name);
 }
 
-void TUnreadableFolders::Reset(const TEntryList& list) {
+void TUnreadableFolders::Reset(const TEntryList& list, bool caseSensitive) {
     Paths.clear();
+    KeepCase = caseSensitive;
     for (const TSearchRecEx* folder : list.Unreadable())
         Paths.emplace(Fold(*folder));
 }

@@ -13,13 +13,15 @@
 // says that this side could not be read, not that the partner is missing.
 //
 // Folders pair as entries do (letter case and normalisation form aside), so
-// "DATA/x" of one tree lies below the unreadable "data" of the other. One
+// "DATA/x" of one tree lies below the unreadable "data" of the other (unless
+// letter case is kept, as the option CaseSensitive keeps it for names). One
 // object per thread: it keeps a case folder of its own.
 class TUnreadableFolders {
 public:
     // Takes the unreadable folders of list; none on an ordinary run, which
-    // then costs nothing further.
-    void Reset(const TEntryList& list);
+    // then costs nothing further. caseSensitive: folders pair only when their
+    // letter case agrees, as names do under the option CaseSensitive.
+    void Reset(const TEntryList& list, bool caseSensitive);
     bool Empty() const { return Paths.empty(); }
     // True when one of the folders pairs with a folder above entry, an entry
     // of the other tree.
@@ -37,5 +39,6 @@ private:
     std::string_view Fold(const TSearchRecEx& entry);
 
     std::set<std::string, std::less<>> Paths;  // folded RelPaths
-    platform::TCaseFolder Folder;
+    platform::TCaseFolder Folder{true}, Composer{false};
+    bool KeepCase = false;
 };
