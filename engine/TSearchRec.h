@@ -28,6 +28,9 @@ enum class TFileKind : uint8_t {
     // Known by name only: its folder could be read but not searched, so its
     // size, time and attributes are unknown (and its bytes cannot be read).
     Unexamined,
+    // A symbolic link that a snapshot recorded as a link (written without
+    // following links, or dangling): known by its target text only.
+    Link,
 };
 
 // Devices, FIFOs and sockets: listed and compared by kind, never opened or read.
@@ -58,10 +61,16 @@ struct TSearchRec {
     TFindData FindData;
 };
 
+class TEntrySource;
+struct TEntryFacts;
+
 // A folder listed below a compared root. All entries of one folder share it.
 struct TFolder {
     std::string Dir;        // the folder's path, built from the root, ending in "/"
     size_t RootLength = 0;  // length of the root prefix (the root with its trailing "/")
+    // Where its entries came from; null for a folder listed on its own
+    // (whose files are read like a live folder's).
+    TEntrySource* Source = nullptr;
 };
 
 // One listed entry with its place in the tree. Entries are owned by the
@@ -70,14 +79,18 @@ struct TSearchRecEx : TSearchRec {
     // 0 when listed; set during pairing to the entry's position in its sorted
     // list. Atomic because the window's thread may read it while pairing runs.
     std::atomic<int> Index{0};
-    const TFolder* Folder = nullptr;
     TFileKind Kind = TFileKind::Regular;
     // For a folder whose names could not be read (not opened, not searched, or
     // a read that failed): the system's error number, so that its row can say
     // so and what lies below it on the other side is not taken for missing.
     // 0 for every other entry.
     int ListError = 0;
+    const TFolder* Folder = nullptr;
     std::string_view SortKey;  // sort and pairing key of RelPath (owned by the list)
+    // What a snapshot records of the entry beyond these fields (owned by the
+    // list): set for entries read from a snapshot and for entries listed to
+    // write one; null otherwise.
+    TEntryFacts* Facts = nullptr;
 
     bool IsFolder() const { return (Attr & Attr::Directory) != 0; }
     // The folder holding the entry, ending in "/": "/data/a/" for /data/a/b.txt.

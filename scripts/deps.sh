@@ -8,7 +8,7 @@ set -euo pipefail
 
 run_packages=(
     g++ cmake ninja-build pkg-config
-    libicu-dev libsimpleini-dev libdtl-dev libxxhash-dev
+    libicu-dev libsimpleini-dev libdtl-dev libssl-dev libxxhash-dev
     qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
     fonts-ipafont-gothic
 )
@@ -16,7 +16,7 @@ test_packages=(
     libgtest-dev libgmock-dev
     xvfb xauth
     clang libclang-rt-dev
-    rsync openssh-server openssh-client
+    rsync openssh-server openssh-client mtree-netbsd libarchive-tools
     dpkg-dev file lintian desktop-file-utils appstream man-db locales
 )
 packages=("${run_packages[@]}")
