@@ -7,7 +7,8 @@
 
 #include "TContentComparer.h"
 #include "TEntryList.h"
-#include "TFolderLister.h"
+#include "TEntrySource.h"
+#include "TExcludeFilter.h"
 #include "TMovedFiles.h"
 #include "TPairing.h"
 #include "TRemoteUrl.h"
@@ -39,15 +40,16 @@ TCompare::~TCompare() = default;
 namespace {
 
 // A far side is checked for its form only: whether its folder exists is
-// known once the far side answers.
+// known once the far side answers. A local side is a folder or a snapshot file.
 bool ValidSide(const std::string& path) {
     TRemoteUrl url;
-    return IsRemoteUrl(path) ? ParseRemoteUrl(path, url) : platform::IsFolder(path);
+    return IsRemoteUrl(path) ? ParseRemoteUrl(path, url) : IsComparableSide(path);
 }
 
-// Empty when a local folder can be opened for listing, else the system's reason.
+// Empty when a local folder can be opened for listing, else the system's
+// reason. A snapshot file was found readable by ValidSide.
 std::string UnreadableReason(const std::string& path) {
-    if (IsRemoteUrl(path))
+    if (IsRemoteUrl(path) || !platform::IsFolder(path))
         return {};
     platform::TDirectory folder;
     return folder.OpenPath(path) ? std::string() : folder.LastErrorText();
@@ -122,24 +124,23 @@ int TCompare::Compare() noexcept {
 
 namespace {
 
-// One tree listed (and sorted, unless a stop is pending), with what went wrong.
+// One side listed (and sorted, unless a stop is pending), with what went wrong.
 struct TListing {
     std::shared_ptr<TEntryList> List;
-    int Result = 0;
-    bool Delivered = false;
+    TListOutcome Outcome;
     std::exception_ptr Failure;
 };
 
-void ListAndSort(TListing& out, const std::string& root, const std::atomic<bool>& stop,
+void ListAndSort(TListing& out, const std::string& path, const std::atomic<bool>& stop,
                  const TExcludeFilter* exclude, bool caseSensitive) noexcept {
     try {
-        out.List = std::make_shared<TEntryList>();
-        TFolderLister lister(*out.List, stop, exclude);
-        out.Result = lister.ListTree(root);
-        out.Delivered = lister.RootDelivered();
+        auto source = MakeEntrySource(path);
+        out.List = std::make_shared<TEntryList>(source);
+        out.Outcome = source->List(*out.List, TListRequest{stop, exclude, false, caseSensitive});
         // Sorted before it is published, so that a list another thread can see
         // is complete and never changes order. After a stop nothing is paired.
-        if (out.Result != -1 && !stop.load(std::memory_order_relaxed)) {
+        if (out.Outcome.Result != -1 && out.Outcome.Status == 0 && !out.Outcome.Sorted &&
+            !stop.load(std::memory_order_relaxed)) {
             platform::TCollator collator;
             out.List->Sort(collator, &stop, caseSensitive);
         }
@@ -156,7 +157,7 @@ void TCompare::ListAndPair() {
     if (!Option.Exclude.empty())
         filter.emplace(Option.Exclude, Option.CaseSensitive);
     const TExcludeFilter* exclude = filter ? &*filter : nullptr;
-    // The two trees are listed at once, the target on a second thread.
+    // The two sides are listed at once, the target on a second thread.
     TListing m, s;
     std::thread worker;
     try {
@@ -180,11 +181,19 @@ void TCompare::ListAndPair() {
     if (s.Failure)
         std::rethrow_exception(s.Failure);
 
+    // A snapshot that cannot be read ends the run (the source's first).
+    for (const TListing* side : {&m, &s}) {
+        if (side->Outcome.Status != CompareStatus::Success) {
+            Status = side->Outcome.Status;
+            ErrorMessage = side->Outcome.Message;
+            return;
+        }
+    }
     // The result is that of listing one tree after the other: a stop during
     // the source listing, still pending, would have stopped the target at its
     // first name, unless the target root delivers none.
-    bool stoppedM = m.Result == -1;
-    bool stoppedS = s.Result == -1 || (stoppedM && s.Delivered);
+    bool stoppedM = m.Outcome.Result == -1;
+    bool stoppedS = s.Outcome.Result == -1 || (stoppedM && s.Outcome.Delivered);
     if (stoppedM) {
         Status = CompareStatus::ListStoppedM;
         ErrorMessage = TextListStoppedM;

@@ -21,6 +21,9 @@ constexpr int BadPathM = 1;  // "比較元のパスが不正です" (or its fold
 constexpr int BadPathS = 2;  // "比較先のパスが不正です" (or its folder cannot be read)
 constexpr int ListStoppedM = 11;  // "比較元のファイルリスト取得中に処理が中断されました"
 constexpr int ListStoppedS = 12;  // "比較先のファイルリスト取得中に処理が中断されました"
+// A side given as a snapshot file that cannot be read as one (cut off,
+// malformed, hostile): "スナップショット <file> の <line> 行目: <reason>".
+constexpr int BadSnapshot = 13;
 constexpr int PairingStopped = 100;  // "処理が中断されました"
 constexpr int RuntimeFailure = -1;   // the failure's own message
 // A side on another machine (ssh://...): each failure of the connection has a
@@ -36,8 +39,10 @@ constexpr int RemoteBadData = 27;    // the far side sent what breaks the stream
 
 // The comparison engine: lists two folder trees, pairs their entries by path
 // relative to each root, judges every pair under TCompareOption and keeps one
-// result row per pairing step. No failure escapes its operations: they end in
-// a status code and message (runs) or in a row's result text (content reads).
+// result row per pairing step. Either side may also be a snapshot file
+// (TEntrySource): its entries then stand for the tree it was made of. No failure escapes its
+// operations: they end in a status code and message (runs) or in a row's result text (content
+// reads).
 //
 // Threads: Compare and every callback run on the caller's thread. The target
 // tree is listed on a helper thread meanwhile, joined before OnListReady, and
@@ -70,9 +75,10 @@ public:
     void SetRemoteSettings(const TRemoteSettings& settings) { Remote = settings; }
     const TRemoteSettings& GetRemoteSettings() const { return Remote; }
 
-    // Reset, then tests that PathM and PathS are existing folders (source first),
-    // then that each can be read. Returns the status: 0, 1 or 2, with its
-    // message; a folder that is there but cannot be opened gives 1 or 2 with
+    // Reset, then tests that PathM and PathS are existing folders or readable
+    // regular files, read as snapshots (source first), then that each folder
+    // can be read. Returns the status: 0, 1 or 2, with its message; a folder
+    // that is there but cannot be opened gives 1 or 2 with
     // "比較元のフォルダを読めません(<reason>)" or "比較先のフォルダを読めません(<reason>)".
     int CheckPaths();
     // The same test without touching any state, so that it cannot disturb a

@@ -47,6 +47,17 @@ const platform::TDirectory* TContentComparer::TFolderCache::Get(const TFolder& f
 }
 
 int TContentComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason) {
+    if (TDigestComparer::Needed(m, s)) {
+        Uncached = false;
+        try {
+            if (!Digests)
+                Digests = std::make_unique<TDigestComparer>(ReaderM, BufferM, StopRequested);
+        } catch (const std::exception& e) {
+            reason = e.what();
+            return ContentResult::Cancelled;
+        }
+        return Digests->Compare(m, s, reason);
+    }
     PathM.assign(m.Dir()).append(m.Name);
     PathS.assign(s.Dir()).append(s.Name);
     const platform::TDirectory* folderM = nullptr;

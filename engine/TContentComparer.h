@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "TDigestComparer.h"
 #include "TSearchRec.h"
 #include "platform/AlignedBuffer.h"
 #include "platform/Directory.h"
@@ -50,7 +51,9 @@ public:
 
     // The same for two listed entries (their FullPaths). Files are opened
     // relative to a handle of their folder, kept while consecutive pairs
-    // share the folder, so no path is resolved from the root per pair.
+    // share the folder, so no path is resolved from the root per pair. A
+    // pair with a side that has no file here (a snapshot's entry) is
+    // compared by digest instead (TDigestComparer).
     int Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason);
 
     // True when the last comparison read bytes that were not in the page
@@ -104,4 +107,6 @@ private:
     TFolderCache FoldersM;
     TFolderCache FoldersS;
     bool Uncached = false;
+    // Made at the first pair that needs it; reads with ReaderM and BufferM.
+    std::unique_ptr<TDigestComparer> Digests;
 };

@@ -11,7 +11,18 @@ const TFolder& TEntryList::AddFolder(std::string dir, size_t rootLength) {
     TFolder& folder = Folders.emplace_back();
     folder.Dir = std::move(dir);
     folder.RootLength = rootLength;
+    folder.Source = Source.get();
     return folder;
+}
+
+TEntryFacts& TEntryList::AddFacts(TSearchRecEx& entry) {
+    TEntryFacts& facts = Facts.emplace_back();
+    entry.Facts = &facts;
+    return facts;
+}
+
+const std::string* TEntryList::KeepText(std::string text) {
+    return &Texts.emplace_back(std::move(text));
 }
 
 TSearchRecEx& TEntryList::AddEntry(const TFolder& folder) {

@@ -7,7 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "TEntryFacts.h"
 #include "TSearchRec.h"
+
+class TEntrySource;
 
 namespace platform {
 class TCollator;
@@ -28,6 +31,9 @@ class TCollator;
 class TEntryList {
 public:
     TEntryList() = default;
+    // A list of the side that source lists: every folder added points to it,
+    // and the list keeps it alive.
+    explicit TEntryList(std::shared_ptr<TEntrySource> source) : Source(std::move(source)) {}
     TEntryList(const TEntryList&) = delete;
     TEntryList& operator=(const TEntryList&) = delete;
 
@@ -35,6 +41,10 @@ public:
     const TFolder& AddFolder(std::string dir, size_t rootLength);
     // A new entry (Index 0) in folder, appended to Items.
     TSearchRecEx& AddEntry(const TFolder& folder);
+    // Facts for an entry of this list (it points to them), and a text kept
+    // for the list's life (a link's target).
+    TEntryFacts& AddFacts(TSearchRecEx& entry);
+    const std::string* KeepText(std::string text);
 
     // Marks a listed folder whose names could not be read (ListError).
     void SetListError(TSearchRecEx& folder, int error);
@@ -83,10 +93,13 @@ private:
                                           bool caseSensitive);
     std::string_view StoreKey(std::string_view key);
 
+    std::shared_ptr<TEntrySource> Source;
     std::vector<TSearchRecEx*> Items;
     std::vector<const TSearchRecEx*> UnreadableFolders;
     std::deque<TSearchRecEx> Entries;
     std::deque<TFolder> Folders;
+    std::deque<TEntryFacts> Facts;
+    std::deque<std::string> Texts;
     // Sort keys, packed into blocks that are never reallocated.
     std::vector<std::unique_ptr<char[]>> KeyBlocks;
     size_t KeyBlockUsed = 0;

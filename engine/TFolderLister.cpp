@@ -29,10 +29,11 @@ int64_t EvenSeconds(int64_t seconds) {
 }  // namespace
 
 TFolderLister::TFolderLister(TEntryList& list, const std::atomic<bool>& stop,
-                             const TExcludeFilter* exclude)
+                             const TExcludeFilter* exclude, bool facts)
     : List(list),
       Stop(stop),
       Exclude(exclude && !exclude->Empty() ? exclude : nullptr),
+      Facts(facts),
       Folder(!(exclude && exclude->CaseSensitive())),
       HandleLimit(std::clamp<size_t>(platform::DescriptorLimit() / 4, 2, OpenHandleLimit)) {}
 
@@ -143,10 +144,32 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
     if (name[0] == '.')
         attr |= Attr::Hidden;
     entry.Attr = attr;
+    if (Facts)
+        RecordFacts(entry, known ? status : platform::TFileStatus{}, known ? name.data() : nullptr);
     level.Count++;
 
     if (known && folder && !OnCurrentPath(status.Device, status.Inode))
         Enter(entry, name, status.Device, status.Inode);
+}
+
+void TFolderLister::RecordFacts(TSearchRecEx& entry, const platform::TFileStatus& status,
+                                const char* name) {
+    TEntryFacts& facts = List.AddFacts(entry);
+    // Known by name only: nothing is recorded.
+    if (!name)
+        return;
+    facts.Recorded = TEntryFacts::HasSize | TEntryFacts::HasTime | TEntryFacts::HasMode |
+                     TEntryFacts::HasOwner | TEntryFacts::HasLinks;
+    facts.Mode = static_cast<uint16_t>(status.Mode);
+    facts.Uid = status.Uid;
+    facts.Gid = status.Gid;
+    facts.Links = status.Links;
+    facts.Seconds = status.ModifyTime.Seconds;
+    facts.Nanoseconds = status.ModifyTime.Nanoseconds;
+    std::string target;
+    // The name points into the folder's name list, so it ends in a NUL byte.
+    if (status.Kind == TFileKind::Dangling && Levels[Depth - 1].Dir.ReadLink(name, target))
+        facts.LinkTarget = List.KeepText(std::move(target));
 }
 
 bool TFolderLister::OnCurrentPath(uint64_t device, uint64_t inode) const {

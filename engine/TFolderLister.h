@@ -33,9 +33,11 @@
 class TFolderLister {
 public:
     // exclude (may be null, and must outlive the lister): entries it excludes
-    // are not listed, and folders it excludes are not entered.
+    // are not listed, and folders it excludes are not entered. facts: every
+    // entry also gets the TEntryFacts a snapshot records (a dangling link's
+    // target among them).
     TFolderLister(TEntryList& list, const std::atomic<bool>& stop,
-                  const TExcludeFilter* exclude = nullptr);
+                  const TExcludeFilter* exclude = nullptr, bool facts = false);
 
     // Lists everything below root (not root itself). Returns -1 when stopped,
     // otherwise the count of the top folder.
@@ -66,6 +68,7 @@ private:
     void ListEntry(std::string_view name, platform::TNameList::THint hint);
     // Lists the folder `entry` (named `name`), or marks it unreadable.
     void Enter(TSearchRecEx& entry, std::string_view name, uint64_t device, uint64_t inode);
+    void RecordFacts(TSearchRecEx& entry, const platform::TFileStatus& status, const char* name);
     // Closes the deepest level and makes sure its parent's handle is open.
     void Leave();
     // Walks from the root down to `level` and opens it again. False when a
@@ -81,6 +84,7 @@ private:
     TEntryList& List;
     const std::atomic<bool>& Stop;
     const TExcludeFilter* Exclude;  // null when nothing is excluded
+    const bool Facts;
     // With exclude patterns: the folded names of the folders from the root
     // down to the one being listed, and the folded name of the entry last
     // looked at (the folder about to be entered).

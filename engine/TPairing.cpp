@@ -5,6 +5,8 @@
 
 #include "ICompareCallBack.h"
 #include "TContentPipeline.h"
+#include "TDigestComparer.h"
+#include "TEntryFacts.h"
 #include "TMovedFiles.h"
 
 namespace {
@@ -44,9 +46,18 @@ bool SameTime(int64_t a, int64_t b, const TCompareOption& option) {
     return off <= static_cast<uint64_t>(std::max(0, option.TimeTolerance));
 }
 
-// True when either entry is known by name only.
+// True when either entry is known by name only, or (a link a snapshot
+// recorded as a link) by its target text only.
 bool Unexamined(const TSearchRecEx& m, const TSearchRecEx& s) {
-    return m.Kind == TFileKind::Unexamined || s.Kind == TFileKind::Unexamined;
+    auto unknown = [](TFileKind kind) {
+        return kind == TFileKind::Unexamined || kind == TFileKind::Link;
+    };
+    return unknown(m.Kind) || unknown(s.Kind);
+}
+
+// True when both entries know a fact (a snapshot may not have recorded it).
+bool BothRecorded(const TSearchRecEx& m, const TSearchRecEx& s, uint8_t fact) {
+    return Recorded(m, fact) && Recorded(s, fact);
 }
 
 }  // namespace
@@ -76,9 +87,10 @@ void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
     // time or attribute can tell it apart, and its row says what reading it gives.
     const bool unknown = Unexamined(m, s);
     if (!(folderM && folderS && option.IgnoreDirTimeSize) && !unknown) {
-        if (!option.IgnoreSize && m.Size != s.Size)
+        if (!option.IgnoreSize && m.Size != s.Size && BothRecorded(m, s, TEntryFacts::HasSize))
             reason += "サイズ ";
-        if (!option.IgnoreTime && !SameTime(m.Time, s.Time, option))
+        if (!option.IgnoreTime && !SameTime(m.Time, s.Time, option) &&
+            BothRecorded(m, s, TEntryFacts::HasTime))
             reason += "更新日 ";
     }
     if (folderM != folderS)
@@ -95,6 +107,8 @@ void TPairing::AttributeReason(const TSearchRecEx& m, const TSearchRecEx& s,
             mask |= Attr::Archive;
         if (unknown)
             mask &= Attr::Hidden;  // the one bit the name itself gives
+        if (!BothRecorded(m, s, TEntryFacts::HasMode))
+            mask &= ~Attr::ReadOnly;
         if ((m.Attr ^ s.Attr) & mask)
             reason += "属性 ";
     }
@@ -144,6 +158,7 @@ void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntry
             planned.Kind = TKind::Equal;
         } else {
             planned.Kind = TKind::Contents;
+            TDigestComparer::Announce(*m, *s);
             pipeline.Post(*m, *s);
         }
     }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 
 #include "platform/FileReader.h"
@@ -155,6 +156,10 @@ static TTimeSpec TimeOf(const struct statx_timestamp& t) {
     return TTimeSpec{t.tv_sec, t.tv_nsec};
 }
 
+// Everything TFileStatus holds.
+constexpr unsigned StatMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME |
+                              STATX_BTIME | STATX_INO | STATX_UID | STATX_GID | STATX_NLINK;
+
 static void Fill(const struct statx& stx, TFileStatus& status) {
     status.Kind = FileKindOfMode(stx.stx_mode);
     status.OwnerWritable = (stx.stx_mode & S_IWUSR) != 0;
@@ -165,11 +170,14 @@ static void Fill(const struct statx& stx, TFileStatus& status) {
     status.BirthTime = status.HasBirthTime ? TimeOf(stx.stx_btime) : TTimeSpec{};
     status.Device = makedev(stx.stx_dev_major, stx.stx_dev_minor);
     status.Inode = stx.stx_ino;
+    status.Mode = stx.stx_mode & 07777;
+    status.Uid = stx.stx_uid;
+    status.Gid = stx.stx_gid;
+    status.Links = stx.stx_nlink;
 }
 
 bool TDirectory::Stat(const char* name, TNameList::THint hint, TFileStatus& status) const {
-    constexpr unsigned Mask =
-        STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_BTIME | STATX_INO;
+    constexpr unsigned Mask = StatMask;
     struct statx stx;
     status = TFileStatus{};
     if (hint == TNameList::THint::Unknown) {
@@ -217,6 +225,20 @@ bool TDirectory::Identity(uint64_t& device, uint64_t& inode) const {
     return true;
 }
 
+static bool ReadLinkAt(int fd, const char* name, std::string& target) {
+    // A target is at most PATH_MAX bytes; one more tells a cut-off reading.
+    char buffer[PATH_MAX + 1];
+    ssize_t n = readlinkat(fd, name, buffer, sizeof buffer);
+    if (n < 0 || static_cast<size_t>(n) == sizeof buffer)
+        return false;
+    target.assign(buffer, static_cast<size_t>(n));
+    return true;
+}
+
+bool TDirectory::ReadLink(const char* name, std::string& target) const {
+    return ReadLinkAt(Fd, name, target);
+}
+
 size_t DescriptorLimit() {
     // Standard streams, a report or export, and room for a library or two.
     constexpr rlim_t Reserved = 16;
@@ -244,6 +266,51 @@ bool IsFolder(const std::string& path) {
         return false;
     close(fd);
     return true;
+}
+
+bool StatPath(const std::string& path, TFileStatus& status) {
+    constexpr unsigned Mask = StatMask;
+    struct statx stx;
+    status = TFileStatus{};
+    if (path.empty())
+        return false;
+    if (statx(AT_FDCWD, path.c_str(), 0, Mask, &stx) != 0) {
+        if (errno != ENAMETOOLONG)
+            return false;
+        int fd = OpenLongPath(path, O_PATH | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        int result = statx(fd, "", AT_EMPTY_PATH, Mask, &stx);
+        close(fd);
+        if (result != 0)
+            return false;
+    }
+    Fill(stx, status);
+    return true;
+}
+
+bool IsReadableFile(const std::string& path) {
+    if (path.empty())
+        return false;
+    int fd = OpenLongPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    return regular;
+}
+
+bool ReadLinkPath(const std::string& path, std::string& target) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    int fd = OpenLongPath(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool read = ReadLinkAt(fd, name.c_str(), target);
+    close(fd);
+    return read;
 }
 
 }  // namespace platform

@@ -83,6 +83,9 @@ public:
     bool Stat(const char* name, TNameList::THint hint, TFileStatus& status) const;
     // Device and inode of the open folder.
     bool Identity(uint64_t& device, uint64_t& inode) const;
+    // The target text of the symbolic link `name` inside the folder. False
+    // when it is no link or cannot be read.
+    bool ReadLink(const char* name, std::string& target) const;
 
 private:
     int Fd = -1;
@@ -98,5 +101,17 @@ bool Exists(const std::string& path);
 
 // True when path names an existing folder (links followed).
 bool IsFolder(const std::string& path);
+
+// Status of the file or folder at path (any length), links followed. False
+// when it cannot be examined.
+bool StatPath(const std::string& path, TFileStatus& status);
+
+// True when path names a regular file (links followed) that this process
+// can open for reading.
+bool IsReadableFile(const std::string& path);
+
+// The target text of the symbolic link at path (any length). False when it
+// is no link or cannot be read.
+bool ReadLinkPath(const std::string& path, std::string& target);
 
 }  // namespace platform

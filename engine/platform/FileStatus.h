@@ -24,6 +24,12 @@ struct TFileStatus {
     bool HasBirthTime = false;  // false where the file system keeps none
     uint64_t Device = 0;
     uint64_t Inode = 0;
+    // What a snapshot records besides: permission bits (07777), owner, group
+    // and the number of hard links.
+    uint32_t Mode = 0;
+    uint32_t Uid = 0;
+    uint32_t Gid = 0;
+    uint32_t Links = 0;
     // Set when the status call failed because the name no longer exists: it
     // was removed after its folder was read.
     bool Gone = false;

@@ -6,13 +6,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 namespace platform {
 
 OutputFile::~OutputFile() {
-    if (IsOpen())
+    if (!Temporary.empty())
+        Abandon();
+    else if (IsOpen())
         Close();
 }
 
@@ -69,6 +73,52 @@ bool OutputFile::Open(const std::string& name) {
     Failed = false;
     Buffer.Reserve(BufferSize);
     return true;
+}
+
+bool OutputFile::OpenReplacing(const std::string& name) {
+    struct stat existing;
+    if (::stat(name.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        return Open(name);
+    if (IsOpen())
+        Close();
+    FileName = name;
+    Failed = false;
+    Error.clear();
+    Used = 0;
+    // O_EXCL under a name of its own: never another file's bytes. The mode
+    // is that of a file the shell would create (0666 less the umask).
+    const auto seed =
+        static_cast<unsigned long>(::getpid()) * 2654435761u ^
+        static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    int fd = -1;
+    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%08lx.part", (seed + attempt * 7919u) & 0xffffffffu);
+        Temporary = name + suffix;
+        fd = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        Temporary.clear();
+        Fail("open");
+        return false;
+    }
+    Fd = fd;
+    Buffer.Reserve(BufferSize);
+    return true;
+}
+
+void OutputFile::Abandon() {
+    if (Temporary.empty()) {
+        Close();
+        return;
+    }
+    if (IsOpen())
+        ::close(Fd);
+    Fd = -1;
+    ::unlink(Temporary.c_str());
+    Temporary.clear();
 }
 
 void OutputFile::OpenStandardOutput(const std::string& name) {
@@ -140,6 +190,15 @@ bool OutputFile::Close() {
         ok = false;
     }
     Fd = -1;
+    if (!Temporary.empty()) {
+        if (ok && !Failed && ::rename(Temporary.c_str(), FileName.c_str()) != 0) {
+            Fail("rename");
+            ok = false;
+        }
+        if (!ok || Failed)
+            ::unlink(Temporary.c_str());
+        Temporary.clear();
+    }
     return ok && !Failed;
 }
 

@@ -43,6 +43,17 @@ public:
     // ("flock(out.csv): Resource temporarily unavailable").
     bool Open(const std::string& name);
 
+    // Opens a new file beside `name` under a temporary name; Close renames
+    // it to `name` once every byte is written, replacing what stood there,
+    // and a failed or abandoned file is removed, so a run that fails never
+    // leaves half a file under the name asked for. Where `name` exists and
+    // is not a regular file (a FIFO, /dev/null) it is opened as Open does.
+    // False when the file cannot be created, with ErrorText naming `name`.
+    bool OpenReplacing(const std::string& name);
+    // Closes and removes a file opened by OpenReplacing without renaming it;
+    // otherwise the same as Close.
+    void Abandon();
+
     // Writes to the process's standard output (descriptor 1) instead of a
     // file of its own: neither locked, truncated nor closed, so that what the
     // process prints there later follows the bytes written here. `name` is
@@ -71,6 +82,7 @@ private:
 
     int Fd = -1;
     bool Borrowed = false;  // Fd is standard output, not this object's to close
+    std::string Temporary;  // OpenReplacing's file, renamed to FileName at Close
     bool Failed = false;
     std::string FileName;
     std::string Error;

@@ -213,7 +213,7 @@ TEST_F(CommandLine, MissingSettingsAreReportedInTheirOrder) {
          kBadTimeShift},
         {{"/file", r, "/fromdir", dir / "none", "/todir", dir / "none"}, 2, kBadPathM},
         {{"/file", r, "/fromdir", a, "/todir", dir / "none"}, 2, kBadPathS},
-        {{"/file", r, "/fromdir", dir / "f.txt", "/todir", b}, 2, kBadPathM},
+        {{"/file", r, "/fromdir", "/dev/null", "/todir", b}, 2, kBadPathM},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));

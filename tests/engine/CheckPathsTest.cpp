@@ -11,11 +11,12 @@ TEST(CheckPaths, EmptySourceIsReportedFirst) {
 
 TEST(CheckPaths, EachSideIsTestedInTurn) {
     TTempTree tree;
-    tree.File("file.txt", "x");
+    tree.Fifo("fifo");
     tree.Folder("dir");
     tree.Link("dir-link", "dir");
     TCompare engine(nullptr);
-    engine.SetPathM(tree.Path("file.txt"));
+    // A FIFO is neither a folder nor a snapshot file (a regular file).
+    engine.SetPathM(tree.Path("fifo"));
     engine.SetPathS(tree.Path("missing"));
     EXPECT_EQ(engine.CheckPaths(), 1);  // both bad: only the source is reported
     engine.SetPathM(tree.Path("dir-link"));

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "TFolderLister.h"
+#include "TSnapshotWriter.h"
 #include "platform/Collator.h"
 
 namespace fs = std::filesystem;
@@ -205,6 +206,24 @@ std::string TRecorder::ResultOf(const std::string& name) const {
         if (row[0] == name || row[2] == name)
             return row[4];
     return "(no row)";
+}
+
+std::string WriteSnapshot(const std::string& root, const std::string& file,
+                          platform::TDigestKind kind, const std::vector<std::string>& exclude) {
+    std::atomic<bool> noStop{false};
+    TSnapshotWriter writer(noStop);
+    writer.SetDigest(kind);
+    writer.SetExclude(exclude);
+    writer.SetHeader("TandrilB test", "");
+    std::ofstream out(file, std::ios::binary);
+    auto result = writer.Write(root, [&out](std::string_view bytes) {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return bool(out);
+    });
+    out.close();
+    if (result != TSnapshotWriter::TResult::Written || !out)
+        throw std::runtime_error("snapshot of " + root + ": " + writer.Message());
+    return file;
 }
 
 int RunCompare(TCompare& engine, const std::string& pathM, const std::string& pathS,

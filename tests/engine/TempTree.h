@@ -8,6 +8,7 @@
 #include "ICompareCallBack.h"
 #include "TCompare.h"
 #include "TEntryList.h"
+#include "platform/Digest.h"
 
 // A folder in the temporary directory, removed with everything in it at the
 // end of the test. Paths given to its helpers are relative to it.
@@ -80,6 +81,12 @@ public:
     // The result text of the row whose source or target display name is name.
     std::string ResultOf(const std::string& name) const;
 };
+
+// Writes the snapshot of root to file (as TandrilB /snapshot does) and
+// returns file; throws when it cannot be written.
+std::string WriteSnapshot(const std::string& root, const std::string& file,
+                          platform::TDigestKind kind = platform::TDigestKind::Sha256,
+                          const std::vector<std::string>& exclude = {});
 
 // Runs one comparison of two folders with the given options and recorder.
 int RunCompare(TCompare& engine, const std::string& pathM, const std::string& pathS,

@@ -155,11 +155,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("boxM");
         const QString dir = Dir.path();
-        const QString file = Dir.filePath(QStringLiteral("file.txt"));
-        QTest::newRow("one file") << QStringList{file} << "比較元のパスが不正です" << file;
+        // A device is neither a folder nor a snapshot file (a regular file).
+        const QString file = QStringLiteral("/dev/null");
+        QTest::newRow("one device") << QStringList{file} << "比較元のパスが不正です" << file;
         QTest::newRow("missing target")
             << QStringList{dir, dir + "/missing"} << "比較先のパスが不正です" << dir;
-        QTest::newRow("file as source")
+        QTest::newRow("device as source")
             << QStringList{file, dir} << "比較元のパスが不正です" << file;
         QTest::newRow("three folders")
             << QStringList{dir, dir, dir}

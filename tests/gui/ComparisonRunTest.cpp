@@ -208,7 +208,8 @@ private slots:
              {std::tuple{Dir.filePath(QStringLiteral("missing")), S,
                          QStringLiteral("比較元のパスが不正です")},
               std::tuple{QString(), QString(), QStringLiteral("比較元のパスが不正です")},
-              std::tuple{M, M + QStringLiteral("/a.txt"),
+              // A device is neither a folder nor a snapshot file.
+              std::tuple{M, QStringLiteral("/dev/null"),
                          QStringLiteral("比較先のパスが不正です")}}) {
             MessageBoxCatcher box(frm.get());
             frm->Compare(pathM, pathS);
@@ -224,7 +225,7 @@ private slots:
             QCOMPARE(QString::fromStdString(frm->Engine()->GetPathS()), S);
         }
         // The boxes keep what the user typed.
-        QCOMPARE(frm->cmbFilePathS->currentText(), M + QStringLiteral("/a.txt"));
+        QCOMPARE(frm->cmbFilePathS->currentText(), QStringLiteral("/dev/null"));
     }
 
     void TheWorkerRunsBelowNormalPriorityByDefault() {

@@ -1,0 +1,15 @@
+#include "TEntrySource.h"
+
+#include "TFolderSource.h"
+#include "TSnapshotSource.h"
+#include "platform/Directory.h"
+
+std::shared_ptr<TEntrySource> MakeEntrySource(const std::string& path) {
+    if (!platform::IsFolder(path) && platform::IsReadableFile(path))
+        return std::make_shared<TSnapshotSource>(path);
+    return std::make_shared<TFolderSource>(path);
+}
+
+bool IsComparableSide(const std::string& path) {
+    return platform::IsFolder(path) || platform::IsReadableFile(path);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TMtreeWriter.h"
+#include "platform/Digest.h"
+
+class TEntryList;
+struct TSearchRecEx;
+
+// Writes the snapshot of a tree: lists it as a comparison would (the same
+// exclude patterns, links followed, loops listed but not entered), digests
+// every regular file on several threads, and writes one mtree line per entry
+// in byte order of the paths (so parents come before their children and the
+// same tree always gives the same lines), the digests in that order as they
+// become ready. A file that cannot be read is written without a digest,
+// after a comment line that says why; a later comparison then says its
+// contents were never compared.
+class TSnapshotWriter {
+public:
+    enum class TResult {
+        Written,       // the whole snapshot reached the output
+        Stopped,       // a stop request ended it early
+        OutputFailed,  // the output refused a block
+        Refused,       // the tree is a snapshot that cannot be read (Message says why)
+        Failed,        // a failure of the run (out of memory, of descriptors: Message)
+    };
+    // Entries written so far and in all; on the writing thread, at most
+    // every 100 ms and once at the end.
+    using TProgress = std::function<void(int64_t written, int64_t total)>;
+
+    explicit TSnapshotWriter(const std::atomic<bool>& stop) : Stop(stop) {}
+
+    void SetDigest(platform::TDigestKind kind) { Digest = kind; }
+    void SetExclude(std::vector<std::string> patterns) { Exclude = std::move(patterns); }
+    // The header's tool ("TandrilB 1.1.2.0") and options ("/digest sha256").
+    void SetHeader(std::string tool, std::string options);
+    void SetProgress(TProgress progress) { Progress = std::move(progress); }
+    // Threads that digest besides the writing one; 0 digests on the writing
+    // thread only. The default is one per core.
+    void SetWorkers(int workers) { Workers = workers; }
+
+    // Lists root (a folder, or a snapshot file) and writes its snapshot to
+    // output. Never throws.
+    TResult Write(const std::string& root, const TMtreeWriter::TOutput& output) noexcept;
+
+    const std::string& Message() const { return Text; }
+    int64_t Entries() const { return Written; }
+    // Files written without a digest because they could not be read.
+    int64_t Unreadable() const { return Failures; }
+
+private:
+    TResult Run(const std::string& root, const TMtreeWriter::TOutput& output);
+    void DigestAll(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer);
+
+    const std::atomic<bool>& Stop;
+    platform::TDigestKind Digest = platform::TDigestKind::Sha256;
+    std::vector<std::string> Exclude;
+    TMtreeHeader Header;
+    TProgress Progress;
+    int Workers = -1;
+    std::string Text;
+    int64_t Written = 0;
+    int64_t Failures = 0;
+};
