@@ -1,5 +1,7 @@
 #include "MtreeText.h"
 
+#include <cctype>
+
 namespace {
 
 bool IsOctalDigit(char c) {
@@ -143,6 +145,12 @@ bool DecodeVis(std::string_view text, std::string& out) {
                 break;
             }
             default: {
+                // A backslash before punctuation keeps it as it is (mtree -c
+                // writes "\#" for a name beginning with "#").
+                if (std::ispunct(static_cast<unsigned char>(c))) {
+                    value = static_cast<unsigned char>(c);
+                    break;
+                }
                 if (!IsOctalDigit(c))
                     return false;
                 value = static_cast<unsigned>(c - '0');

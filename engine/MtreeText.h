@@ -20,7 +20,8 @@ void AppendEscapedText(std::string& out, std::string_view text);
 // Decodes one name or value written with vis(3) escapes into out: "\ooo"
 // (one to three octal digits), "\\", "\n", "\r", "\t", "\a", "\b", "\f",
 // "\v", "\s" (space), "\E" (escape), "\M-c" and "\M^c" (a byte with the high
-// bit), "\^c" (a control byte), "\xHH" and "\$" (nothing). False for any
+// bit), "\^c" (a control byte), "\xHH", "\$" (nothing) and "\" before a
+// punctuation character (that character). False for any
 // other escape, an escape cut short, a value above 0377, or a decoded NUL
 // byte, which no name can hold.
 bool DecodeVis(std::string_view text, std::string& out);

@@ -61,7 +61,7 @@ TEST(Mtree, EscapedNamesDecodeToEveryByte) {
          "bad"},
         {"\\^?\\^A\\E", "\x7f\x01\x1b"},
         {"a\\$b\\x41", "abA"},
-        {"\\n\\t\\r", "\n\t\r"},
+        {"\\n\\t\\r", "\n\t\r"},   {"\\#h\\*\\[", "#h*["},
         {"\\", nullptr},
         {"\\q", nullptr},
         {"\\000", nullptr},
