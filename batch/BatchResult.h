@@ -22,6 +22,8 @@ constexpr int ExcludeFileUnreadable = -10;  // a "/excludefrom" file cannot be r
 constexpr int BadMovedMinSize = -11;        // "/movedmin" is not a whole number of 1 or more
 constexpr int BadTimeShift = -12;           // "/timeshift" is not a whole number from 1 to 24
 constexpr int BadTimeTolerance = -13;       // "/timetolerance" is not one from 0 to 3600
+constexpr int NoSnapshotFile = -14;         // "/snapshot" without a value
+constexpr int BadDigest = -15;              // "/digest" is neither sha256 nor xxh128
 constexpr int BadPath = -255;               // a folder does not exist
 constexpr int Version = 5;                  // "/version": the version printed; exit status 0
 constexpr int Help = 7;                     // "--help" or "-h": usage printed; exit status 0
@@ -31,9 +33,9 @@ constexpr int DiffStatusOpenFailed = 6;  // the report file could not be created
 }  // namespace BatchResult
 
 // The exit status of a result code. Each code has its own status in 0..255 so
-// that scripts can tell them apart; the failures of a far side keep their
-// engine status (21 to 27); the other engine statuses but -1 (a run stopped
-// by SIGINT or SIGTERM) share 3.
+// that scripts can tell them apart; a snapshot that cannot be read (13) and
+// the failures of a far side (21 to 27) keep their engine status; the other
+// engine statuses but -1 (a run stopped by SIGINT or SIGTERM) share 3.
 constexpr int ExitStatus(int result) {
     switch (result) {
         case BatchResult::Success:
@@ -53,9 +55,12 @@ constexpr int ExitStatus(int result) {
         case BatchResult::BadMovedMinSize:
         case BatchResult::BadTimeShift:
         case BatchResult::BadTimeTolerance:
+        case BatchResult::NoSnapshotFile:
+        case BatchResult::BadDigest:
             return 256 + result;
         case BatchResult::BadPath:
             return 2;
+        case CompareStatus::BadSnapshot:
         case CompareStatus::RemoteSshFailed:
         case CompareStatus::RemoteRefused:
         case CompareStatus::RemoteHostKey:

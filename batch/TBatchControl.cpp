@@ -9,6 +9,7 @@
 #include "BatchResult.h"
 #include "ExcludeArguments.h"
 #include "ProcessArguments.h"
+#include "TEntrySource.h"
 #include "UsageText.h"
 
 namespace {
@@ -31,6 +32,8 @@ enum class OptionWord {
     TimeShift,
     TimeTolerance,
     CaseSensitive,
+    Snapshot,
+    Digest,
     Compare,       // one of the comparison switches: kSwitches[switchIndex]
     NoCompare,     // the same with "no": that check is not made
     ReportPart,    // one of the report switches: kReportSwitches[switchIndex]
@@ -109,6 +112,8 @@ OptionWord FindOptionWord(std::string_view argument, size_t& switchIndex) {
         {"timeshift", OptionWord::TimeShift},
         {"timetolerance", OptionWord::TimeTolerance},
         {"casesensitive", OptionWord::CaseSensitive},
+        {"snapshot", OptionWord::Snapshot},
+        {"digest", OptionWord::Digest},
     };
     for (const auto& entry : kWords) {
         if (EqualsIgnoreCase(word, entry.name))
@@ -151,6 +156,7 @@ bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t& va
         return false;
     return value >= low && value <= high;
 }
+constexpr const char* BadDigestText = "ダイジェストの種類が不正です \"/digest [sha256,xxh128]\"";
 
 std::string FileNamePart(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -182,6 +188,9 @@ void TBatchControl::ResetSettings() {
     Option = TCompareOption();
     DiffStatus = false;
     UsageShown = false;
+    SnapshotFile.clear();
+    SnapshotGiven = false;
+    Digest = "sha256";
 }
 
 int TBatchControl::ParseCommandLine() {
@@ -196,7 +205,8 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     // A value goes into every field whose mark is set; option words set marks
     // but never clear them.
     struct {
-        bool Source = false, Target = false, File = false, Format = false, Encoding = false;
+        bool Source = false, Target = false, File = false, Format = false, Encoding = false,
+             Snapshot = false, Digest = false;
     } pending;
     bool help = false;
     bool gnuHelp = false;  // "--help" or "-h": the usage asked for, a success
@@ -225,6 +235,10 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
                     Format = argument;
                 if (pending.Encoding)
                     Encoding = argument;
+                if (pending.Snapshot)
+                    SnapshotFile = argument;
+                if (pending.Digest)
+                    Digest = argument;
                 pending = {};
                 break;
             case OptionWord::Help:
@@ -253,6 +267,13 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
                 break;
             case OptionWord::DiffStatus:
                 DiffStatus = true;
+                break;
+            case OptionWord::Snapshot:
+                SnapshotGiven = true;
+                pending.Snapshot = true;
+                break;
+            case OptionWord::Digest:
+                pending.Digest = true;
                 break;
             case OptionWord::Exclude:
             case OptionWord::ExcludeFrom:
@@ -298,6 +319,8 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         UsageShown = true;
         return gnuHelp ? BatchResult::Help : BatchResult::Usage;
     }
+    if (SnapshotGiven)
+        return CheckSnapshotSettings(excludes);
     // Standard output carries the report: everything else goes to standard error.
     if (FileName == StandardOutputName)
         Console = stderr;
@@ -321,6 +344,10 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!EqualsIgnoreCase(Encoding, "sjis") && !EqualsIgnoreCase(Encoding, "utf8")) {
         Message = "文字コードが不正です \"/encoding [sjis,utf8]\"";
         return BatchResult::BadEncoding;
+    }
+    if (!DigestKind(Digest)) {
+        Message = BadDigestText;
+        return BatchResult::BadDigest;
     }
     if (int result = CollectExcludePatterns(excludes, Option.Exclude, Message);
         result != BatchResult::Success)
@@ -366,6 +393,40 @@ char TBatchControl::Delimiter() const {
     if (EqualsIgnoreCase(Format, "txt"))
         return ' ';
     return ',';
+}
+
+int TBatchControl::CheckSnapshotSettings(const std::vector<TExcludeArgument>& excludes) {
+    // The snapshot goes to standard output: everything else to standard error.
+    if (SnapshotFile == StandardOutputName)
+        Console = stderr;
+    if (SnapshotFile.empty()) {
+        Message = "スナップショットのファイルが指定されていません \"/snapshot [ファイル名]\"";
+        return BatchResult::NoSnapshotFile;
+    }
+    if (FromDir.empty()) {
+        Message = "比較元のパスが指定されていません \"/fromdir [比較元のパス]\"";
+        return BatchResult::NoFromDir;
+    }
+    if (!DigestKind(Digest)) {
+        Message = BadDigestText;
+        return BatchResult::BadDigest;
+    }
+    if (int result = CollectExcludePatterns(excludes, Option.Exclude, Message);
+        result != BatchResult::Success)
+        return result;
+    if (!IsComparableSide(FromDir)) {
+        Message = "比較元のパスが不正です";
+        return BatchResult::BadPath;
+    }
+    return BatchResult::Success;
+}
+
+std::optional<platform::TDigestKind> TBatchControl::DigestKind(const std::string& name) {
+    if (EqualsIgnoreCase(name, "sha256"))
+        return platform::TDigestKind::Sha256;
+    if (EqualsIgnoreCase(name, "xxh128"))
+        return platform::TDigestKind::Xxh128;
+    return std::nullopt;
 }
 
 int TBatchControl::ExitStatusOf(int result) const {

@@ -2,12 +2,15 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ExcludeArguments.h"
 #include "ICompareCallBack.h"
 #include "TCompare.h"
 #include "TReportWriter.h"
+#include "platform/Digest.h"
 #include "platform/Encoding.h"
 
 // The driver of TandrilB: reads the command line, runs one comparison with the
@@ -41,8 +44,13 @@ public:
     // Creates the report file, runs the comparison and completes the report.
     // 0 when the comparison ran to its end and every report line reached the
     // file; otherwise a BatchResult code or the engine's status, with Message
-    // set. Call once, after ParseCommandLine gave 0.
+    // set. With "/snapshot" it writes the snapshot instead (RunSnapshot).
+    // Call once, after ParseCommandLine gave 0.
     int Run();
+    // Writes the snapshot of FromDir to SnapshotFile under a temporary name
+    // and renames it into place ("-": standard output), then prints the count
+    // line. 0, or a BatchResult code with Message set.
+    int RunSnapshot();
 
     // Opens the report file (created, or truncated once it is locked for this
     // process; a FIFO or pipe opened write-only, waiting for its reader). "-"
@@ -60,6 +68,11 @@ public:
     const std::string& GetFromDir() const { return FromDir; }
     const std::string& GetToDir() const { return ToDir; }
     const std::string& GetEncoding() const { return Encoding; }
+    // "/snapshot": the snapshot file to write; empty without it.
+    const std::string& GetSnapshotFile() const { return SnapshotFile; }
+    const std::string& GetDigest() const { return Digest; }
+    // The digest kind a "/digest" value names (sha256 or xxh128 in any case).
+    static std::optional<platform::TDigestKind> DigestKind(const std::string& name);
     bool GetComment() const { return Comment; }
     bool GetHeader() const { return Header; }
     bool GetAppendix() const { return Appendix; }
@@ -95,6 +108,12 @@ private:
     // Prints the count line once the report is complete, when both share
     // standard output's file and the count line must come after the report.
     void PrintPendingCountLine();
+    // The checks of ParseCommandLine for "/snapshot".
+    int CheckSnapshotSettings(const std::vector<TExcludeArgument>& excludes);
+    // With a snapshot side the report is opened only once both sides are
+    // read (at OnListReady), so that a snapshot refused leaves an existing
+    // report as it was.
+    bool OpenReportWhenListed();
 
     std::unique_ptr<TCompare> Engine;
     std::string Message;                    // printed at the end when the result is not 0
@@ -109,6 +128,11 @@ private:
     std::string Encoding;                   // "/encoding": sjis or utf8 in any case
     TCompareOption Option;                  // "/[no]Size" ..., "/exclude": the comparison options
     bool DiffStatus = false;                // "/diffstatus": exit status tells differences
+    std::string SnapshotFile;               // "/snapshot": the snapshot to write
+    bool SnapshotGiven = false;             // "/snapshot" was given (with a value or not)
+    std::string Digest;                     // "/digest": sha256 or xxh128 in any case
+    bool DeferredReport = false;            // the report is opened at OnListReady
+    bool ReportFailed = false;              // ... and could not be
     bool UsageShown = false;                // the result 1 is the usage text's
     int Different = 0;                      // different rows of the complete run
     std::FILE* Console = stdout;            // the count line's and messages' stream

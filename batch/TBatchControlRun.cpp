@@ -6,6 +6,7 @@
 #include "ConsoleOutput.h"
 #include "TBatchControl.h"
 #include "TRemoteUrl.h"
+#include "platform/Directory.h"
 #include "platform/StopSignals.h"
 
 namespace {
@@ -21,8 +22,12 @@ void StopOnSignal() {
 }  // namespace
 
 int TBatchControl::Run() {
+    if (SnapshotGiven)
+        return RunSnapshot();
     Message.clear();
-    if (OpenReport(FileName) != 0)
+    DeferredReport = OpenReportWhenListed();
+    ReportFailed = false;
+    if (!DeferredReport && OpenReport(FileName) != 0)
         return BatchResult::OpenFailed;
 
     // With a far side, SIGINT and SIGTERM stop the run in order, so that ssh
@@ -36,10 +41,12 @@ int TBatchControl::Run() {
     // No failure escapes Compare: it ends in the engine's status.
     Engine->Compare();
 
+    if (ReportFailed)
+        return BatchResult::OpenFailed;
     if (Engine->GetStatus() != CompareStatus::Success) {
         // The report keeps the lines written so far and is closed with this
         // object; on standard output they go out now, before the message.
-        if (ReportOnConsole)
+        if (ReportOnConsole && Report)
             Report->Close();
         Message = Engine->GetErrorMessage();
         // A far folder that is none is known only once the far side answers.
@@ -61,6 +68,13 @@ int TBatchControl::Run() {
         return BatchResult::WriteFailed;
     }
     return BatchResult::Success;
+}
+
+bool TBatchControl::OpenReportWhenListed() {
+    auto snapshot = [](const std::string& path) {
+        return !IsRemoteUrl(path) && !platform::IsFolder(path);
+    };
+    return snapshot(FromDir) || snapshot(ToDir);
 }
 
 int TBatchControl::OpenReport(const std::string& name) {
@@ -92,7 +106,13 @@ void TBatchControl::WriteLine(const std::string& text, LineKind kind) {
 
 void TBatchControl::OnCompareBegin(TCompare*) {}
 
-void TBatchControl::OnListReady(TCompare*, int, int) {
+void TBatchControl::OnListReady(TCompare* sender, int, int) {
+    if (DeferredReport && !Report && OpenReport(FileName) != 0) {
+        // Nothing of the run can reach the report: it ends at the first row.
+        ReportFailed = true;
+        sender->RequestStop(true);
+        return;
+    }
     WriteLine("比較元: " + FromDir + "\r\n比較先: " + ToDir + "\r\n\r\n--", LineKind::Comment);
     if (IsWritten(LineKind::Header))
         Report->WriteHeader();
@@ -105,6 +125,8 @@ void TBatchControl::OnRowReady(TCompare*, int, int, int, const TSearchRecEx* m,
 }
 
 void TBatchControl::OnCompareDone(TCompare* sender, int rows, int equal, int different) {
+    if (ReportFailed)
+        return;
     Different = different;
     char text[256];
     std::snprintf(text, sizeof text,

@@ -7,8 +7,11 @@
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <linux/magic.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -132,8 +135,16 @@ void DrainInto(int fd, std::string& out) {
 
 }  // namespace
 
+std::string FastTempBase() {
+    struct statfs fs;
+    if (statfs("/dev/shm", &fs) == 0 && fs.f_type == TMPFS_MAGIC && access("/dev/shm", W_OK) == 0)
+        return "/dev/shm";
+    return "";
+}
+
 RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOptions& options) {
-    std::vector<std::string> argv{ExecutableFor(options.AsNobody)};
+    std::vector<std::string> argv{options.Program.empty() ? ExecutableFor(options.AsNobody)
+                                                          : options.Program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env{"PATH=/usr/bin:/bin", "LC_ALL=" + options.Locale, "TZ=UTC"};
 
@@ -245,9 +256,11 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
         }
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    struct rusage usage {};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.PeakMemoryKiB = usage.ru_maxrss;
     return result;
 }
 

@@ -25,6 +25,11 @@ private:
     std::string path_;
 };
 
+// A folder in memory (/dev/shm) to make big trees in when there is one, else
+// "" (TempDir's default): trees of 100,000 files cost minutes of journal
+// writes on disk, and a second in memory.
+std::string FastTempBase();
+
 // A fixed modification time used by the fixtures: 2024-01-02 03:04:06 UTC.
 constexpr int64_t kFixedTime = 1704164646;
 
@@ -38,9 +43,10 @@ std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 
 struct RunResult {
-    int Status = -1;  // the exit status, or -1 when the process did not exit normally
-    std::string Out;  // standard output
-    std::string Err;  // standard error
+    int Status = -1;         // the exit status, or -1 when the process did not exit normally
+    std::string Out;         // standard output
+    std::string Err;         // standard error
+    long PeakMemoryKiB = 0;  // the process's largest resident set
 };
 
 struct RunOptions {
@@ -52,6 +58,7 @@ struct RunOptions {
     long long MemoryLimit = -1;    // RLIMIT_AS in bytes (as ulimit -v sets it); -1 for none
     std::string StdoutFile;  // standard output sent to this file (as "> file"); Out stays empty
     int TimeoutSeconds = 0;  // the process is killed after this long (Status -1); 0: never
+    std::string Program;     // another program to run (an absolute path); empty: TandrilB
 };
 
 // Runs TandrilB with these arguments (argument 0 is added) and waits for it.

@@ -3,10 +3,7 @@
 // hold; big, deep and closed trees finish with every row in place.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
-
-#include <linux/magic.h>
 
 #include <gtest/gtest.h>
 
@@ -21,15 +18,6 @@ namespace {
 
 const std::string kHeader =
     "比較元ファイル,フォルダ,比較先ファイル,フォルダ,比較結果,比較元番号,比較先番号";
-
-// A fresh folder in memory when there is one: trees of 100,000 files cost
-// minutes of journal writes on disk.
-std::string FastTempBase() {
-    struct statfs fs;
-    if (statfs("/dev/shm", &fs) == 0 && fs.f_type == TMPFS_MAGIC && access("/dev/shm", W_OK) == 0)
-        return "/dev/shm";
-    return "";
-}
 
 std::vector<std::string> HostileNames() {
     std::string wide;

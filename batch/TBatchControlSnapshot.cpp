@@ -1,0 +1,61 @@
+// "/snapshot": TandrilB writes the snapshot of a folder instead of comparing.
+#include <atomic>
+#include <cinttypes>
+#include <cstdio>
+
+#include "BatchResult.h"
+#include "ConsoleOutput.h"
+#include "TBatchControl.h"
+#include "TSnapshotWriter.h"
+#include "platform/OutputFile.h"
+
+int TBatchControl::RunSnapshot() {
+    Message.clear();
+    platform::OutputFile file;
+    if (SnapshotFile == StandardOutputName) {
+        file.OpenStandardOutput(SnapshotFile);
+    } else if (!file.OpenReplacing(SnapshotFile)) {
+        Message =
+            "ファイルのオープンに失敗しました\r\nファイル " + SnapshotFile + " を作成できません";
+        return BatchResult::OpenFailed;
+    }
+
+    // TandrilB is never stopped; the writer reads the flag all the same.
+    static const std::atomic<bool> NeverStopped{false};
+    TSnapshotWriter writer(NeverStopped);
+    const platform::TDigestKind kind = *DigestKind(Digest);
+    std::string options =
+        kind == platform::TDigestKind::Xxh128 ? "/digest xxh128" : "/digest sha256";
+    for (const std::string& pattern : Option.Exclude)
+        options += " /exclude " + pattern;
+    writer.SetDigest(kind);
+    writer.SetExclude(Option.Exclude);
+    writer.SetHeader(std::string("TandrilB ") + TANDRIL_VERSION, options);
+    const TSnapshotWriter::TResult result =
+        writer.Write(FromDir, [&file](std::string_view bytes) { return file.Write(bytes); });
+
+    if (result == TSnapshotWriter::TResult::Refused || result == TSnapshotWriter::TResult::Failed) {
+        file.Abandon();
+        Message = writer.Message();
+        return result == TSnapshotWriter::TResult::Refused ? CompareStatus::BadSnapshot
+                                                           : CompareStatus::RuntimeFailure;
+    }
+    // A snapshot that lost bytes must not pass for a whole one: it is removed.
+    if (result != TSnapshotWriter::TResult::Written || !file.Close()) {
+        file.Abandon();
+        Message =
+            "ファイルの書き込みに失敗しました\r\nファイル " + SnapshotFile + " に書き込めません";
+        return BatchResult::WriteFailed;
+    }
+    char text[256];
+    std::snprintf(text, sizeof text, "スナップショットを保存しました. 項目 : %" PRId64 " 件",
+                  writer.Entries());
+    std::string line = text;
+    if (writer.Unreadable() > 0) {
+        std::snprintf(text, sizeof text, "  読めなかったファイル : %" PRId64 " 件",
+                      writer.Unreadable());
+        line += text;
+    }
+    PrintConsole(line + "\r\n", Console);
+    return BatchResult::Success;
+}
