@@ -74,7 +74,8 @@ UConverter* Cp932Converter() {
 
 // Converts one well-formed UTF-8 run and appends the bytes.
 void AppendFromUtf8(UConverter* converter, std::string_view utf8, std::string& out) {
-    std::vector<UChar> text(utf8.size() + 1);
+    thread_local std::vector<UChar> text;
+    text.resize(utf8.size() + 1);
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
     u_strFromUTF8(text.data(), static_cast<int32_t>(text.size()), &length, utf8.data(),
@@ -120,6 +121,29 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
+// Converts one well-formed run without ASCII to windows-31j and appends it.
+// The last few runs are remembered: a report repeats its result texts on
+// every row, and converting them is most of the cost of writing one.
+void AppendCp932Run(UConverter* converter, std::string_view utf8, std::string& out) {
+    struct TRecent {
+        std::string From, To;
+    };
+    constexpr size_t Remembered = 8;
+    thread_local TRecent recent[Remembered];
+    thread_local size_t next = 0;
+    for (const TRecent& r : recent)
+        if (r.From == utf8) {
+            out.append(r.To);
+            return;
+        }
+    const size_t start = out.size();
+    AppendFromUtf8(converter, utf8, out);
+    TRecent& slot = recent[next];
+    next = (next + 1) % Remembered;
+    slot.From.assign(utf8);
+    slot.To.assign(out, start);
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
@@ -137,7 +161,28 @@ std::string Utf8ToCp932(std::string_view utf8) {
     UConverter* converter = Cp932Converter();
     if (!converter || IsAscii(utf8))
         return std::string(utf8);
-    return FromUtf8(converter, utf8);
+    // windows-31j keeps every ASCII byte as it is and carries no state from
+    // one character to the next, so a text converts run by run: ASCII runs
+    // are copied, the others converted; bytes that are not UTF-8 pass.
+    auto ascii = [&](size_t i) { return static_cast<unsigned char>(utf8[i]) < 0x80; };
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        size_t start = i;
+        while (i < utf8.size() && ascii(i))
+            ++i;
+        out.append(utf8, start, i - start);
+        start = i;
+        size_t n;
+        while (i < utf8.size() && !ascii(i) && (n = SequenceLength(utf8, i)) != 0)
+            i += n;
+        if (i > start)
+            AppendCp932Run(converter, utf8.substr(start, i - start), out);
+        while (i < utf8.size() && !ascii(i) && SequenceLength(utf8, i) == 0)
+            out.push_back(utf8[i++]);
+    }
+    return out;
 }
 
 std::u16string NameToUtf16(std::string_view bytes) {

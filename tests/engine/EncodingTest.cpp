@@ -16,6 +16,19 @@ TEST(Encoding, Utf8ToCp932KeepsWhatItCannotDecode) {
     EXPECT_EQ(EncodeText("表", TTextEncoding::Cp932), "\x95\x5c");
 }
 
+// Lines are converted run by run and recent runs are remembered: more
+// distinct runs than are remembered, each met twice, must convert alike.
+TEST(Encoding, Utf8ToCp932ConvertsRepeatedRunsAlike) {
+    const std::pair<std::string, std::string> chars[] = {
+        {"日", "\x93\xfa"}, {"本", "\x96\x7b"}, {"語", "\x8c\xea"}};
+    for (int round = 0; round < 2; ++round)
+        for (const auto& a : chars)
+            for (const auto& b : chars)
+                for (const auto& c : chars)
+                    EXPECT_EQ(Utf8ToCp932(a.first + b.first + ", " + c.first + "."),
+                              a.second + b.second + ", " + c.second + ".");
+}
+
 TEST(Encoding, Cp932ToUtf8) {
     EXPECT_EQ(Cp932ToUtf8("\x93\xfa\x96\x7b\x8c\xea"), "日本語");
     EXPECT_EQ(Cp932ToUtf8("\x95\x5c\x8e\xa6"), "表示");
