@@ -1,6 +1,7 @@
 // TandrilB: compares two folders once, unattended, and writes a report file.
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -12,7 +13,31 @@
 #include "TRemoteServer.h"
 #include "platform/OutputFile.h"
 
+namespace {
+
+// Where memory is so short that the C++ runtime cannot even allocate the
+// exception that says so (or it escapes main), it would abort: the run ends
+// as a caught failure does instead, with the text and the exit status of a
+// failure of the run.
+[[noreturn]] void EndWithoutMemory() {
+    const char* text = "std::bad_alloc";
+    try {
+        if (std::exception_ptr error = std::current_exception())
+            std::rethrow_exception(error);
+    } catch (const std::exception& error) {
+        text = error.what();
+    } catch (...) {
+    }
+    std::fputs(text, stdout);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+    std::_Exit(ExitStatus(CompareStatus::RuntimeFailure));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    std::set_terminate(EndWithoutMemory);
     // The console's encoding is the locale's codeset.
     std::setlocale(LC_CTYPE, "");
     platform::ReportFileSizeLimitAsWriteFailure();
