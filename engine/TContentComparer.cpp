@@ -34,6 +34,13 @@ int TContentComparer::Compare(const std::string& pathM, TFileKind kindM, const s
     return Run(m, s, reason);
 }
 
+bool TContentComparer::TFolderCache::Keeps(const TFolder& folder, const TFolder& kept) const {
+    for (const TFolder* held : Folders)
+        if (held == &folder)
+            return true;
+    return Folders[Next] != &kept;
+}
+
 const platform::TDirectory* TContentComparer::TFolderCache::Get(const TFolder& folder) {
     for (size_t i = 0; i < Size; ++i)
         if (Folders[i] == &folder)
@@ -158,25 +165,38 @@ int TContentComparer::CompareBytes(std::string& reason) {
             reason = TextCheckFailed + ReaderS.Error();
             return ContentResult::ReadFailed;
         }
-        for (size_t offset = 0; offset < BlockSize; offset += CycleSize) {
-            if (offset > 0 && StopRequested && StopRequested()) {
-                reason = TextCancelled;
-                return ContentResult::Cancelled;
-            }
-            size_t cycleM = CycleCount(countM, offset);
-            size_t cycleS = CycleCount(countS, offset);
-            if (cycleM == 0 && cycleS == 0)
-                return ContentResult::Equal;
-            if (cycleM != cycleS) {
-                reason = TextSizeMismatch;
-                return ContentResult::Different;
-            }
-            if (std::memcmp(blockM + offset, blockS + offset, cycleM) != 0) {
-                reason = TextMismatch;
-                return ContentResult::Different;
-            }
+        int code = ContentResult::Equal;
+        if (CompareBlock(blockM, countM, blockS, countS, code, reason))
+            return code;
+    }
+}
+
+bool TContentComparer::CompareBlock(const char* blockM, int64_t countM, const char* blockS,
+                                    int64_t countS, int& code, std::string& reason) {
+    for (size_t offset = 0; offset < BlockSize; offset += CycleSize) {
+        if (offset > 0 && StopRequested && StopRequested()) {
+            reason = TextCancelled;
+            code = ContentResult::Cancelled;
+            return true;
+        }
+        size_t cycleM = CycleCount(countM, offset);
+        size_t cycleS = CycleCount(countS, offset);
+        if (cycleM == 0 && cycleS == 0) {
+            code = ContentResult::Equal;
+            return true;
+        }
+        if (cycleM != cycleS) {
+            reason = TextSizeMismatch;
+            code = ContentResult::Different;
+            return true;
+        }
+        if (std::memcmp(blockM + offset, blockS + offset, cycleM) != 0) {
+            reason = TextMismatch;
+            code = ContentResult::Different;
+            return true;
         }
     }
+    return false;
 }
 
 int TContentComparer::CompareKinds(std::string& reason) {
@@ -184,4 +204,12 @@ int TContentComparer::CompareKinds(std::string& reason) {
         return ContentResult::Equal;
     reason = TextMismatch;
     return ContentResult::Different;
+}
+
+bool TContentComparer::Stopped(int& code, std::string& reason) {
+    if (!StopRequested || !StopRequested())
+        return false;
+    reason = TextCancelled;
+    code = ContentResult::Cancelled;
+    return true;
 }

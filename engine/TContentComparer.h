@@ -2,11 +2,13 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "TDigestComparer.h"
 #include "TSearchRec.h"
 #include "platform/AlignedBuffer.h"
+#include "platform/BatchReader.h"
 #include "platform/Directory.h"
 #include "platform/FileReader.h"
 
@@ -56,6 +58,29 @@ public:
     // compared by digest instead (TDigestComparer).
     int Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason);
 
+    // A pair of a batch and where its outcome goes.
+    struct TJob {
+        const TSearchRecEx* M;
+        const TSearchRecEx* S;
+        int* Code;
+        std::string* Reason;
+    };
+    // Pairs compared together at most.
+    static constexpr size_t BatchPairs = platform::TBatchReader::MaxFiles / 2;
+    // True when this comparer reads small files in batches (io_uring is
+    // there): then gathering pairs for CompareBatch pays.
+    bool Batches() { return Batch.Available(); }
+    // The room a pair takes in a batch, or 0 when it does not join one: only
+    // two regular files of 1 byte to 64 KiB, which are read whole at once.
+    // The rooms of a batch add up to at most BlockSize.
+    static size_t BatchRoom(const TSearchRecEx& m, const TSearchRecEx& s);
+    // Compares every pair of jobs, each with the outcome Compare would give:
+    // the files of all pairs are opened, read and closed together, each
+    // into its own piece of the two buffers; a pair whose reads did not give
+    // the listed sizes (changed, failed, not cached, no regular file) is then
+    // compared as Compare does.
+    void CompareBatch(std::span<const TJob> jobs);
+
     // True when the last comparison read bytes that were not in the page
     // cache yet: the files come from the disk.
     bool ReadUncached() const { return Uncached; }
@@ -77,6 +102,17 @@ private:
     int Run(TSide& m, TSide& s, std::string& reason);
     int Open(TSide& m, TSide& s, std::string& reason);
     int CompareBytes(std::string& reason);
+    // Walks one block of each file in 1024-byte cycles. True with code and
+    // reason set when the comparison ends in this block.
+    bool CompareBlock(const char* blockM, int64_t countM, const char* blockS, int64_t countS,
+                      int& code, std::string& reason);
+    // Asks the stop probe; when it says stop, sets the outcome of a
+    // comparison cut short.
+    bool Stopped(int& code, std::string& reason);
+    // Reads the queued files of jobs[first, last) and compares the pairs
+    // read whole (done); the others are left to Compare.
+    void RunBatch(std::span<const TJob> jobs, size_t first, size_t last, const bool* queued,
+                  bool* done, bool& uncached);
     // A file turned out to be a FIFO, a device or a socket while it was read:
     // the pair compares by kind, as if the listing had found it so.
     int CompareKinds(std::string& reason);
@@ -89,6 +125,8 @@ private:
     public:
         // The open handle of the folder, or null when it cannot be opened.
         const platform::TDirectory* Get(const TFolder& folder);
+        // Whether Get for `folder` keeps the handle of `kept` open.
+        bool Keeps(const TFolder& folder, const TFolder& kept) const;
 
     private:
         static constexpr size_t Size = 2;
@@ -109,4 +147,7 @@ private:
     bool Uncached = false;
     // Made at the first pair that needs it; reads with ReaderM and BufferM.
     std::unique_ptr<TDigestComparer> Digests;
+    platform::TBatchReader Batch;
+    // Where each queued pair's files go in the two buffers.
+    size_t Offsets[BatchPairs] = {};
 };

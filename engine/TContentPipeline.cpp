@@ -95,6 +95,26 @@ TContentPipeline::TSlot* TContentPipeline::ClaimOldest() {
     return &slot;
 }
 
+size_t TContentPipeline::ClaimBatch(TSlot** out) {
+    out[0] = ClaimOldest();
+    size_t used = TContentComparer::BatchRoom(*out[0]->M, *out[0]->S);
+    size_t count = 1;
+    // The oldest pending pairs after it, while they are small enough to
+    // share the comparer's buffers.
+    while (used > 0 && count < TContentComparer::BatchPairs && PendingCount > 0) {
+        size_t ticket = OldestPending;
+        while (At(ticket).State != TState::Pending)
+            ++ticket;
+        const TSlot& next = At(ticket);
+        const size_t room = TContentComparer::BatchRoom(*next.M, *next.S);
+        if (room == 0 || used + room > TContentComparer::BlockSize)
+            break;
+        out[count++] = ClaimOldest();
+        used += room;
+    }
+    return count;
+}
+
 TContentPipeline::TSlot* TContentPipeline::ClaimNewest() {
     if (PendingCount == 0)
         return nullptr;
@@ -153,6 +173,11 @@ void TContentPipeline::Work(bool cold) {
             return Stop.load(std::memory_order_relaxed) ||
                    Abandoned.load(std::memory_order_relaxed);
         });
+        // Where small files are read in batches, a worker takes several
+        // pairs at once: one call reads them all, and they change hands once.
+        const bool batches = comparer.Batches();
+        TSlot* claimed[TContentComparer::BatchPairs];
+        TContentComparer::TJob jobs[TContentComparer::BatchPairs];
         lock.lock();
         while (true) {
             (cold ? ColdReady : WorkReady).wait(lock, [this, cold] {
@@ -161,11 +186,20 @@ void TContentPipeline::Work(bool cold) {
             });
             if (Abandoned.load(std::memory_order_relaxed))
                 return;
-            TSlot* slot = ClaimOldest();
+            const size_t count = batches ? ClaimBatch(claimed) : (claimed[0] = ClaimOldest(), 1);
             lock.unlock();
-            slot->Code = comparer.Compare(*slot->M, *slot->S, slot->Reason);
+            if (count == 1) {
+                claimed[0]->Code =
+                    comparer.Compare(*claimed[0]->M, *claimed[0]->S, claimed[0]->Reason);
+            } else {
+                for (size_t i = 0; i < count; ++i)
+                    jobs[i] = {claimed[i]->M, claimed[i]->S, &claimed[i]->Code,
+                               &claimed[i]->Reason};
+                comparer.CompareBatch(std::span(jobs, count));
+            }
             lock.lock();
-            slot->State = TState::Done;
+            for (size_t i = 0; i < count; ++i)
+                claimed[i]->State = TState::Done;
             NoteCache(comparer.ReadUncached());
             if (TakerWaiting)
                 SlotDone.notify_one();

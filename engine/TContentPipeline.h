@@ -82,6 +82,9 @@ private:
     // Workers take the oldest, the taking thread the newest.
     TSlot* ClaimOldest();
     TSlot* ClaimNewest();
+    // Claims the oldest pending pair and the pending pairs after it that can
+    // share a batch with it (TContentComparer::BatchRoom); returns how many.
+    size_t ClaimBatch(TSlot** out);
     TSlot& At(size_t ticket) { return Slots[ticket % Slots.size()]; }
     void Abandon() noexcept;
 

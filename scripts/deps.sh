@@ -8,7 +8,7 @@ set -euo pipefail
 
 run_packages=(
     g++ cmake ninja-build pkg-config
-    libicu-dev libsimpleini-dev libdtl-dev libssl-dev libxxhash-dev
+    libicu-dev libsimpleini-dev libdtl-dev libssl-dev libxxhash-dev liburing-dev
     qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
     fonts-ipafont-gothic
 )

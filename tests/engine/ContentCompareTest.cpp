@@ -2,6 +2,7 @@
 // stop probe, failures and special files; the rule that ignores line ends.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <regex>
 #include <tuple>
 
@@ -204,6 +205,84 @@ TEST_F(Content, SpecialFilesAreNeverOpened) {
     EXPECT_EQ(got.Code, 0);
     got = ComparePaths(Tree.Path("plain"), "/dev/null", TFileKind::Regular, TFileKind::CharDevice);
     EXPECT_EQ(got.Reason, "内容が不一致");
+}
+
+// Pairs compared together (small files read in one batch where io_uring is
+// there, pair by pair where TANDRIL_NO_IO_URING forbids it) give each pair
+// the outcome of kilobyte cycles, and ask the stop probe as often. The pairs
+// lie in three folders per side, more than the comparer keeps open, and need
+// more room than one batch has; among them are files too large or empty for
+// a batch, one that grew and one that shrank since they were listed, and one
+// that is gone.
+TEST_F(Content, BatchesGiveEachPairTheOutcomeOfKilobyteCycles) {
+    struct TCase {
+        size_t SizeM, SizeS, Flip;
+        int64_t ListedM = -1;  // the size the listing found, when not the file's
+    };
+    const size_t none = std::string::npos;
+    std::vector<TCase> cases;
+    for (size_t size : {1, 100, 1023, 1024, 1025, 4096, 65535, 65536, 65537, 0})
+        for (size_t flip : {none, size_t(0), size / 2, size - 1})
+            cases.push_back({size, size, flip < size ? flip : none});
+    cases.push_back({100, 200, none});
+    cases.push_back({150, 150, none, 100});  // grew after listing
+    cases.push_back({50, 150, none, 150});   // shrank after listing
+    cases.push_back({none, 10, none, 10});   // gone after listing
+    std::deque<TFolder> folders;
+    std::deque<TSearchRecEx> entries;
+    std::vector<TOutcome> expected;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const TCase& c = cases[i];
+        const std::string folder = "f" + std::to_string(i % 3);
+        // The same names in every folder: a file opened in the wrong one
+        // would show.
+        const std::string name = "p" + std::to_string(i / 3);
+        const std::string a = c.SizeM == none ? "" : Bytes(c.SizeM, c.Flip), b = Bytes(c.SizeS);
+        if (c.SizeM != none)
+            Tree.File("m/" + folder + "/" + name, a);
+        Tree.File("s/" + folder + "/" + name, b);
+        for (const char* side : {"m", "s"}) {
+            TFolder& f = folders.emplace_back();
+            f.Dir = Tree.Path(std::string(side) + "/" + folder) + "/";
+            TSearchRecEx& e = entries.emplace_back();
+            e.Folder = &f;
+            e.Name = name;
+            e.Size =
+                side[0] == 'm' ? (c.ListedM >= 0 ? c.ListedM : int64_t(c.SizeM)) : int64_t(c.SizeS);
+        }
+        if (c.SizeM == none)
+            expected.push_back({-101,
+                                "バイナリ比較失敗>open file error!!>ファイル " +
+                                    entries[entries.size() - 2].FullPath() + " は開けません",
+                                0});
+        else
+            expected.push_back(Reference(a, b));
+    }
+    for (const char* off : {"0", "1"}) {
+        ASSERT_EQ(setenv("TANDRIL_NO_IO_URING", off, 1), 0);
+        int probes = 0;
+        TContentComparer comparer([&] { return ++probes < 0; });
+        EXPECT_EQ(comparer.Batches(), off[0] == '0');
+        std::vector<int> codes(cases.size(), 7);
+        std::vector<std::string> reasons(cases.size(), "stale");
+        // In batches as the pipeline gathers them, at most BatchPairs at once.
+        for (size_t first = 0; first < cases.size(); first += TContentComparer::BatchPairs) {
+            std::vector<TContentComparer::TJob> jobs;
+            for (size_t i = first; i < std::min(cases.size(), first + TContentComparer::BatchPairs);
+                 ++i)
+                jobs.push_back({&entries[2 * i], &entries[2 * i + 1], &codes[i], &reasons[i]});
+            comparer.CompareBatch(jobs);
+        }
+        int expectedProbes = 0;
+        for (size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE("case " + std::to_string(i) + ", TANDRIL_NO_IO_URING=" + off);
+            EXPECT_EQ(codes[i], expected[i].Code);
+            EXPECT_EQ(reasons[i], expected[i].Reason);
+            expectedProbes += expected[i].Probes;
+        }
+        EXPECT_EQ(probes, expectedProbes);
+    }
+    unsetenv("TANDRIL_NO_IO_URING");
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <fstream>
 
@@ -97,6 +98,46 @@ TEST_F(ChangingTree, ReadFailingInTheMiddleOfAFileIsReportedOnItsRow) {
                           "): Input/output error")
                 << "failing after " << after;
             EXPECT_EQ(recorder.ResultOf("untouched.txt"), "等価");
+        }
+    }
+}
+
+// Small files are read in batches where io_uring is there: a read failing
+// there is reported on its pair as anywhere else, on either side, at the
+// start of the file or inside it, and the other pairs of the batch stay right.
+TEST_F(ChangingTree, ReadFailingInABatchOfSmallFilesIsReportedOnItsPair) {
+    const std::vector<std::string> names = {"a.bin", "fails.bin", "z.bin"};
+    std::deque<TFolder> folders;
+    std::deque<TSearchRecEx> entries;
+    for (const char* side : {"m", "s"})
+        folders.push_back({tree.Path(side) + "/", tree.Path(side).size() + 1});
+    for (const std::string& name : names) {
+        Same(name, std::string(5000, 'f'));
+        for (const TFolder& folder : folders) {
+            TSearchRecEx& e = entries.emplace_back();
+            e.Folder = &folder;
+            e.Name = name;
+            e.Size = 5000;
+        }
+    }
+    TContentComparer comparer(nullptr);
+    EXPECT_TRUE(comparer.Batches());
+    for (const bool onM : {true, false}) {
+        for (const int64_t after : {int64_t(0), int64_t(4999)}) {
+            const std::string failing = onM ? M("fails.bin") : S("fails.bin");
+            FailReads(failing, after, EIO);
+            int codes[3];
+            std::string reasons[3];
+            std::vector<TContentComparer::TJob> jobs;
+            for (size_t i = 0; i < names.size(); ++i)
+                jobs.push_back({&entries[2 * i], &entries[2 * i + 1], &codes[i], &reasons[i]});
+            comparer.CompareBatch(jobs);
+            ClearHooks();
+            SCOPED_TRACE("failing after " + std::to_string(after));
+            EXPECT_EQ(reasons[1], "バイナリ比較失敗>check file error!!>read(" + failing +
+                                      "): Input/output error");
+            EXPECT_EQ(codes[0], ContentResult::Equal);
+            EXPECT_EQ(codes[2], ContentResult::Equal);
         }
     }
 }

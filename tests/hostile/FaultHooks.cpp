@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <liburing.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -83,6 +84,29 @@ void RunHook(std::map<std::string, std::function<void()>>& table, int dirfd, con
     InAction = true;
     action();
     InAction = false;
+}
+
+// The comparer opens, reads and closes small files in batches through
+// io_uring, whose steps never pass the functions below. Before a batch is
+// submitted, a read of the failing file that reaches the failing point is
+// pointed at a slot of the ring's table that holds no file, so that it fails
+// there too.
+void FaultRingReads(io_uring* ring) {
+    THooks& hooks = Hooks();
+    std::lock_guard<std::mutex> lock(hooks.Lock);
+    if (hooks.ReadError == 0)
+        return;
+    std::map<unsigned, std::string> opened;  // slot of the ring's table: path
+    for (unsigned i = ring->sq.sqe_head; i != ring->sq.sqe_tail; ++i) {
+        io_uring_sqe* sqe = &ring->sq.sqes[i & ring->sq.ring_mask];
+        if (sqe->opcode == IORING_OP_OPENAT && sqe->file_index > 0)
+            opened[sqe->file_index - 1] =
+                AbsolutePath(sqe->fd, reinterpret_cast<const char*>(sqe->addr));
+        else if (sqe->opcode == IORING_OP_READ && (sqe->flags & IOSQE_FIXED_FILE) &&
+                 opened[static_cast<unsigned>(sqe->fd)] == hooks.FailingPath &&
+                 static_cast<int64_t>(sqe->off + sqe->len) > hooks.FailAfter)
+            sqe->fd = 1 << 30;
+    }
 }
 
 template <typename T>
@@ -192,4 +216,11 @@ extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* 
         }
     }
     return real(in, inOffset, out, outOffset, count, flags);
+}
+
+extern "C" int io_uring_submit_and_wait(struct io_uring* ring, unsigned waitCount) {
+    static auto real = Real<int (*)(struct io_uring*, unsigned)>("io_uring_submit_and_wait");
+    if (Hooks().Reads.load(std::memory_order_relaxed))
+        FaultRingReads(ring);
+    return real(ring, waitCount);
 }
