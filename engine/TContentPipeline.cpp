@@ -186,7 +186,11 @@ void TContentPipeline::Work(bool cold) {
             });
             if (Abandoned.load(std::memory_order_relaxed))
                 return;
-            const size_t count = batches ? ClaimBatch(claimed) : (claimed[0] = ClaimOldest(), 1);
+            // Files that come from the disk are read pair by pair, two at
+            // once, on every thread the pipeline has for them: a batch reads
+            // only what the page cache holds.
+            const bool batch = batches && !Cold.load(std::memory_order_relaxed);
+            const size_t count = batch ? ClaimBatch(claimed) : (claimed[0] = ClaimOldest(), 1);
             lock.unlock();
             if (count == 1) {
                 claimed[0]->Code =
