@@ -8,40 +8,9 @@
 
 namespace {
 
-constexpr int TabWidth = 4;
 // Rows kept above a difference that F7 goes to, so that it is seen in context.
 constexpr size_t ContextRows = 3;
 constexpr size_t CharCacheLimit = 4096;
-
-// A line as drawn: tabs expanded to the next multiple of TabWidth, and with
-// blanks shown, a tab's first column "→" and trailing spaces "·". Column[i] is
-// where character i of the line begins in Text.
-struct TShownLine {
-    QString Text;
-    std::vector<qsizetype> Column;
-};
-
-TShownLine Shown(const QString& line, bool blanks) {
-    TShownLine shown;
-    qsizetype trail = line.size();
-    while (trail > 0 && (line[trail - 1] == u' ' || line[trail - 1] == u'\t'))
-        --trail;
-    shown.Column.reserve(size_t(line.size()) + 1);
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        shown.Column.push_back(shown.Text.size());
-        const QChar c = line[i];
-        if (c == u'\t') {
-            const qsizetype n = TabWidth - shown.Text.size() % TabWidth;
-            shown.Text += blanks ? QStringLiteral("→") + QString(n - 1, u' ') : QString(n, u' ');
-        } else if (blanks && c == u' ' && i >= trail) {
-            shown.Text += QStringLiteral("·");
-        } else {
-            shown.Text += c;
-        }
-    }
-    shown.Column.push_back(shown.Text.size());
-    return shown;
-}
 
 }  // namespace
 
@@ -225,7 +194,7 @@ void TDiffTextView::PaintPane(QPainter& p, TPaneSide side, int x, int width, int
                QString::number(line + 1));
 
     const TPaneText& text = side == TPaneSide::M ? *TextM : *TextS;
-    const TShownLine shown = Shown(text.Line(line), ShowBlanks);
+    const TShownLine shown = ShownLine(text.Line(line), ShowBlanks);
     const int left = x + gutter + 4 - horizontalScrollBar()->value();
     p.save();
     p.setClipRect(x + gutter, y, width - gutter, h);

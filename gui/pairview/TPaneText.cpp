@@ -1,5 +1,28 @@
 #include "pairview/TPaneText.h"
 
+TShownLine ShownLine(const QString& line, bool blanks) {
+    constexpr qsizetype TabWidth = 4;
+    TShownLine shown;
+    qsizetype trail = line.size();
+    while (trail > 0 && (line[trail - 1] == u' ' || line[trail - 1] == u'\t'))
+        --trail;
+    shown.Column.reserve(size_t(line.size()) + 1);
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        shown.Column.push_back(shown.Text.size());
+        const QChar c = line[i];
+        if (c == u'\t') {
+            const qsizetype n = TabWidth - shown.Text.size() % TabWidth;
+            shown.Text += blanks ? QStringLiteral("→") + QString(n - 1, u' ') : QString(n, u' ');
+        } else if (blanks && c == u' ' && i >= trail) {
+            shown.Text += QStringLiteral("·");
+        } else {
+            shown.Text += c;
+        }
+    }
+    shown.Column.push_back(shown.Text.size());
+    return shown;
+}
+
 TPaneText::TPaneText(std::shared_ptr<const TPairDiff> diff, TPaneSide side,
                      platform::TTextCode code)
     : Diff(std::move(diff)),

@@ -2,9 +2,20 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "pairview/TPairDiff.h"
 #include "platform/TextDecoder.h"
+
+// A line as a pane draws it: tabs expanded to the next multiple of four
+// columns, and with blanks shown, a tab's first column "→" and each trailing
+// space "·". Column[i] is where character i of the line begins in Text
+// (Column has one more entry: the end).
+struct TShownLine {
+    QString Text;
+    std::vector<qsizetype> Column;
+};
+TShownLine ShownLine(const QString& line, bool blanks);
 
 // The two sides of the pair view.
 enum class TPaneSide { M, S };

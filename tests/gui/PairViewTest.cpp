@@ -104,6 +104,27 @@ private slots:
         QCOMPARE(loose->TextView()->DifferenceCount(), size_t(1));
     }
 
+    void TabsAndTrailingBlanksShowOnRequest() {
+        const struct {
+            QString line;
+            bool blanks;
+            QString shown;
+            std::vector<qsizetype> columns;
+        } cases[] = {
+            {"a\tb", false, "a   b", {0, 1, 4, 5}},
+            {"a\tb", true, "a→  b", {0, 1, 4, 5}},
+            {"abcd\t", true, "abcd→   ", {0, 1, 2, 3, 4, 8}},
+            {"x y  ", true, "x y··", {0, 1, 2, 3, 4, 5}},
+            {"x y \t", true, "x y·→   ", {0, 1, 2, 3, 4, 8}},
+            {"日本\t語", false, "日本  語", {0, 1, 2, 4, 5}},
+        };
+        for (const auto& c : cases) {
+            const TShownLine shown = ShownLine(c.line, c.blanks);
+            QCOMPARE(shown.Text, c.shown);
+            QCOMPARE(shown.Column, c.columns);
+        }
+    }
+
     void JapaneseTextIsReadInItsOwnEncoding() {
         const QString japanese = QStringLiteral("日本語のテキスト");
         const struct {
