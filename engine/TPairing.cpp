@@ -170,10 +170,10 @@ bool TPairing::AlikeIgnoringLineEnds(const TSearchRecEx& m, const TSearchRecEx& 
     return LineEndContents.Alike(m.FullPath(), s.FullPath());
 }
 
-void TPairing::Emit(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* text,
-                    bool equal, TResultList& results) {
+void TPairing::Emit(const TSearchRecEx* m, const TSearchRecEx* s, const TResultText* text,
+                    TResultList& results) {
     TResultRow row(m, s, text);
-    if (equal)
+    if (row.Verdict() == TVerdict::Equal)
         ++EqualRows;
     if (Callback)
         Callback->OnRowReady(Sender, RowIndex, EqualRows, RowIndex + 1 - EqualRows, m, s, row);
@@ -221,8 +221,7 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
         SetIndex(listS, due.Step.RowS);
         const TSearchRecEx* m = listM.At(due.Step.RowM);
         const TSearchRecEx* s = listS.At(due.Step.RowS);
-        const std::string* text = nullptr;
-        bool equal = false;
+        const TResultText* text = nullptr;
         switch (due.Kind) {
             case TKind::Merged:
                 break;
@@ -230,48 +229,44 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
                 SetIndex(listS, due.MovedTo);
                 s = listS.At(due.MovedTo);
                 Text.assign(TextDifferent).append(due.Reason);
-                text = results.Intern(Text);
+                text = results.Intern(Text, TVerdict::Different);
                 break;
             case TKind::NoSource:
-                text = results.Intern(TextNoSource);
+                text = results.Intern(TextNoSource, TVerdict::Different);
                 break;
             case TKind::NoTarget:
-                text = results.Intern(TextNoTarget);
+                text = results.Intern(TextNoTarget, TVerdict::Different);
                 break;
             case TKind::Equal:
-                text = results.Intern(TextEqual);
-                equal = true;
+                text = results.Intern(TextEqual, TVerdict::Equal);
                 break;
             case TKind::Contents: {
                 // A stop seen by this comparison came after this step's stop
                 // check: the sequential pass would have cut this very pair.
                 const int code = pipeline.TakeNext(Contents, due.Reason);
                 if (code == ContentResult::Equal) {
-                    text = results.Intern(TextEqual);
-                    equal = true;
+                    text = results.Intern(TextEqual, TVerdict::Equal);
                     break;
                 }
                 if (code == ContentResult::Different && AlikeIgnoringLineEnds(*m, *s)) {
-                    text = results.Intern(TextEqualLineEnds);
-                    equal = true;
+                    text = results.Intern(TextEqualLineEnds, TVerdict::Equal);
                     break;
                 }
                 [[fallthrough]];
             }
             case TKind::LineEnds:
                 if (due.Kind == TKind::LineEnds && AlikeIgnoringLineEnds(*m, *s)) {
-                    text = results.Intern(TextEqualLineEnds);
-                    equal = true;
+                    text = results.Intern(TextEqualLineEnds, TVerdict::Equal);
                     break;
                 }
                 [[fallthrough]];
             case TKind::Different:
                 Text.assign(TextDifferent).append(due.Reason);
-                text = results.Intern(Text);
+                text = results.Intern(Text, TVerdict::Different);
                 break;
         }
         if (text)
-            Emit(m, s, text, equal, results);
+            Emit(m, s, text, results);
         ++head;
     }
     result.Rows = RowIndex;

@@ -95,7 +95,7 @@ private:
                   class TContentPipeline& pipeline);
     // True when IgnoreLineEnds is set and the two files are alike under it.
     bool AlikeIgnoringLineEnds(const TSearchRecEx& m, const TSearchRecEx& s);
-    void Emit(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* text, bool equal,
+    void Emit(const TSearchRecEx* m, const TSearchRecEx* s, const TResultText* text,
               TResultList& results);
 
     TCompare* Sender;

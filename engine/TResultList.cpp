@@ -9,12 +9,12 @@ TResultList::TResultList(std::shared_ptr<TEntryList> listM, std::shared_ptr<TEnt
     Rows = std::make_unique<TResultRow[]>(RowCapacity);
 }
 
-const std::string* TResultList::Intern(std::string_view text) {
-    auto found = Texts.find(text);
+const TResultText* TResultList::Intern(std::string_view text, TVerdict verdict) {
+    auto found = Texts.find(TKey{text, verdict});
     if (found != Texts.end())
         return &*found;
     // Elements of an unordered_set keep their address when it rehashes.
-    return &*Texts.emplace(text).first;
+    return &*Texts.insert(TResultText{std::string(text), verdict}).first;
 }
 
 void TResultList::Append(const TResultRow& row) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "TEntryList.h"
 #include "TResultRow.h"
@@ -21,8 +22,9 @@ public:
     TResultList(const TResultList&) = delete;
     TResultList& operator=(const TResultList&) = delete;
 
-    // The stored copy of a result text; equal texts give the same copy.
-    const std::string* Intern(std::string_view text);
+    // The stored copy of a result text and its verdict; equal pairs give the
+    // same copy.
+    const TResultText* Intern(std::string_view text, TVerdict verdict);
     // Appends a row; at most Capacity rows.
     void Append(const TResultRow& row);
 
@@ -36,13 +38,29 @@ public:
     size_t Capacity() const { return RowCapacity; }
 
 private:
+    // Looks texts up by a view, without making a string.
+    using TKey = std::pair<std::string_view, TVerdict>;
     struct THash {
         using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+        size_t operator()(const TKey& key) const {
+            return std::hash<std::string_view>()(key.first) ^ static_cast<size_t>(key.second);
+        }
+        size_t operator()(const TResultText& text) const {
+            return (*this)(TKey{text.Text, text.Verdict});
+        }
+    };
+    struct TEqual {
+        using is_transparent = void;
+        static TKey Key(const TKey& key) { return key; }
+        static TKey Key(const TResultText& text) { return {text.Text, text.Verdict}; }
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const {
+            return Key(a) == Key(b);
+        }
     };
     std::shared_ptr<TEntryList> ListM;
     std::shared_ptr<TEntryList> ListS;
-    std::unordered_set<std::string, THash, std::equal_to<>> Texts;
+    std::unordered_set<TResultText, THash, TEqual> Texts;
     size_t RowCapacity = 0;
     std::unique_ptr<TResultRow[]> Rows;
     std::atomic<int> Published{0};

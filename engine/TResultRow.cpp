@@ -33,12 +33,6 @@ void AppendIndex(const TSearchRecEx* entry, std::string& out) {
 
 }  // namespace
 
-std::string DisplayName(const TSearchRecEx& entry) {
-    std::string name;
-    AppendName(&entry, name);
-    return name;
-}
-
 void TResultRow::AppendColumn(int column, std::string& out) const {
     switch (column) {
         case 0:
@@ -82,10 +76,5 @@ std::vector<std::string> TResultRow::Strings() const {
 }
 
 const std::string& TResultRow::Result() const {
-    return result_ ? *result_ : EmptyText;
-}
-
-bool TResultRow::IsEqual() const {
-    const std::string& result = Result();
-    return result == "等価" || result == "等価 (改行・空白)";
+    return result_ ? result_->Text : EmptyText;
 }

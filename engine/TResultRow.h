@@ -1,9 +1,23 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "TSearchRec.h"
+
+// Whether a row's two entries count as the same. The counts, the window's
+// colours, finds and hide toggles, the exports of equal or different rows and
+// the exit status under "/diffstatus" all read this value, never the text.
+enum class TVerdict : uint8_t { Equal, Different };
+
+// A row's result text with its verdict, fixed together by whoever makes the
+// row: "等価" and "等価 (改行・空白)" are equal, "相違: ..." different; a new
+// kind of row may give any text either verdict.
+struct TResultText {
+    std::string Text;
+    TVerdict Verdict = TVerdict::Different;
+};
 
 // One result row: an ordered list of exactly seven strings, made by one pairing
 // step. The row keeps only the two entries and its result text and derives the
@@ -20,7 +34,7 @@ public:
 
     TResultRow() = default;
     // result must outlive the row (the engine keeps its result texts with its rows).
-    TResultRow(const TSearchRecEx* m, const TSearchRecEx* s, const std::string* result)
+    TResultRow(const TSearchRecEx* m, const TSearchRecEx* s, const TResultText* result)
         : m_(m), s_(s), result_(result) {}
 
     // String `column` (0..6) of the row; an empty string for any other column.
@@ -33,15 +47,11 @@ public:
     const TSearchRecEx* EntryM() const { return m_; }
     const TSearchRecEx* EntryS() const { return s_; }
     const std::string& Result() const;
-    // Equal exactly when the result text is "等価", or "等価 (改行・空白)" for
-    // two text files alike under the option IgnoreLineEnds.
-    bool IsEqual() const;
+    // The verdict made with the text; a row without a result is different.
+    TVerdict Verdict() const { return result_ ? result_->Verdict : TVerdict::Different; }
 
 private:
     const TSearchRecEx* m_ = nullptr;
     const TSearchRecEx* s_ = nullptr;
-    const std::string* result_ = nullptr;
+    const TResultText* result_ = nullptr;
 };
-
-// Name of an entry as a row shows it: Name, followed by "/" for a folder.
-std::string DisplayName(const TSearchRecEx& entry);

@@ -48,15 +48,7 @@ void TSameGridModel::SetRowCount(int rows) {
 }
 
 bool TSameGridModel::Keeps(const TResultRow* row) const {
-    switch (HiddenKind) {
-        case THidden::None:
-            return true;
-        case THidden::Equal:
-            return row == nullptr || !row->IsEqual();
-        case THidden::Different:
-            return row == nullptr || row->IsEqual();
-    }
-    return true;
+    return !HiddenKind || row == nullptr || row->Verdict() != *HiddenKind;
 }
 
 const TResultRow* TSameGridModel::Told(int result) const {
@@ -67,7 +59,7 @@ const TResultRow* TSameGridModel::Told(int result) const {
     return result == Shown - 1 ? &LastRow : nullptr;
 }
 
-void TSameGridModel::SetHidden(THidden hidden) {
+void TSameGridModel::SetHidden(std::optional<TVerdict> hidden) {
     if (hidden == HiddenKind)
         return;
     if (Shown == 0) {
@@ -77,7 +69,7 @@ void TSameGridModel::SetHidden(THidden hidden) {
     beginResetModel();
     HiddenKind = hidden;
     Visible.clear();
-    if (hidden != THidden::None) {
+    if (hidden) {
         for (int r = 0; r < Shown; ++r) {
             if (Keeps(Told(r)))
                 Visible.push_back(r);
@@ -92,7 +84,7 @@ void TSameGridModel::SetHidden(THidden hidden) {
 int TSameGridModel::ResultOf(int row) const {
     if (row < 0)
         return -1;
-    if (HiddenKind == THidden::None)
+    if (!HiddenKind)
         return row < Shown ? row : -1;
     return row < static_cast<int>(Visible.size()) ? Visible[row] : -1;
 }
@@ -101,7 +93,7 @@ int TSameGridModel::NearestRow(int result) const {
     const int rows = VisibleRows();
     if (rows == 0)
         return -1;
-    if (HiddenKind == THidden::None)
+    if (!HiddenKind)
         return std::clamp(result, 0, rows - 1);
     const auto next = std::lower_bound(Visible.begin(), Visible.end(), result);
     if (next == Visible.end())
@@ -113,12 +105,11 @@ int TSameGridModel::NearestRow(int result) const {
 }
 
 bool TSameGridModel::IsHiddenResult(int result) const {
-    return HiddenKind != THidden::None &&
-           !std::binary_search(Visible.begin(), Visible.end(), result);
+    return HiddenKind && !std::binary_search(Visible.begin(), Visible.end(), result);
 }
 
 int TSameGridModel::VisibleRows() const {
-    return HiddenKind == THidden::None ? Shown : static_cast<int>(Visible.size());
+    return !HiddenKind ? Shown : static_cast<int>(Visible.size());
 }
 
 void TSameGridModel::ShowRows(int last, const TResultRow& lastRow) {
@@ -127,7 +118,7 @@ void TSameGridModel::ShowRows(int last, const TResultRow& lastRow) {
     int first = Shown;
     Shown = last + 1;
     LastRow = lastRow;
-    if (HiddenKind != THidden::None) {
+    if (HiddenKind) {
         // Only the rows the filter keeps come into the table.
         const int firstRow = static_cast<int>(Visible.size());
         for (int r = first; r <= last; ++r) {
@@ -151,7 +142,7 @@ void TSameGridModel::ShowRows(int last, const TResultRow& lastRow) {
 
 int TSameGridModel::ResultCount() const {
     const int held = Engine ? Engine->GetRowCount() : 0;
-    if (HiddenKind == THidden::None)
+    if (!HiddenKind)
         return std::min(held, Shown);
     return static_cast<int>(std::lower_bound(Visible.begin(), Visible.end(), held) -
                             Visible.begin());
@@ -177,9 +168,9 @@ QString TSameGridModel::CellText(int row, int column) const {
     return QString::fromUtf8(text);
 }
 
-bool TSameGridModel::IsEqualRow(int row) const {
+TVerdict TSameGridModel::Verdict(int row) const {
     const TResultRow* result = Row(row);
-    return result && result->IsEqual();
+    return result ? result->Verdict() : TVerdict::Different;
 }
 
 int TSameGridModel::rowCount(const QModelIndex& parent) const {
@@ -198,7 +189,8 @@ QVariant TSameGridModel::data(const QModelIndex& index, int role) const {
         }
         case Qt::ForegroundRole:
             // A different row shows its result text in pure red.
-            if (index.column() == ResultColumn && Row(index.row()) && !IsEqualRow(index.row()))
+            if (index.column() == ResultColumn && Row(index.row()) &&
+                Verdict(index.row()) == TVerdict::Different)
                 return QColor(255, 0, 0);
             return {};
         default:

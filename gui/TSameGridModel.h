@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -33,9 +34,6 @@ public:
     static constexpr int ClearedRowCount = 320;
     static constexpr int GrowthRows = 256;
 
-    // Which results the table leaves out.
-    enum class THidden { None, Equal, Different };
-
     explicit TSameGridModel(QObject* parent = nullptr);
 
     // The engine whose rows the table reads; null shows nothing.
@@ -56,10 +54,10 @@ public:
     // table grows by GrowthRows.
     void ShowRows(int last, const TResultRow& lastRow);
 
-    // Leaves out the results of a kind from now on, also those already shown;
-    // the table is reset when the results shown change.
-    void SetHidden(THidden hidden);
-    THidden Hidden() const { return HiddenKind; }
+    // Leaves out the results of a verdict (none: no result) from now on, also
+    // those already shown; the table is reset when the results shown change.
+    void SetHidden(std::optional<TVerdict> hidden);
+    std::optional<TVerdict> Hidden() const { return HiddenKind; }
     // The index of the result that a table row shows; -1 for an empty row.
     int ResultOf(int row) const;
     // The table row nearest to result `result` (its own when it is shown;
@@ -81,7 +79,8 @@ public:
     const TSearchRecEx* Entry(int row, TSide side) const;
     // The text of a cell; empty for an empty row.
     QString CellText(int row, int column) const;
-    bool IsEqualRow(int row) const;
+    // The verdict of the result shown in a table row; an empty row is different.
+    TVerdict Verdict(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -95,7 +94,7 @@ private:
     int Rows = ClearedRowCount;
     int Shown = 0;
     TResultRow LastRow;  // result row Shown - 1, until the engine has appended it
-    THidden HiddenKind = THidden::None;
+    std::optional<TVerdict> HiddenKind;
     // With a filter: the indices of the results told that it keeps, in order.
     std::vector<int> Visible;
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QMainWindow>
@@ -125,9 +126,8 @@ public:
     // The text of a cell: the header texts in row 0; empty in a row that shows
     // no result and outside the grid.
     QString GridCell(int row, int column) const;
-    // Whether a grid row is equal: its result column holds exactly "等価".
-    // Every other row, an empty one too, is different.
-    bool IsEqualGridRow(int row) const;
+    // The verdict of the result a grid row shows; an empty row is different.
+    TVerdict GridRowVerdict(int row) const;
     // Result rows that the grid shows and the engine holds: n of the selection
     // rule and the search. Below GetRowCount while rows are still on their way.
     int ResultRowCount() const;
@@ -143,7 +143,7 @@ public:
     void ShowStatusMessage(const QString& text);
     void StartComparison();
     void StopComparison();
-    void FindRow(int direction, TFindWanted wanted);
+    void FindRow(int direction, TVerdict wanted);
     void ShowEntryInfo(TPanelBar* bar, const TSearchRecEx* entry);
     void ShowCounts(int total, int equal, int different, int throttleMs);
     // The system tick count in milliseconds that ShowCounts throttles by.
@@ -195,7 +195,7 @@ private:
     void ShowToolBar(QToolBar* bar, bool shown);
     // Reads the export's last choice, exports through the save dialog and
     // remembers the choice made.
-    void ExportResults(const QString& title, ExportKind kind);
+    void ExportResults(const QString& title, std::optional<TVerdict> only);
     // Shows the grid's rows through the hide filter the options give, at
     // once; the cursor stays on its row or goes to the nearest one shown.
     void ShowHiddenRows();

@@ -30,8 +30,8 @@ void TfrmMain::ConnectActions() {
         if (BrowseForFolder(this, box->currentText(), folder))
             box->setEditText(folder);
     };
-    const auto exportRows = [this](QAction* action, ExportKind kind) {
-        ExportResults(action->statusTip(), kind);
+    const auto exportRows = [this](QAction* action, std::optional<TVerdict> only) {
+        ExportResults(action->statusTip(), only);
     };
     const auto copy = [this](TCopyDirection direction) {
         CopyBetweenSides(this, Run->Engine(), CursorRow(), direction);
@@ -55,9 +55,9 @@ void TfrmMain::ConnectActions() {
         {mnFileNew, [this] { ClearResults(); }},
         {mnFileOpenM, [=, this] { chooseFolder(cmbFilePathM); }},
         {mnFileOpenS, [=, this] { chooseFolder(cmbFilePathS); }},
-        {mnFileExpCsv, [=, this] { exportRows(mnFileExpCsv, ExportKind::All); }},
-        {mnFileExpCsvSame, [=, this] { exportRows(mnFileExpCsvSame, ExportKind::EqualOnly); }},
-        {mnFileExpCsvDiff, [=, this] { exportRows(mnFileExpCsvDiff, ExportKind::DifferentOnly); }},
+        {mnFileExpCsv, [=, this] { exportRows(mnFileExpCsv, std::nullopt); }},
+        {mnFileExpCsvSame, [=, this] { exportRows(mnFileExpCsvSame, TVerdict::Equal); }},
+        {mnFileExpCsvDiff, [=, this] { exportRows(mnFileExpCsvDiff, TVerdict::Different); }},
         {mnFileComp, [this] { StartComparison(); }},
         {mnFileCompStop, [this] { StopComparison(); }},
         {mnFileExit, [this] { close(); }},

@@ -6,18 +6,17 @@
 #include "TSearchRec.h"
 #include "TfrmMain.h"
 
-void TfrmMain::FindRow(int direction, TFindWanted wanted) {
+void TfrmMain::FindRow(int direction, TVerdict wanted) {
     const int n = ResultRowCount();
     if (n == 0)
         return;
-    const bool wantEqual = wanted == TFindWanted::Equal;
     // The current row itself is not examined, the header never; no wrap-around.
     // Going up from beyond the results, the empty rows count as different.
     int row = CurrentGridRow() + direction;
     for (;; row += direction) {
         if (direction > 0 ? row >= n + 1 : row <= 0)
             return;
-        if (IsEqualGridRow(row) == wantEqual)
+        if (GridRowVerdict(row) == wanted)
             break;
     }
     // The selection rule may still refuse the row found (an empty one).

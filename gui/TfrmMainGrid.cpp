@@ -23,8 +23,8 @@ QString TfrmMain::GridCell(int row, int column) const {
     return sgrdSameModel->CellText(row - 1, column);
 }
 
-bool TfrmMain::IsEqualGridRow(int row) const {
-    return row >= 1 && sgrdSameModel->IsEqualRow(row - 1);
+TVerdict TfrmMain::GridRowVerdict(int row) const {
+    return row >= 1 ? sgrdSameModel->Verdict(row - 1) : TVerdict::Different;
 }
 
 int TfrmMain::ResultRowCount() const {
@@ -52,10 +52,9 @@ TCursorRow TfrmMain::CursorRow() const {
 }
 
 void TfrmMain::ShowHiddenRows() {
-    using THidden = TSameGridModel::THidden;
-    const THidden hidden = Option.SameOff   ? THidden::Equal
-                           : Option.DiffOff ? THidden::Different
-                                            : THidden::None;
+    const std::optional<TVerdict> hidden = Option.SameOff   ? TVerdict::Equal
+                                           : Option.DiffOff ? std::optional(TVerdict::Different)
+                                                            : std::nullopt;
     if (hidden == sgrdSameModel->Hidden())
         return;
     if (sgrdSameModel->ShownRows() == 0) {

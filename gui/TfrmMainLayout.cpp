@@ -260,12 +260,12 @@ void TfrmMain::ConnectControls() {
     const struct {
         QPushButton* Button;
         int Direction;
-        TFindWanted Wanted;
+        TVerdict Wanted;
     } finds[] = {
-        {btnFindSameUp, -1, TFindWanted::Equal},
-        {btnFindSameDown, +1, TFindWanted::Equal},
-        {btnFindDiffUp, -1, TFindWanted::Different},
-        {btnFindDiffDown, +1, TFindWanted::Different},
+        {btnFindSameUp, -1, TVerdict::Equal},
+        {btnFindSameDown, +1, TVerdict::Equal},
+        {btnFindDiffUp, -1, TVerdict::Different},
+        {btnFindDiffDown, +1, TVerdict::Different},
     };
     for (const auto& find : finds) {
         connect(find.Button, &QPushButton::clicked, this,

@@ -69,7 +69,7 @@ void TfrmMain::FormClose() {
     ini.Save(SettingsFile);  // a failure is swallowed: the window closes all the same
 }
 
-void TfrmMain::ExportResults(const QString& title, ExportKind kind) {
+void TfrmMain::ExportResults(const QString& title, std::optional<TVerdict> only) {
     if (SaveDialog == nullptr)
         SaveDialog = new TExportDialog(this);
     IniFile ini;
@@ -82,7 +82,7 @@ void TfrmMain::ExportResults(const QString& title, ExportKind kind) {
         SaveDialog->SetFilterIndex(choice.FilterIndex);
         SaveDialog->SetEncoding(choice.Encoding);
     }
-    if (!ExportWithDialog(this, *SaveDialog, title, kind, ShownResults()))
+    if (!ExportWithDialog(this, *SaveDialog, title, only, ShownResults()))
         return;
     // Remembered at once, also when the file could not be written.
     if (!settingsRead)

@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     loop.exec();
     if (frm.IsRunning())
         return 1;
-    frm.FindRow(+1, TFindWanted::Different);
+    frm.FindRow(+1, TVerdict::Different);
     // Let the window paint itself once more before it is photographed.
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();

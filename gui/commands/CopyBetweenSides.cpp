@@ -60,7 +60,7 @@ void CopyBetweenSides(QWidget* owner, const TCompare& engine, const TCursorRow& 
         destination = receiving->FullPath();
         // An equal pair: into the folder that holds the namesake, so that it
         // is replaced (a folder merged) rather than copied into.
-        if (row.IsEqual())
+        if (row.Verdict() == TVerdict::Equal)
             destination = FolderPart(destination);
     } else {
         // The entry's folder on the receiving side, made when missing.

@@ -8,8 +8,9 @@
 #include "TExportDialog.h"
 #include "TReportWriter.h"
 
-bool WriteExportFile(QWidget* owner, const QString& name, char delimiter, ExportKind kind,
-                     platform::TTextEncoding encoding, std::span<const TResultRow* const> rows) {
+bool WriteExportFile(QWidget* owner, const QString& name, char delimiter,
+                     std::optional<TVerdict> only, platform::TTextEncoding encoding,
+                     std::span<const TResultRow* const> rows) {
     TReportWriter file(delimiter, encoding, true);
     if (!file.Open(QFile::encodeName(name).toStdString())) {
         ShowMessageBox(owner, QMessageBox::Warning,
@@ -23,7 +24,7 @@ bool WriteExportFile(QWidget* owner, const QString& name, char delimiter, Export
     for (const TResultRow* row : rows) {
         if (file.HasFailed())
             break;
-        if (kind != ExportKind::All && row->IsEqual() != (kind == ExportKind::EqualOnly))
+        if (only && row->Verdict() != *only)
             continue;
         file.WriteRow(*row, row->EntryM(), row->EntryS());
     }
@@ -36,13 +37,13 @@ bool WriteExportFile(QWidget* owner, const QString& name, char delimiter, Export
     return true;
 }
 
-bool ExportWithDialog(QWidget* owner, TExportDialog& dialog, const QString& title, ExportKind kind,
-                      std::span<const TResultRow* const> rows) {
+bool ExportWithDialog(QWidget* owner, TExportDialog& dialog, const QString& title,
+                      std::optional<TVerdict> only, std::span<const TResultRow* const> rows) {
     const QString chosen = dialog.Execute(title);
     if (chosen.isEmpty())
         return false;
     const int index = dialog.FilterIndex();
     WriteExportFile(owner, ExportFileType::CompleteName(chosen, index),
-                    ExportFileType::Delimiter(index), kind, dialog.Encoding(), rows);
+                    ExportFileType::Delimiter(index), only, dialog.Encoding(), rows);
     return true;
 }

@@ -17,6 +17,6 @@ struct TCursorRow {
             return nullptr;
         return side == TSide::M ? Result->EntryM() : Result->EntryS();
     }
-    // Equal exactly when the row's result is "等価"; a row without a result is different.
-    bool IsEqual() const { return Result != nullptr && Result->IsEqual(); }
+    // A row without a result is different.
+    TVerdict Verdict() const { return Result ? Result->Verdict() : TVerdict::Different; }
 };

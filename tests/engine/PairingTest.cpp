@@ -69,8 +69,11 @@ TEST_F(Pairing, RowsHoldNamesFoldersResultAndIndexes) {
     EXPECT_EQ(Engine.GetRowEntryM(3)->FullPath(), M.Path("sub/same.txt"));
     EXPECT_EQ(Engine.GetRowEntryS(1), Engine.GetEntryS(0));
     EXPECT_EQ(Engine.GetEntryM(3), nullptr);
-    EXPECT_TRUE(Engine.GetRow(2)->IsEqual());
-    EXPECT_FALSE(Engine.GetRow(0)->IsEqual());
+    const TVerdict verdicts[] = {TVerdict::Different, TVerdict::Different, TVerdict::Equal,
+                                 TVerdict::Equal};
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(Engine.GetRow(row)->Verdict(), verdicts[row]) << row;
+    EXPECT_EQ(TResultRow().Verdict(), TVerdict::Different);
 
     Engine.Clear();
     EXPECT_EQ(Engine.GetRowCount(), 0);
@@ -516,7 +519,7 @@ TEST_F(Pairing, IgnoreLineEndsMakesTextFilesWithTheSameLinesEqual) {
             EXPECT_EQ(Recorder.Events.at(Recorder.Events.size() - 2),
                       on ? "done 6 3 3" : "done 6 1 5");
             for (int i = 0; i < Engine.GetRowCount(); ++i)
-                EXPECT_EQ(Engine.GetRow(i)->IsEqual(),
+                EXPECT_EQ(Engine.GetRow(i)->Verdict() == TVerdict::Equal,
                           Engine.GetRow(i)->Result().starts_with("等価"));
         }
     }

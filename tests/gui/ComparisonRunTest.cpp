@@ -60,8 +60,9 @@ private slots:
         QCOMPARE(frm->GridCell(3, 4), QStringLiteral("比較元無し"));
         QCOMPARE(frm->GridCell(3, 5), QString());
         QCOMPARE(frm->GridCell(0, 4), QStringLiteral("比較結果"));
-        QVERIFY(frm->IsEqualGridRow(1));
-        QVERIFY(!frm->IsEqualGridRow(2) && !frm->IsEqualGridRow(3));
+        QVERIFY((frm->GridRowVerdict(1) == TVerdict::Equal));
+        QVERIFY((frm->GridRowVerdict(2) == TVerdict::Different) &&
+                (frm->GridRowVerdict(3) == TVerdict::Different));
 
         // Result texts other than "等価" are red; nothing else is.
         const QAbstractItemModel* model = frm->sgrdSameModel;

@@ -201,7 +201,7 @@ private slots:
         QFile::setPermissions(M + QStringLiteral("/f.bin"), QFile::ReadOwner | QFile::ReadGroup);
         Compare();
         Select(QStringLiteral("f.bin"));
-        QVERIFY(!Frm->IsEqualGridRow(Frm->CurrentGridRow()));
+        QVERIFY((Frm->GridRowVerdict(Frm->CurrentGridRow()) == TVerdict::Different));
         TDialogDriver driver;
         driver.Answers = {QMessageBox::Yes};
         Frm->mnPopUpCopyToS->trigger();
@@ -226,8 +226,8 @@ private slots:
         Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
         Frm->Options().Compare.IgnoreDirTimeSize = false;
         Compare();
-        QVERIFY(Frm->IsEqualGridRow(RowOf(*Frm, QStringLiteral("eq/"))));
-        QVERIFY(!Frm->IsEqualGridRow(RowOf(*Frm, QStringLiteral("df/"))));
+        QVERIFY((Frm->GridRowVerdict(RowOf(*Frm, QStringLiteral("eq/"))) == TVerdict::Equal));
+        QVERIFY((Frm->GridRowVerdict(RowOf(*Frm, QStringLiteral("df/"))) == TVerdict::Different));
 
         // Equal folders: merged into the namesake, asking once with "すべてはい".
         Select(QStringLiteral("eq/"));

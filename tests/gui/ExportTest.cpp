@@ -217,7 +217,7 @@ private slots:
                  QStringLiteral("1"));
         // A device that refuses every write: the failure is not taken for success.
         driver.Messages.clear();
-        QVERIFY(!WriteExportFile(&frm, QStringLiteral("/dev/full"), '\t', ExportKind::All,
+        QVERIFY(!WriteExportFile(&frm, QStringLiteral("/dev/full"), '\t', std::nullopt,
                                  platform::TTextEncoding::Cp932, frm.ShownResults()));
         QCOMPARE(driver.Messages.size(), 1);
         QVERIFY2(driver.Messages.at(0).contains(QStringLiteral("/dev/full")),

@@ -82,7 +82,7 @@ private slots:
         MakeTree(S, {{"sub/a b.txt", "same"}});
         Compare();
         Select(QStringLiteral("a b.txt"));
-        QVERIFY(Frm->IsEqualGridRow(Frm->CurrentGridRow()));
+        QVERIFY((Frm->GridRowVerdict(Frm->CurrentGridRow()) == TVerdict::Equal));
         Frm->mnEditCopyRow->trigger();
         // The seven cells, tab-separated; a cell with a blank is quoted.
         QCOMPARE(Clipboard(), QStringLiteral("\"a b.txt\"\tsub/\t\"a b.txt\"\tsub/\t等価\t1\t1"));

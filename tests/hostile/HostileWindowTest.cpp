@@ -176,7 +176,7 @@ private slots:
                 for (auto encoding :
                      {platform::TTextEncoding::Cp932, platform::TTextEncoding::Utf8}) {
                     const bool utf8 = encoding == platform::TTextEncoding::Utf8;
-                    QVERIFY(WriteExportFile(&frm, exported, format.Delimiter, ExportKind::All,
+                    QVERIFY(WriteExportFile(&frm, exported, format.Delimiter, std::nullopt,
                                             encoding, frm.ShownResults()));
                     QVERIFY(report(tree[0], tree[1], written, format.Format,
                                    utf8 ? QStringLiteral("utf8") : QStringLiteral("sjis")));
@@ -208,8 +208,8 @@ private slots:
             if (shown > 0) {
                 frm.SelectGridRow(shown);
                 frm.SelectGridRow(1 + shown / 2);
-                frm.FindRow(1, TFindWanted::Different);
-                frm.FindRow(-1, TFindWanted::Equal);
+                frm.FindRow(1, TVerdict::Different);
+                frm.FindRow(-1, TVerdict::Equal);
                 const TResultRow* row = frm.Engine()->GetRow(shown - 1);
                 QVERIFY(row && (row->EntryM() || row->EntryS()));
                 QVERIFY(frm.Engine()->GetRowEntryM(shown - 1) == row->EntryM());
@@ -292,7 +292,7 @@ private slots:
             8192, old.rlim_max
         };
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = WriteExportFile(&frm, name, ',', ExportKind::All,
+        const bool written = WriteExportFile(&frm, name, ',', std::nullopt,
                                              platform::TTextEncoding::Cp932, frm.ShownResults());
         setrlimit(RLIMIT_FSIZE, &old);
         // Not taken for a complete export: the failure is shown with its reason.
@@ -303,7 +303,7 @@ private slots:
                  qPrintable(driver.Messages.at(0)));
         // Without the limit the same export is whole.
         driver.Messages.clear();
-        QVERIFY(WriteExportFile(&frm, name, ',', ExportKind::All, platform::TTextEncoding::Cp932,
+        QVERIFY(WriteExportFile(&frm, name, ',', std::nullopt, platform::TTextEncoding::Cp932,
                                 frm.ShownResults()));
         QCOMPARE(ReadLines(name).size(), 301);  // the header and 300 rows
         QVERIFY(driver.Messages.isEmpty());
