@@ -5,8 +5,14 @@
 #include <mutex>
 #include <thread>
 
+#include <algorithm>
+#include <optional>
+
 #include "TCompare.h"
 #include "TExcludeFilter.h"
+#include "TFolderLister.h"
+#include "TMtreeWriter.h"
+#include "TRemoteDigests.h"
 #include "TRemoteProtocol.h"
 #include "platform/Directory.h"
 #include "platform/StandardStreams.h"
@@ -75,10 +81,15 @@ int RunRemoteServer(const std::vector<std::string>& arguments) {
         return fail(CompareStatus::RuntimeFailure, "/serve: no folder");
     const std::string& root = arguments[2];
     std::vector<std::string> patterns;
-    for (size_t i = 3; i + 1 < arguments.size(); i += 2) {
-        if (arguments[i] != "/exclude")
+    bool caseSensitive = false;
+    for (size_t i = 3; i < arguments.size(); ++i) {
+        if (arguments[i] == "/casesensitive") {
+            caseSensitive = true;
+        } else if (arguments[i] == "/exclude" && i + 1 < arguments.size()) {
+            patterns.push_back(arguments[++i]);
+        } else {
             return fail(CompareStatus::RuntimeFailure, "/serve: unknown word " + arguments[i]);
-        patterns.push_back(arguments[i + 1]);
+        }
     }
     for (const std::string& pattern : patterns) {
         if (!TExcludeFilter::CheckPattern(pattern).empty())
@@ -88,6 +99,41 @@ int RunRemoteServer(const std::vector<std::string>& arguments) {
     requests.Start();
     if (!platform::IsFolder(root))
         return fail(CompareStatus::BadPathM, root);
-    out.Flush();
-    return 0;
+
+    // The entries go out as they are listed, in blocks, while the near side
+    // lists its own tree. Only what a comparison reads is written: type,
+    // size, time and mode.
+    TMtreeWriter writer([&out](std::string_view block) { return out.Write(block) && out.Flush(); });
+    writer.WriteHeader({std::string("TandrilB ") + TANDRIL_VERSION, root, "", "", ""});
+    writer.WriteEntry("", "", TFileKind::Directory, 0, TEntryFacts());
+    std::optional<TExcludeFilter> filter;
+    if (!patterns.empty())
+        filter.emplace(patterns, caseSensitive);
+    TEntryList list;
+    std::vector<const TSearchRecEx*> streamed{nullptr};
+    const std::atomic<bool> never{false};
+    TFolderLister lister(list, never, filter ? &*filter : nullptr, true);
+    lister.SetOnListed([&writer, &streamed](const TSearchRecEx& entry) {
+        TEntryFacts facts = entry.Facts ? *entry.Facts : TEntryFacts();
+        facts.Recorded &= ~(TEntryFacts::HasOwner | TEntryFacts::HasLinks);
+        // A dangling link is what a comparison sees: a file of size 0 whose
+        // bytes cannot be read (its digest then fails as opening it does).
+        TFileKind kind = entry.Kind;
+        if (kind == TFileKind::Dangling) {
+            kind = TFileKind::Regular;
+            facts.LinkTarget = nullptr;
+        }
+        writer.WriteEntry(entry.RelDir(), entry.Name, kind, entry.Size, facts);
+        streamed.push_back(&entry);
+    });
+    lister.ListTree(root);
+    if (!writer.Finish())
+        return 1;
+
+    const int workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+    TRemoteDigests digests(std::move(streamed), out, workers);
+    while (true) {
+        if (!digests.Post(requests.Next()))
+            return fail(CompareStatus::RuntimeFailure, "/serve: bad request");
+    }
 }

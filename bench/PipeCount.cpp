@@ -7,6 +7,7 @@
 // When the program ends, appends "<bytes in> <bytes out>" to the file COUNTS
 // and exits with the program's status.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: PipeCount COUNTS PROGRAM [ARGUMENT]...\n");
         return 2;
     }
+    // Ended with its child (TandrilB ends ssh's process group), it still
+    // writes the counts once the child is gone.
+    signal(SIGTERM, SIG_IGN);
+    signal(SIGINT, SIG_IGN);
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
         return 2;

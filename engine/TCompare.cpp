@@ -11,6 +11,7 @@
 #include "TExcludeFilter.h"
 #include "TMovedFiles.h"
 #include "TPairing.h"
+#include "TRemoteSource.h"
 #include "TRemoteUrl.h"
 #include "TResultList.h"
 #include "platform/Collator.h"
@@ -131,10 +132,10 @@ struct TListing {
     std::exception_ptr Failure;
 };
 
-void ListAndSort(TListing& out, const std::string& path, const std::atomic<bool>& stop,
-                 const TExcludeFilter* exclude, bool caseSensitive) noexcept {
+void ListAndSort(TListing& out, const std::shared_ptr<TEntrySource>& source,
+                 const std::atomic<bool>& stop, const TExcludeFilter* exclude,
+                 bool caseSensitive) noexcept {
     try {
-        auto source = MakeEntrySource(path);
         out.List = std::make_shared<TEntryList>(source);
         out.Outcome = source->List(*out.List, TListRequest{stop, exclude, false, caseSensitive});
         // Sorted before it is published, so that a list another thread can see
@@ -157,20 +158,27 @@ void TCompare::ListAndPair() {
     if (!Option.Exclude.empty())
         filter.emplace(Option.Exclude, Option.CaseSensitive);
     const TExcludeFilter* exclude = filter ? &*filter : nullptr;
+    // Whatever ends the run, the far sides end with it.
+    struct TEndRemote {
+        TCompare* Self;
+        ~TEndRemote() { Self->EndRemoteSides(); }
+    } endRemote{this};
+    const std::shared_ptr<TEntrySource> sourceM = MakeSide(PathM);
+    const std::shared_ptr<TEntrySource> sourceS = MakeSide(PathS);
     // The two sides are listed at once, the target on a second thread.
     TListing m, s;
     std::thread worker;
     try {
-        worker = std::thread(ListAndSort, std::ref(s), std::cref(PathS), std::cref(StopFlag),
+        worker = std::thread(ListAndSort, std::ref(s), std::cref(sourceS), std::cref(StopFlag),
                              exclude, Option.CaseSensitive);
     } catch (...) {
         // No thread to be had: the target is listed after the source.
     }
-    ListAndSort(m, PathM, StopFlag, exclude, Option.CaseSensitive);
+    ListAndSort(m, sourceM, StopFlag, exclude, Option.CaseSensitive);
     if (worker.joinable()) {
         worker.join();
     } else {
-        ListAndSort(s, PathS, StopFlag, exclude, Option.CaseSensitive);
+        ListAndSort(s, sourceS, StopFlag, exclude, Option.CaseSensitive);
     }
     if (m.Failure) {
         // The target list is not replaced: it would not have been listed yet.
@@ -186,6 +194,12 @@ void TCompare::ListAndPair() {
         if (side->Outcome.Status != CompareStatus::Success) {
             Status = side->Outcome.Status;
             ErrorMessage = side->Outcome.Message;
+            // A far folder that is none: the side's own bad-path status.
+            if (Status == CompareStatus::BadPathM || Status == CompareStatus::BadPathS) {
+                Status = side == &m ? CompareStatus::BadPathM : CompareStatus::BadPathS;
+                ErrorMessage = std::string(side == &m ? TextBadPathM : TextBadPathS) + " (" +
+                               side->Outcome.Message + ")";
+            }
             return;
         }
     }
@@ -223,15 +237,48 @@ void TCompare::Pair() {
         moved.Find(*ListM, *ListS, option, lookahead.Workers);
         pairing.SetMoved(&moved);
     }
+    // A far side digests every pair's file at once, asked for before the pass.
+    pairing.SetAnnounceAll(!RemoteSides.empty());
     TPairingResult result = pairing.Run(*ListM, *ListS, *Results);
     if (result.Stopped) {
         Status = CompareStatus::PairingStopped;
         ErrorMessage = TextPairingStopped;
     }
+    // A far side lost during the pass ended it: the run says so before its
+    // counts are reported.
+    EndRemoteSides();
     int different = result.Rows - result.Equal;
     if (Callback)
         Callback->OnCompareDone(this, result.Rows, result.Equal, different);
     Summary = different == 0 ? TextNoDifference : std::to_string(different) + TextDifferences;
+}
+
+std::shared_ptr<TEntrySource> TCompare::MakeSide(const std::string& path) {
+    if (!IsRemoteUrl(path))
+        return MakeEntrySource(path);
+    auto remote =
+        std::make_shared<TRemoteSource>(path, Remote, Option.Exclude, Option.CaseSensitive);
+    // A far side lost during the pass stops it; EndRemoteSides says why.
+    remote->SetOnFailure([this] { RequestStop(true); });
+    RemoteSides.push_back(remote);
+    return remote;
+}
+
+void TCompare::EndRemoteSides() noexcept {
+    for (const std::shared_ptr<TRemoteSource>& remote : RemoteSides) {
+        remote->Close();
+        // The loss is what stopped the run (the pass, or a listing still
+        // under way), so it is what the run reports.
+        const bool stopped =
+            Status == CompareStatus::Success || Status == CompareStatus::ListStoppedM ||
+            Status == CompareStatus::ListStoppedS || Status == CompareStatus::PairingStopped;
+        std::string message;
+        if (const int status = remote->FailureStatus(message); status != 0 && stopped) {
+            Status = status;
+            ErrorMessage = std::move(message);
+        }
+    }
+    RemoteSides.clear();
 }
 
 void TCompare::Retire(std::shared_ptr<void> old) noexcept {

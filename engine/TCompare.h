@@ -12,6 +12,8 @@
 #include "TSearchRec.h"
 
 class TEntryList;
+class TEntrySource;
+class TRemoteSource;
 class TResultList;
 
 // Status codes of CheckPaths and Compare.
@@ -117,6 +119,13 @@ public:
 
 private:
     void ListAndPair();
+    // The source of a side: a far side (ssh://...) made with the remote
+    // settings and the patterns and kept in RemoteSides, otherwise
+    // MakeEntrySource's.
+    std::shared_ptr<TEntrySource> MakeSide(const std::string& path);
+    // Ends the far sides' connections (and so their work), and takes over the
+    // failure of one that was lost during the run.
+    void EndRemoteSides() noexcept;
     void Pair();
     // Makes new entry lists (either may be null: keep that side's list) the
     // ones that GetEntryM and GetEntryS read.
@@ -147,4 +156,5 @@ private:
     std::string PathM;
     std::string PathS;
     TRemoteSettings Remote;
+    std::vector<std::shared_ptr<TRemoteSource>> RemoteSides;  // of the run under way
 };

@@ -32,6 +32,19 @@ std::optional<platform::TDigestKind> KindOf(const TSearchRecEx& entry) {
     return entry.Folder->Source ? entry.Folder->Source->DigestKindOf(entry) : std::nullopt;
 }
 
+// The kind two entries are compared by: where both sides can make any kind
+// and one of them has no file here (a far side, which digests its own),
+// XXH3-128, whose 16 bytes are made and cross the network faster than
+// SHA-256's 32; otherwise PairKind's.
+std::optional<platform::TDigestKind> EntryPairKind(const TSearchRecEx& m, const TSearchRecEx& s,
+                                                   std::string& reason) {
+    const auto kindM = KindOf(m);
+    const auto kindS = KindOf(s);
+    if (!kindM && !kindS && (!HasFile(m) || !HasFile(s)))
+        return platform::TDigestKind::Xxh128;
+    return PairKind(kindM, kindS, reason);
+}
+
 // The target text of a link: recorded, or read from the live link.
 bool LinkTarget(const TSearchRecEx& entry, std::string& target) {
     if (entry.Kind == TFileKind::Link) {
@@ -59,7 +72,7 @@ void TDigestComparer::Announce(const TSearchRecEx& m, const TSearchRecEx& s) {
         IsSpecial(m.Kind) || IsSpecial(s.Kind))
         return;
     std::string unused;
-    std::optional<platform::TDigestKind> kind = PairKind(KindOf(m), KindOf(s), unused);
+    std::optional<platform::TDigestKind> kind = EntryPairKind(m, s, unused);
     if (!kind)
         return;
     for (const TSearchRecEx* entry : {&m, &s})
@@ -89,7 +102,7 @@ int TDigestComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::
             reason = ContentText::Mismatch;
             return ContentResult::Different;
         }
-        std::optional<platform::TDigestKind> kind = PairKind(KindOf(m), KindOf(s), reason);
+        std::optional<platform::TDigestKind> kind = EntryPairKind(m, s, reason);
         if (!kind)
             return ContentResult::Different;
         TDigestWork work{Reader, Buffer, Digester, StopRequested};

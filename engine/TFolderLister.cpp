@@ -147,6 +147,8 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
     if (Facts)
         RecordFacts(entry, known ? status : platform::TFileStatus{}, known ? name.data() : nullptr);
     level.Count++;
+    if (OnListed)
+        OnListed(entry);
 
     if (known && folder && !OnCurrentPath(status.Device, status.Inode))
         Enter(entry, name, status.Device, status.Inode);

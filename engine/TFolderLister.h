@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "TEntryList.h"
@@ -38,6 +39,12 @@ public:
     // target among them).
     TFolderLister(TEntryList& list, const std::atomic<bool>& stop,
                   const TExcludeFilter* exclude = nullptr, bool facts = false);
+
+    // Called with each entry once it is complete, before the folder it may
+    // be is entered: so that a listing can be sent on while it goes on.
+    void SetOnListed(std::function<void(const TSearchRecEx&)> onListed) {
+        OnListed = std::move(onListed);
+    }
 
     // Lists everything below root (not root itself). Returns -1 when stopped,
     // otherwise the count of the top folder.
@@ -85,6 +92,7 @@ private:
     const std::atomic<bool>& Stop;
     const TExcludeFilter* Exclude;  // null when nothing is excluded
     const bool Facts;
+    std::function<void(const TSearchRecEx&)> OnListed;
     // With exclude patterns: the folded names of the folders from the root
     // down to the one being listed, and the folded name of the entry last
     // looked at (the folder about to be entered).

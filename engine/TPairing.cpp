@@ -7,6 +7,7 @@
 #include "TContentPipeline.h"
 #include "TDigestComparer.h"
 #include "TEntryFacts.h"
+#include "TEntrySource.h"
 #include "TMovedFiles.h"
 
 namespace {
@@ -144,24 +145,47 @@ void TPairing::PlanStep(TPlanned& planned, const TEntryList& listM, const TEntry
     } else {
         // Entries do not change during the pass (but for Index), so the
         // attribute checks can be made ahead of the row.
-        AttributeReason(*m, *s, Option, planned.Reason);
-        TUnreadableFolders::AppendReason(*m, *s, planned.Reason);
-        if (!planned.Reason.empty()) {
-            // Under IgnoreLineEnds two files that differ by size alone may
-            // still be alike: their lines decide, when the row is due.
-            const bool lineEnds = Option.IgnoreLineEnds && !Option.SkipContents &&
-                                  planned.Reason == TextSizeOnly && m->Kind == TFileKind::Regular &&
-                                  s->Kind == TFileKind::Regular;
-            planned.Kind = lineEnds ? TKind::LineEnds : TKind::Different;
-        } else if ((Option.SkipContents && !Unexamined(*m, *s)) ||
-                   (m->IsFolder() && s->IsFolder())) {
-            planned.Kind = TKind::Equal;
-        } else {
-            planned.Kind = TKind::Contents;
+        planned.Kind = JudgePair(*m, *s, planned.Reason);
+        if (planned.Kind == TKind::Contents) {
             TDigestComparer::Announce(*m, *s);
             pipeline.Post(*m, *s);
         }
     }
+}
+
+TPairing::TPlanned::TKind TPairing::JudgePair(const TSearchRecEx& m, const TSearchRecEx& s,
+                                              std::string& reason) const {
+    using TKind = TPlanned::TKind;
+    AttributeReason(m, s, Option, reason);
+    TUnreadableFolders::AppendReason(m, s, reason);
+    if (!reason.empty()) {
+        // Under IgnoreLineEnds two files that differ by size alone may
+        // still be alike: their lines decide, when the row is due. Only
+        // where both files can be read here.
+        const bool lineEnds = Option.IgnoreLineEnds && !Option.SkipContents &&
+                              reason == TextSizeOnly && m.Kind == TFileKind::Regular &&
+                              s.Kind == TFileKind::Regular && HasFile(m) && HasFile(s);
+        return lineEnds ? TKind::LineEnds : TKind::Different;
+    }
+    if ((Option.SkipContents && !Unexamined(m, s)) || (m.IsFolder() && s.IsFolder()))
+        return TKind::Equal;
+    return TKind::Contents;
+}
+
+bool TPairing::AnnounceContents(const TEntryList& listM, const TEntryList& listS) const {
+    TPairingSteps steps(listM, listS, Option.CaseSensitive);
+    TPairingStep step;
+    std::string reason;
+    for (size_t i = 1; steps.Next(step); ++i) {
+        if (i % 4096 == 0 && Stop.load(std::memory_order_relaxed))
+            return false;
+        const TSearchRecEx* m = listM.At(step.RowM);
+        const TSearchRecEx* s = listS.At(step.RowS);
+        reason.clear();
+        if (m && s && JudgePair(*m, *s, reason) == TPlanned::TKind::Contents)
+            TDigestComparer::Announce(*m, *s);
+    }
+    return true;
 }
 
 bool TPairing::AlikeIgnoringLineEnds(const TSearchRecEx& m, const TSearchRecEx& s) {
@@ -190,6 +214,8 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
     TPairingSteps steps(listM, listS, Option.CaseSensitive);
     UnreadableM.Reset(listM, Option.CaseSensitive);
     UnreadableS.Reset(listS, Option.CaseSensitive);
+    if (AnnounceAll)
+        AnnounceContents(listM, listS);
     const size_t window = std::max<size_t>(1, Lookahead.Window);
     // Declared after the ring so that the workers are joined before it goes.
     std::vector<TPlanned> ring(window);

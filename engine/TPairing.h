@@ -58,6 +58,11 @@ public:
     // file that moved makes the row of both, "相違: 移動 " followed by the
     // reason tokens of the two, and its target file makes no row of its own.
     void SetMoved(const class TMovedFiles* moved) { Moved = moved; }
+    // Before the first row, tells the sources of every pair whose contents
+    // the pass will compare that their digests will be asked for, rather
+    // than a window's worth ahead of the row: a far side then digests them
+    // all at once, and the network's round trip is waited for once.
+    void SetAnnounceAll(bool announce) { AnnounceAll = announce; }
 
     TPairingResult Run(const TEntryList& listM, const TEntryList& listS, TResultList& results);
 
@@ -93,6 +98,12 @@ private:
 
     void PlanStep(TPlanned& planned, const TEntryList& listM, const TEntryList& listS,
                   class TContentPipeline& pipeline);
+    // The kind of a step whose two entries share a RelPath, with its reason:
+    // Different, LineEnds, Equal, or Contents when their bytes decide.
+    TPlanned::TKind JudgePair(const TSearchRecEx& m, const TSearchRecEx& s,
+                              std::string& reason) const;
+    // The announcements of SetAnnounceAll; false when a stop ended them.
+    bool AnnounceContents(const TEntryList& listM, const TEntryList& listS) const;
     // True when IgnoreLineEnds is set and the two files are alike under it.
     bool AlikeIgnoringLineEnds(const TSearchRecEx& m, const TSearchRecEx& s);
     void Emit(const TSearchRecEx* m, const TSearchRecEx* s, const TResultText* text,
@@ -107,6 +118,7 @@ private:
     TLineEndComparer LineEndContents;
     TUnreadableFolders UnreadableM, UnreadableS;
     const TMovedFiles* Moved = nullptr;
+    bool AnnounceAll = false;
     int RowIndex = 0;
     int EqualRows = 0;
     // Reused for every row.

@@ -229,6 +229,8 @@ int TRemoteChannel::FarFailure(int code, std::string_view text) {
     return Fail(known ? code : CompareStatus::RemoteBadData, std::string(text));
 }
 
-void TRemoteChannel::Close() {
+void TRemoteChannel::Close(int waitMs) {
+    if (waitMs > 0)
+        Child.WaitExit(waitMs);
     Child.Finish(200);
 }

@@ -61,8 +61,9 @@ public:
     // when it is one of the engine's own, with the host in front.
     int FarFailure(int code, std::string_view text);
 
-    // Ends ssh (and so the far side) at once and reaps it. Safe to call twice.
-    void Close();
+    // Ends ssh (and so the far side) and reaps it: after waitMs for it to
+    // exit by itself (once its output ended), then at once. Safe to call twice.
+    void Close(int waitMs = 0);
     // Ends ssh without reaping it, while another thread may be in ReadLine
     // (which then sees the end); Close reaps it later.
     void Abort() { Child.Kill(); }

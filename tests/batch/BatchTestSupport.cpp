@@ -147,6 +147,7 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
                                                           : options.Program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env{"PATH=/usr/bin:/bin", "LC_ALL=" + options.Locale, "TZ=UTC"};
+    env.insert(env.end(), options.Environment.begin(), options.Environment.end());
 
     uid_t uid = 0;
     gid_t gid = 0;
@@ -217,6 +218,8 @@ RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOption
     }
     close(out[1]);
     close(err[1]);
+    if (options.WhileRunning)
+        options.WhileRunning(pid);
 
     RunResult result;
     struct pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,11 +60,15 @@ struct RunOptions {
     std::string StdoutFile;  // standard output sent to this file (as "> file"); Out stays empty
     int TimeoutSeconds = 0;  // the process is killed after this long (Status -1); 0: never
     std::string Program;     // another program to run (an absolute path); empty: TandrilB
+    std::vector<std::string> Environment;  // more "NAME=value" entries
+    // Called with the process id once it runs, on the calling thread, while
+    // the process runs (its output is read after): to signal it midway.
+    std::function<void(int pid)> WhileRunning;
 };
 
 // Runs TandrilB with these arguments (argument 0 is added) and waits for it.
-// The process gets LC_ALL=Locale and TZ=UTC and nothing else from the
-// environment but PATH.
+// The process gets LC_ALL=Locale, TZ=UTC and options.Environment, and
+// nothing else from the environment but PATH.
 RunResult RunTandrilB(const std::vector<std::string>& arguments, const RunOptions& options = {});
 
 // True when this process may switch to another user (it runs as root).
