@@ -43,9 +43,7 @@ bool TRemoteDigests::Post(const std::string& request) {
 void TRemoteDigests::Work() {
     platform::TFileReader reader;
     platform::TAlignedBuffer buffer(TContentComparer::BlockSize);
-    platform::TDigester digester;
-    const std::function<bool()> never;
-    TDigestWork work{reader, buffer, digester, never};
+    TDigestWork work(reader, buffer, nullptr);
     std::string reason;
     while (true) {
         TJob job;

@@ -17,6 +17,7 @@
 #include "MachineInfo.h"
 #include "RunCopy.h"
 #include "RunProcess.h"
+#include "RunSnapshot.h"
 #include "RunWorkload.h"
 
 namespace fs = std::filesystem;
@@ -93,6 +94,8 @@ int main(int argc, char** argv) {
         for (const std::string& workload : options.Workloads) {
             if (workload == CopyWorkload)
                 RunCopy(options, programs, problems);
+            else if (workload == SnapshotWorkload)
+                RunSnapshot(options, programs, problems);
             else
                 RunWorkload(options, programs, workload, problems);
         }

@@ -8,8 +8,8 @@
 
 const char* const BenchUsage =
     "usage: TandrilBench [options]\n"
-    "  --workload LIST   many-small, few-large, stop-pair, vendored, copy or all\n"
-    "                    (default), comma-separated\n"
+    "  --workload LIST   many-small, few-large, stop-pair, vendored, copy, snapshot\n"
+    "                    or all (default), comma-separated\n"
     "  --scale S         size factor of the workloads (default 1: about 7.5 GB of trees)\n"
     "  --rounds N        timed rounds on a warm cache, interleaved (default 5)\n"
     "  --cold-rounds N   timed rounds on a cold cache: the trees' pages are evicted\n"

@@ -6,13 +6,17 @@
 
 #include "GenerateWorkload.h"
 
-// The runner's workloads: the generated ones (GenerateWorkload.h) and
+// The runner's workloads: the generated ones (GenerateWorkload.h),
 // "copy", which copies the source trees of many-small and few-large with the
-// desktop program's copy and with cp.
+// desktop program's copy and with cp, and "snapshot".
 inline const std::string CopyWorkload = "copy";
+// "snapshot": the source trees of few-large and many-small written as
+// snapshots, and their target trees compared with them (RunSnapshot.h).
+inline const std::string SnapshotWorkload = "snapshot";
 inline const std::vector<std::string> BenchWorkloads = [] {
     std::vector<std::string> all = Workload::All;
     all.push_back(CopyWorkload);
+    all.push_back(SnapshotWorkload);
     return all;
 }();
 

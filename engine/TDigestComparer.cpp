@@ -61,7 +61,7 @@ bool LinkTarget(const TSearchRecEx& entry, std::string& target) {
 
 TDigestComparer::TDigestComparer(platform::TFileReader& reader, platform::TAlignedBuffer& buffer,
                                  std::function<bool()> stopRequested)
-    : Reader(reader), Buffer(buffer), StopRequested(std::move(stopRequested)) {}
+    : Work(reader, buffer, std::move(stopRequested)) {}
 
 bool TDigestComparer::Needed(const TSearchRecEx& m, const TSearchRecEx& s) {
     return !HasFile(m) || !HasFile(s);
@@ -105,15 +105,14 @@ int TDigestComparer::Compare(const TSearchRecEx& m, const TSearchRecEx& s, std::
         std::optional<platform::TDigestKind> kind = EntryPairKind(m, s, reason);
         if (!kind)
             return ContentResult::Different;
-        TDigestWork work{Reader, Buffer, Digester, StopRequested};
         platform::TDigestValue digestM, digestS;
         // Source first: the first side that cannot be read is the one named.
         for (auto [entry, digest] : {std::pair{&m, &digestM}, std::pair{&s, &digestS}}) {
             // An entry listed without a source is a live file.
             TEntrySource* source = entry->Folder->Source;
-            const int code = source ? source->Digest(*entry, *kind, work, *digest, reason)
+            const int code = source ? source->Digest(*entry, *kind, Work, *digest, reason)
                                     : TFolderSource::DigestFile(entry->FullPath(), entry->Kind,
-                                                                *kind, work, *digest, reason);
+                                                                *kind, Work, *digest, reason);
             if (code != ContentResult::Equal)
                 return code;
         }

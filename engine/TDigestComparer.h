@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "TEntrySource.h"
 #include "TSearchRec.h"
 #include "platform/AlignedBuffer.h"
 #include "platform/Digest.h"
@@ -40,8 +41,5 @@ public:
 private:
     int CompareLinks(const TSearchRecEx& m, const TSearchRecEx& s, std::string& reason);
 
-    platform::TFileReader& Reader;
-    platform::TAlignedBuffer& Buffer;
-    std::function<bool()> StopRequested;
-    platform::TDigester Digester;
+    TDigestWork Work;
 };

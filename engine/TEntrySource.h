@@ -9,6 +9,7 @@
 #include "TSearchRec.h"
 #include "platform/AlignedBuffer.h"
 #include "platform/Digest.h"
+#include "platform/Directory.h"
 #include "platform/FileReader.h"
 
 class TEntryList;
@@ -23,6 +24,10 @@ struct TListRequest {
     // Names that differ in letter case are different names (the sort of a
     // list that comes sorted).
     bool CaseSensitive = false;
+    // Called on the listing thread with each entry as soon as it is listed
+    // (with its facts), so that work on it can start while the listing goes
+    // on; may be empty.
+    std::function<void(const TSearchRecEx&)> Listed{};
 };
 
 // How listing one side ended.
@@ -38,13 +43,26 @@ struct TListOutcome {
 };
 
 // What one thread uses to read and digest files: made once per thread and
-// reused for every file.
-struct TDigestWork {
+// reused for every file. The handle of the folder of the last file is kept,
+// so that files of one folder are opened without resolving their paths.
+class TDigestWork {
+public:
+    // stopRequested is asked before every block; true ends a digest as cancelled.
+    TDigestWork(platform::TFileReader& reader, platform::TAlignedBuffer& buffer,
+                std::function<bool()> stopRequested)
+        : Reader(reader), Buffer(buffer), StopRequested(std::move(stopRequested)) {}
+
+    // The open handle of folder, or null when it cannot be opened.
+    const platform::TDirectory* FolderHandle(const TFolder& folder);
+
     platform::TFileReader& Reader;
     platform::TAlignedBuffer& Buffer;
-    platform::TDigester& Digester;
-    // Asked before every block; true ends the digest as cancelled.
-    const std::function<bool()>& StopRequested;
+    platform::TDigester Digester;
+    const std::function<bool()> StopRequested;
+
+private:
+    const TFolder* Folder = nullptr;
+    platform::TDirectory Handle;
 };
 
 // Where the entries of one side of a comparison come from: a live folder that

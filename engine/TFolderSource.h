@@ -20,9 +20,13 @@ public:
     int Digest(const TSearchRecEx& entry, platform::TDigestKind kind, TDigestWork& work,
                platform::TDigestValue& out, std::string& reason) override;
 
-    // Digests the file at path; the same results as Digest.
+    // Digests the file at path (listed as kind); the same results as Digest.
+    // With the handle of its folder and its entry, the file is opened there
+    // by name and read by the size the listing found.
     static int DigestFile(const std::string& path, TFileKind kind, platform::TDigestKind digest,
-                          TDigestWork& work, platform::TDigestValue& out, std::string& reason);
+                          TDigestWork& work, platform::TDigestValue& out, std::string& reason,
+                          const platform::TDirectory* folder = nullptr,
+                          const TSearchRecEx* entry = nullptr);
 
 private:
     std::string Root;

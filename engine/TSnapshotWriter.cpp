@@ -1,7 +1,9 @@
 #include "TSnapshotWriter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -27,31 +29,32 @@ bool NeedsDigest(const TSearchRecEx& entry) {
 // What one thread needs to digest files.
 struct TDigestThread {
     explicit TDigestThread(std::function<bool()> stop)
-        : Buffer(BlockSize), StopRequested(std::move(stop)) {}
+        : Buffer(BlockSize), Work(Reader, Buffer, std::move(stop)) {}
     platform::TFileReader Reader;
     platform::TAlignedBuffer Buffer;
-    platform::TDigester Digester;
-    std::function<bool()> StopRequested;
-    TDigestWork Work{Reader, Buffer, Digester, StopRequested};
+    TDigestWork Work;
 };
 
-// The digests of the files in write order, made by worker threads and the
-// writing thread together. Each slot is pending, claimed or done; a worker
-// claims the next pending slot, the writing thread the slot it is at when
-// nobody has (so it never waits for a file nobody reads), and otherwise waits
-// for that one slot.
+}  // namespace
+
+// The digests of the files of a snapshot, made by worker threads while the
+// tree is still being listed (in listing order, as the listing posts them)
+// and by the writing thread together. Each entry's digest is pending, being
+// made or made (TEntryFacts::DigestState); a worker claims the oldest posted
+// entry, the writing thread the entry it is at when nobody has (so it never
+// waits for a file nobody reads), and otherwise waits for that one entry.
 class TDigestJobs {
 public:
     enum : uint8_t { Pending, Claimed, Done };
 
-    TDigestJobs(std::vector<TSearchRecEx*>& order, platform::TDigestKind kind,
-                const std::atomic<bool>& stop)
-        : Order(order), Kind(kind), Stop(stop), States(new std::atomic<uint8_t>[order.size()]) {
-        for (size_t i = 0; i < order.size(); ++i)
-            States[i].store(Pending, std::memory_order_relaxed);
-    }
+    TDigestJobs(platform::TDigestKind kind, const std::atomic<bool>& stop)
+        : Kind(kind), Stop(stop) {}
     ~TDigestJobs() {
-        Abandoned.store(true);
+        {
+            std::lock_guard<std::mutex> guard(Lock);
+            Abandoned = true;
+        }
+        Ready.notify_all();
         for (std::thread& t : Threads)
             t.join();
     }
@@ -65,19 +68,40 @@ public:
         }
     }
 
-    // The digest of slot i, made here when nobody has started it. The reason
-    // is set (and true returned) when the file could not be read.
-    bool Wait(size_t i, TDigestThread& own, std::string& reason) {
+    // An entry to digest, from the listing thread.
+    void Post(const TSearchRecEx& entry) {
+        {
+            std::lock_guard<std::mutex> guard(Lock);
+            Queue.push_back(&entry);
+        }
+        Ready.notify_one();
+    }
+    // Every entry has been posted.
+    void Close() {
+        {
+            std::lock_guard<std::mutex> guard(Lock);
+            Closed = true;
+        }
+        Ready.notify_all();
+    }
+
+    // Waits for the digest of entry, making it here when nobody has started
+    // it. True with reason set when the file could not be read.
+    bool Wait(const TSearchRecEx& entry, TDigestThread& own, std::string& reason) {
+        std::atomic_ref<uint8_t> state(entry.Facts->DigestState);
         uint8_t expected = Pending;
-        if (States[i].compare_exchange_strong(expected, Claimed))
-            Make(i, own);
-        else
-            while ((expected = States[i].load(std::memory_order_acquire)) != Done)
-                States[i].wait(expected, std::memory_order_acquire);
-        if (Order[i]->Facts->Digest.Kind != platform::TDigestKind::None)
+        if (state.compare_exchange_strong(expected, Claimed)) {
+            Make(entry, own);
+        } else if (state.load() != Done) {
+            std::unique_lock<std::mutex> lock(Lock);
+            WaitingFor.store(&entry);
+            Finished.wait(lock, [&state] { return state.load() == Done; });
+            WaitingFor.store(nullptr);
+        }
+        if (entry.Facts->Digest.Kind != platform::TDigestKind::None)
             return false;
         std::lock_guard<std::mutex> guard(Lock);
-        reason = std::move(Failures[i]);
+        reason = std::move(Failures[&entry]);
         return true;
     }
 
@@ -85,21 +109,26 @@ private:
     void Work() {
         try {
             TDigestThread own([this] { return Stop.load() || Abandoned.load(); });
-            while (!Abandoned.load(std::memory_order_relaxed)) {
-                const size_t i = Next.fetch_add(1);
-                if (i >= Order.size())
-                    return;
+            while (true) {
+                const TSearchRecEx* entry = nullptr;
+                {
+                    std::unique_lock<std::mutex> lock(Lock);
+                    Ready.wait(lock, [this] { return Abandoned || Closed || Head < Queue.size(); });
+                    if (Abandoned || Head == Queue.size())
+                        return;
+                    entry = Queue[Head++];
+                }
                 uint8_t expected = Pending;
-                if (NeedsDigest(*Order[i]) && States[i].compare_exchange_strong(expected, Claimed))
-                    Make(i, own);
+                if (std::atomic_ref<uint8_t>(entry->Facts->DigestState)
+                        .compare_exchange_strong(expected, Claimed))
+                    Make(*entry, own);
             }
         } catch (...) {
             // No memory for this thread's buffers: the writing thread digests instead.
         }
     }
 
-    void Make(size_t i, TDigestThread& own) {
-        const TSearchRecEx& entry = *Order[i];
+    void Make(const TSearchRecEx& entry, TDigestThread& own) {
         platform::TDigestValue value;
         std::string reason;
         int code = ContentResult::Cancelled;
@@ -108,24 +137,32 @@ private:
         entry.Facts->Digest = code == ContentResult::Equal ? value : platform::TDigestValue();
         if (code != ContentResult::Equal) {
             std::lock_guard<std::mutex> guard(Lock);
-            Failures[i] = std::move(reason);
+            Failures[&entry] = std::move(reason);
         }
-        States[i].store(Done, std::memory_order_release);
-        States[i].notify_all();
+        std::atomic_ref<uint8_t>(entry.Facts->DigestState).store(Done);
+        // The writing thread waits for this very entry: wake it (with the
+        // lock, so that the wake cannot fall between its check and its wait).
+        if (WaitingFor.load() == &entry) {
+            std::lock_guard<std::mutex> guard(Lock);
+            Finished.notify_all();
+        }
     }
 
-    std::vector<TSearchRecEx*>& Order;
     const platform::TDigestKind Kind;
     const std::atomic<bool>& Stop;
-    std::unique_ptr<std::atomic<uint8_t>[]> States;
-    std::atomic<size_t> Next{0};
-    std::atomic<bool> Abandoned{false};
     std::mutex Lock;
-    std::unordered_map<size_t, std::string> Failures;  // reasons of files not read
+    std::condition_variable Ready;           // for the workers
+    std::condition_variable Finished;        // for the writing thread
+    std::vector<const TSearchRecEx*> Queue;  // posted, in listing order (guarded by Lock)
+    size_t Head = 0;                         // the next one a worker takes (guarded by Lock)
+    bool Closed = false;                     // (guarded by Lock)
+    std::atomic<bool> Abandoned{false};
+    std::atomic<const TSearchRecEx*> WaitingFor{nullptr};
+    std::unordered_map<const TSearchRecEx*, std::string> Failures;  // reasons of files not read
     std::vector<std::thread> Threads;
 };
 
-}  // namespace
+namespace {}  // namespace
 
 void TSnapshotWriter::SetHeader(std::string tool, std::string options) {
     Header.Tool = std::move(tool);
@@ -155,7 +192,19 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
         filter.emplace(Exclude);
     std::shared_ptr<TEntrySource> source = MakeEntrySource(root);
     TEntryList list(source);
-    TListOutcome listed = source->List(list, TListRequest{Stop, filter ? &*filter : nullptr, true});
+    // Files are digested from the moment they are listed.
+    TDigestJobs jobs(Digest, Stop);
+    int workers = Workers;
+    if (workers < 0)
+        workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 8);
+    jobs.Start(workers);
+    TListRequest request{Stop, filter ? &*filter : nullptr, true};
+    request.Listed = [&jobs](const TSearchRecEx& entry) {
+        if (NeedsDigest(entry))
+            jobs.Post(entry);
+    };
+    TListOutcome listed = source->List(list, request);
+    jobs.Close();
     if (listed.Status != CompareStatus::Success) {
         Text = listed.Message;
         return TResult::Refused;
@@ -190,7 +239,7 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
         rootFacts.Nanoseconds = status.ModifyTime.Nanoseconds;
     }
     writer.WriteEntry("", "", TFileKind::Directory, 0, rootFacts);
-    DigestAll(order, writer);
+    WriteEntries(order, writer, jobs);
     if (Stop.load())
         return TResult::Stopped;
     if (!writer.Finish())
@@ -200,30 +249,25 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
     return TResult::Written;
 }
 
-void TSnapshotWriter::DigestAll(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer) {
+void TSnapshotWriter::WriteEntries(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer,
+                                   TDigestJobs& jobs) {
     using Clock = std::chrono::steady_clock;
-    TDigestJobs jobs(order, Digest, Stop);
     TDigestThread own([this] { return Stop.load(); });
-    int workers = Workers;
-    if (workers < 0)
-        workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 8);
-    jobs.Start(workers);
     auto lastProgress = Clock::now();
     std::string reason;
     const int64_t total = static_cast<int64_t>(order.size()) + 1;
     Written = 1;  // the root
-    for (size_t i = 0; i < order.size(); ++i) {
+    for (TSearchRecEx* entry : order) {
         if (Stop.load(std::memory_order_relaxed) || writer.Failed())
             return;
-        const TSearchRecEx& entry = *order[i];
-        if (NeedsDigest(entry) && jobs.Wait(i, own, reason)) {
+        if (NeedsDigest(*entry) && jobs.Wait(*entry, own, reason)) {
             // Stopped meanwhile: the entry is not written at all.
             if (Stop.load())
                 return;
             writer.WriteComment(reason);
             ++Failures;
         }
-        writer.WriteEntry(entry.RelDir(), entry.Name, entry.Kind, entry.Size, *entry.Facts);
+        writer.WriteEntry(entry->RelDir(), entry->Name, entry->Kind, entry->Size, *entry->Facts);
         ++Written;
         if (Progress && Clock::now() - lastProgress > std::chrono::milliseconds(100)) {
             lastProgress = Clock::now();

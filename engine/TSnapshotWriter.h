@@ -14,12 +14,12 @@ struct TSearchRecEx;
 
 // Writes the snapshot of a tree: lists it as a comparison would (the same
 // exclude patterns, links followed, loops listed but not entered), digests
-// every regular file on several threads, and writes one mtree line per entry
-// in byte order of the paths (so parents come before their children and the
-// same tree always gives the same lines), the digests in that order as they
-// become ready. A file that cannot be read is written without a digest,
-// after a comment line that says why; a later comparison then says its
-// contents were never compared.
+// every regular file on several threads from the moment it is listed, and
+// writes one mtree line per entry in byte order of the paths (so parents come
+// before their children and the same tree always gives the same lines), the
+// digests in that order as they become ready. A file that cannot be read is written without a
+// digest, after a comment line that says why; a later comparison then says its contents were never
+// compared.
 class TSnapshotWriter {
 public:
     enum class TResult {
@@ -55,7 +55,8 @@ public:
 
 private:
     TResult Run(const std::string& root, const TMtreeWriter::TOutput& output);
-    void DigestAll(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer);
+    void WriteEntries(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer,
+                      class TDigestJobs& jobs);
 
     const std::atomic<bool>& Stop;
     platform::TDigestKind Digest = platform::TDigestKind::Sha256;
