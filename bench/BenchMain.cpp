@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         if (programs.TandrilB.empty())
             std::printf("note: no TandrilB at %s; its rows are skipped\n",
                         options.TandrilB.c_str());
-        for (const char* tool : {"diff", "rsync"})
+        for (const char* tool : {"diff", "rsync", "tar"})
             if (!FindProgram(tool)) {
                 std::printf("note: %s is not installed; its rows are skipped\n", tool);
                 std::erase(options.Tools, std::string(tool));

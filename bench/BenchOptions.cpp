@@ -24,7 +24,8 @@ const char* const BenchUsage =
     "  --tandrilb PATH   the console program (default build/plain/batch/TandrilB)\n"
     "  --reference PATH  a second console program whose report must be identical\n"
     "                    (default: TandrilBSequential beside this program, if built)\n"
-    "  --tools LIST      tandrilb,diff,rsync,floor,floor16,cat,tandrilb-exclude,diff-exclude\n"
+    "  --tools LIST      tandrilb,diff,rsync,floor,floor16,cat,tar,tandrilb-exclude,\n"
+    "                    diff-exclude\n"
     "                    or a subset (default all; the last two on vendored only)\n"
     "  --bin DIR         folder of ReadFloor and StopLatency (default: beside this program)\n";
 

@@ -41,6 +41,19 @@ std::vector<double> Seconds(const TTool& tool, TPhase phase) {
 
 }  // namespace
 
+// The median processor time (user and system) of the tool with this key, or 0.
+static double MedianCpuOf(const std::vector<TTool>& tools, const std::string& key, TPhase phase) {
+    for (const TTool& t : tools) {
+        if (t.Key != key || t.Failed || t.Runs(phase).empty())
+            continue;
+        std::vector<double> cpu;
+        for (const auto& r : t.Runs(phase))
+            cpu.push_back(r.UserSeconds + r.SystemSeconds);
+        return Median(cpu);
+    }
+    return 0;
+}
+
 double MedianOf(const std::vector<TTool>& tools, const std::string& key, TPhase phase) {
     for (const TTool& t : tools)
         if (t.Key == key && !t.Failed && !t.Runs(phase).empty())
@@ -93,6 +106,7 @@ void PrintRatios(const std::vector<TTool>& tools, const std::string& workload, c
                 : goals.VsFloor},
         {"read floor +16 / floor", "floor16", "floor", 0},
         {"cat / read floor", "cat", "floor", 0},
+        {"tar | dd / read floor", "tar", "floor", 0},
         {"diff -rq / read floor", "diff", "floor", 0},
         {"rsync -rcn / read floor", "rsync", "floor", 0},
         {"TandrilB /exclude / TandrilB", "tandrilb-exclude", "tandrilb", goals.ExcludedVsFull},
@@ -113,6 +127,12 @@ void PrintRatios(const std::vector<TTool>& tools, const std::string& workload, c
             line += Format("   <= %.2f  %s", r.Goal, ratio <= r.Goal ? "met" : "MISSED");
         Print(line);
     }
+    // Processor time per file against the floor's: what a run costs where
+    // other work takes the cores.
+    const double cpuMine = MedianCpuOf(tools, "tandrilb", phase);
+    const double cpuFloor = MedianCpuOf(tools, "floor", phase);
+    if (cpuMine > 0 && cpuFloor > 0)
+        Print(Format("   %-28s %9.2f", "TandrilB / floor, cpu s", cpuMine / cpuFloor));
     for (const TTool& t : tools) {
         if (busy || t.Key != "tandrilb" || t.Failed || t.Runs(phase).empty())
             continue;
