@@ -3,9 +3,10 @@
 # tests: the engine (both trees listed at once, contents compared ahead on
 # worker threads, rows and entries read from another thread during a run),
 # the hostile trees, the window's comparison run (the worker thread and its
-# hand-over of callbacks to the window's thread) and copying between the sides
-# (the copy on a worker thread, its questions on the window's thread). Ends
-# with status 1 when any test fails or any race is reported. scripts/test.sh
+# hand-over of callbacks to the window's thread), copying between the sides
+# (the copy on a worker thread, its questions on the window's thread) and the
+# pair view (its files loaded on a thread of Qt's pool). Ends with status 1
+# when any test fails or any race is reported. scripts/test.sh
 # runs it last; it builds only these tests (about two minutes on two cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ scripts/deps.sh
 
 dir=build/tsan
 tests=(engine_tests hostile_engine_tests ComparisonRunTest ResultGridTest HostileWindowTest
-       CopyBetweenSidesTest)
+       CopyBetweenSidesTest PairViewTest)
 cmake -S . -B "$dir" -G Ninja -DTANDRIL_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target "${tests[@]}"
 
