@@ -10,6 +10,7 @@
 #include "ExcludeArguments.h"
 #include "ProcessArguments.h"
 #include "TEntrySource.h"
+#include "TRemoteSource.h"
 #include "UsageText.h"
 
 namespace {
@@ -414,7 +415,7 @@ int TBatchControl::CheckSnapshotSettings(const std::vector<TExcludeArgument>& ex
     if (int result = CollectExcludePatterns(excludes, Option.Exclude, Message);
         result != BatchResult::Success)
         return result;
-    if (!IsComparableSide(FromDir)) {
+    if (!IsValidSide(FromDir)) {
         Message = "比較元のパスが不正です";
         return BatchResult::BadPath;
     }

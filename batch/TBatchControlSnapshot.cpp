@@ -6,8 +6,10 @@
 #include "BatchResult.h"
 #include "ConsoleOutput.h"
 #include "TBatchControl.h"
+#include "TRemoteUrl.h"
 #include "TSnapshotWriter.h"
 #include "platform/OutputFile.h"
+#include "platform/StopSignals.h"
 
 int TBatchControl::RunSnapshot() {
     Message.clear();
@@ -20,9 +22,14 @@ int TBatchControl::RunSnapshot() {
         return BatchResult::OpenFailed;
     }
 
-    // TandrilB is never stopped; the writer reads the flag all the same.
-    static const std::atomic<bool> NeverStopped{false};
-    TSnapshotWriter writer(NeverStopped);
+    // Only a snapshot of a far tree is stopped by SIGINT and SIGTERM, so that
+    // ssh and the far side end with the run; a local one ends at the signal.
+    static std::atomic<bool> Stopped{false};
+    TSnapshotWriter writer(Stopped);
+    if (IsRemoteUrl(FromDir)) {
+        writer.SetRemoteSettings(TRemoteSettings::FromEnvironment());
+        platform::CallOnStopSignals([] { Stopped.store(true); });
+    }
     const platform::TDigestKind kind = *DigestKind(Digest);
     std::string options =
         kind == platform::TDigestKind::Xxh128 ? "/digest xxh128" : "/digest sha256";
@@ -37,8 +44,19 @@ int TBatchControl::RunSnapshot() {
     if (result == TSnapshotWriter::TResult::Refused || result == TSnapshotWriter::TResult::Failed) {
         file.Abandon();
         Message = writer.Message();
-        return result == TSnapshotWriter::TResult::Refused ? CompareStatus::BadSnapshot
-                                                           : CompareStatus::RuntimeFailure;
+        if (result == TSnapshotWriter::TResult::Failed)
+            return CompareStatus::RuntimeFailure;
+        // A far folder that is none is known only once the far side answers.
+        if (writer.Status() == CompareStatus::BadPathM) {
+            Message = "比較元のパスが不正です (" + Message + ")";
+            return BatchResult::BadPath;
+        }
+        return writer.Status();
+    }
+    if (result == TSnapshotWriter::TResult::Stopped) {
+        file.Abandon();
+        Message = "処理が中断されました";
+        return CompareStatus::PairingStopped;
     }
     // A snapshot that lost bytes must not pass for a whole one: it is removed.
     if (result != TSnapshotWriter::TResult::Written || !file.Close()) {

@@ -14,6 +14,7 @@
 #include "TMtreeWriter.h"
 #include "TRemoteDigests.h"
 #include "TRemoteProtocol.h"
+#include "TSnapshotWriter.h"
 #include "platform/Directory.h"
 #include "platform/StandardStreams.h"
 
@@ -82,9 +83,12 @@ int RunRemoteServer(const std::vector<std::string>& arguments) {
     const std::string& root = arguments[2];
     std::vector<std::string> patterns;
     bool caseSensitive = false;
+    bool facts = false;  // for a snapshot: all it records
     for (size_t i = 3; i < arguments.size(); ++i) {
         if (arguments[i] == "/casesensitive") {
             caseSensitive = true;
+        } else if (arguments[i] == "/facts") {
+            facts = true;
         } else if (arguments[i] == "/exclude" && i + 1 < arguments.size()) {
             patterns.push_back(arguments[++i]);
         } else {
@@ -101,11 +105,13 @@ int RunRemoteServer(const std::vector<std::string>& arguments) {
         return fail(CompareStatus::BadPathM, root);
 
     // The entries go out as they are listed, in blocks, while the near side
-    // lists its own tree. Only what a comparison reads is written: type,
-    // size, time and mode.
+    // lists its own tree. For a comparison only what it reads is written
+    // (type, size, time and mode); for a snapshot also owner, group, link
+    // count and the target of a link that leads nowhere.
     TMtreeWriter writer([&out](std::string_view block) { return out.Write(block) && out.Flush(); });
     writer.WriteHeader({std::string("TandrilB ") + TANDRIL_VERSION, root, "", "", ""});
-    writer.WriteEntry("", "", TFileKind::Directory, 0, TEntryFacts());
+    writer.WriteEntry("", "", TFileKind::Directory, 0,
+                      facts ? TSnapshotWriter::FolderFacts(root) : TEntryFacts());
     std::optional<TExcludeFilter> filter;
     if (!patterns.empty())
         filter.emplace(patterns, caseSensitive);
@@ -113,13 +119,15 @@ int RunRemoteServer(const std::vector<std::string>& arguments) {
     std::vector<const TSearchRecEx*> streamed{nullptr};
     const std::atomic<bool> never{false};
     TFolderLister lister(list, never, filter ? &*filter : nullptr, true);
-    lister.SetOnListed([&writer, &streamed](const TSearchRecEx& entry) {
+    lister.SetOnListed([&writer, &streamed, all = facts](const TSearchRecEx& entry) {
         TEntryFacts facts = entry.Facts ? *entry.Facts : TEntryFacts();
-        facts.Recorded &= ~(TEntryFacts::HasOwner | TEntryFacts::HasLinks);
-        // A dangling link is what a comparison sees: a file of size 0 whose
-        // bytes cannot be read (its digest then fails as opening it does).
+        if (!all)
+            facts.Recorded &= ~(TEntryFacts::HasOwner | TEntryFacts::HasLinks);
+        // For a comparison a dangling link is what a comparison sees: a file
+        // of size 0 whose bytes cannot be read (its digest then fails as
+        // opening it does).
         TFileKind kind = entry.Kind;
-        if (kind == TFileKind::Dangling) {
+        if (kind == TFileKind::Dangling && !all) {
             kind = TFileKind::Regular;
             facts.LinkTarget = nullptr;
         }

@@ -43,8 +43,7 @@ namespace {
 // A far side is checked for its form only: whether its folder exists is
 // known once the far side answers. A local side is a folder or a snapshot file.
 bool ValidSide(const std::string& path) {
-    TRemoteUrl url;
-    return IsRemoteUrl(path) ? ParseRemoteUrl(path, url) : IsComparableSide(path);
+    return IsValidSide(path);
 }
 
 // Empty when a local folder can be opened for listing, else the system's

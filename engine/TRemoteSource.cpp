@@ -21,6 +21,11 @@ constexpr int CloseWaitMs = 1000;
 
 }  // namespace
 
+bool IsValidSide(const std::string& path) {
+    TRemoteUrl url;
+    return IsRemoteUrl(path) ? ParseRemoteUrl(path, url) : IsComparableSide(path);
+}
+
 TRemoteSource::TRemoteSource(std::string url, TRemoteSettings settings,
                              std::vector<std::string> exclude, bool caseSensitive)
     : Url(std::move(url)),
@@ -49,6 +54,10 @@ TListOutcome TRemoteSource::List(TEntryList& list, const TListRequest& request) 
     }
     if (CaseSensitive)
         words.push_back("/casesensitive");
+    // For a snapshot: owner, group and link count too, and links that lead
+    // nowhere as links.
+    if (request.Facts)
+        words.push_back("/facts");
     if (Channel->Open(words) != 0)
         return fail(Channel->GetStatus(), Channel->GetMessage());
 
@@ -59,6 +68,8 @@ TListOutcome TRemoteSource::List(TEntryList& list, const TListRequest& request) 
     TMtreeParser parser([&](const TMtreeRecord& record, std::string& reason) {
         if (StreamCount == 0)
             FirstLine = record.Line;
+        if (record.Path.empty())
+            Root = record.Facts;
         // One line per entry, so that a request can name an entry by its place.
         if (record.Line != FirstLine + StreamCount)
             ordered = false;

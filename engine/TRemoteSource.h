@@ -9,8 +9,14 @@
 #include <thread>
 #include <vector>
 
+#include "TEntryFacts.h"
 #include "TEntrySource.h"
 #include "TRemoteChannel.h"
+
+// True when path can be one side of a comparison or a snapshot: an existing
+// folder, a readable snapshot file, or a well-formed ssh:// URL (whether its
+// folder exists is known once the far side answers).
+bool IsValidSide(const std::string& path);
 
 // A tree on another machine (ssh://[user@]host[:port]/path): TandrilB runs
 // there in its serving mode ("/serve"), lists the tree with the exclude
@@ -59,6 +65,9 @@ public:
     // Ends the conversation: the far side exits. Called once the pass is over.
     void Close();
 
+    // What the far side recorded of the root (for a snapshot: List with Facts).
+    const TEntryFacts& RootFacts() const { return Root; }
+
     // Bytes that crossed ssh's pipes, both ways (0 before List).
     uint64_t BytesOnWire() const;
 
@@ -94,6 +103,7 @@ private:
     // The first entry line of the stream: an entry's line minus it is its
     // ordinal (the far side writes one line per entry).
     uint64_t FirstLine = 0;
+    TEntryFacts Root;
     size_t StreamCount = 0;
 
     mutable std::mutex Lock;

@@ -15,6 +15,7 @@
 #include "TEntryList.h"
 #include "TEntrySource.h"
 #include "TExcludeFilter.h"
+#include "TRemoteSource.h"
 #include "platform/Directory.h"
 #include "platform/SystemInfo.h"
 
@@ -185,12 +186,31 @@ TSnapshotWriter::TResult TSnapshotWriter::Write(const std::string& root,
     }
 }
 
+TEntryFacts TSnapshotWriter::FolderFacts(const std::string& path) {
+    TEntryFacts facts;
+    platform::TFileStatus status;
+    if (platform::StatPath(path, status)) {
+        facts.Recorded = TEntryFacts::HasTime | TEntryFacts::HasMode | TEntryFacts::HasOwner |
+                         TEntryFacts::HasLinks;
+        facts.Mode = static_cast<uint16_t>(status.Mode);
+        facts.Uid = status.Uid;
+        facts.Gid = status.Gid;
+        facts.Links = status.Links;
+        facts.Seconds = status.ModifyTime.Seconds;
+        facts.Nanoseconds = status.ModifyTime.Nanoseconds;
+    }
+    return facts;
+}
+
 TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
                                               const TMtreeWriter::TOutput& output) {
     std::optional<TExcludeFilter> filter;
     if (!Exclude.empty())
         filter.emplace(Exclude);
-    std::shared_ptr<TEntrySource> source = MakeEntrySource(root);
+    // A far root is listed there, and digested there, file by file as asked.
+    std::shared_ptr<TEntrySource> source =
+        IsRemoteUrl(root) ? std::make_shared<TRemoteSource>(root, Remote, Exclude, false)
+                          : MakeEntrySource(root);
     TEntryList list(source);
     // Files are digested from the moment they are listed.
     TDigestJobs jobs(Digest, Stop);
@@ -207,6 +227,7 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
     jobs.Close();
     if (listed.Status != CompareStatus::Success) {
         Text = listed.Message;
+        RefusalStatus = listed.Status;
         return TResult::Refused;
     }
     if (listed.Result == -1 || Stop.load())
@@ -226,22 +247,23 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
     Header.Date = platform::UtcNowText();
     TMtreeWriter writer(output);
     writer.WriteHeader(Header);
-    TEntryFacts rootFacts;
-    platform::TFileStatus status;
-    if (source->HasFiles() && platform::StatPath(root, status)) {
-        rootFacts.Recorded = TEntryFacts::HasTime | TEntryFacts::HasMode | TEntryFacts::HasOwner |
-                             TEntryFacts::HasLinks;
-        rootFacts.Mode = static_cast<uint16_t>(status.Mode);
-        rootFacts.Uid = status.Uid;
-        rootFacts.Gid = status.Gid;
-        rootFacts.Links = status.Links;
-        rootFacts.Seconds = status.ModifyTime.Seconds;
-        rootFacts.Nanoseconds = status.ModifyTime.Nanoseconds;
-    }
+    // A far root's facts came with its listing.
+    auto remote = std::dynamic_pointer_cast<TRemoteSource>(source);
+    const TEntryFacts rootFacts = remote               ? remote->RootFacts()
+                                  : source->HasFiles() ? FolderFacts(root)
+                                                       : TEntryFacts();
     writer.WriteEntry("", "", TFileKind::Directory, 0, rootFacts);
     WriteEntries(order, writer, jobs);
     if (Stop.load())
         return TResult::Stopped;
+    // A far side lost midway left digests out: no snapshot is made of that.
+    if (remote) {
+        remote->Close();
+        if (int status = remote->FailureStatus(Text); status != 0) {
+            RefusalStatus = status;
+            return TResult::Refused;
+        }
+    }
     if (!writer.Finish())
         return TResult::OutputFailed;
     if (Progress)
@@ -252,6 +274,11 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
 void TSnapshotWriter::WriteEntries(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer,
                                    TDigestJobs& jobs) {
     using Clock = std::chrono::steady_clock;
+    // A source that digests elsewhere (a far side) is told every file at
+    // once, in the order they are taken, so that its work overlaps.
+    for (const TSearchRecEx* entry : order)
+        if (NeedsDigest(*entry) && entry->Folder->Source)
+            entry->Folder->Source->WillNeedDigest(*entry, Digest);
     TDigestThread own([this] { return Stop.load(); });
     auto lastProgress = Clock::now();
     std::string reason;

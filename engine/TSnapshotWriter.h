@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "TEntryFacts.h"
 #include "TMtreeWriter.h"
+#include "TRemoteSettings.h"
 #include "platform/Digest.h"
 
 class TEntryList;
@@ -26,7 +28,8 @@ public:
         Written,       // the whole snapshot reached the output
         Stopped,       // a stop request ended it early
         OutputFailed,  // the output refused a block
-        Refused,       // the tree is a snapshot that cannot be read (Message says why)
+        Refused,       // the tree is a snapshot that cannot be read, or a far tree that
+                       // cannot be reached or was lost (Message says why, Status which)
         Failed,        // a failure of the run (out of memory, of descriptors: Message)
     };
     // Entries written so far and in all; on the writing thread, at most
@@ -43,12 +46,21 @@ public:
     // Threads that digest besides the writing one; 0 digests on the writing
     // thread only. The default is one per core.
     void SetWorkers(int workers) { Workers = workers; }
+    // How a far root (ssh://...) is reached.
+    void SetRemoteSettings(TRemoteSettings settings) { Remote = std::move(settings); }
 
     // Lists root (a folder, or a snapshot file) and writes its snapshot to
     // output. Never throws.
     TResult Write(const std::string& root, const TMtreeWriter::TOutput& output) noexcept;
 
+    // What a snapshot records of a folder (its root line): time, mode,
+    // owner, group and link count; nothing when it cannot be examined.
+    static TEntryFacts FolderFacts(const std::string& path);
+
     const std::string& Message() const { return Text; }
+    // The engine's status of a refusal (CompareStatus::BadSnapshot, a far
+    // side's failure, BadPathM for a far folder that is none).
+    int Status() const { return RefusalStatus; }
     int64_t Entries() const { return Written; }
     // Files written without a digest because they could not be read.
     int64_t Unreadable() const { return Failures; }
@@ -64,7 +76,9 @@ private:
     TMtreeHeader Header;
     TProgress Progress;
     int Workers = -1;
+    TRemoteSettings Remote;
     std::string Text;
+    int RefusalStatus = 0;
     int64_t Written = 0;
     int64_t Failures = 0;
 };

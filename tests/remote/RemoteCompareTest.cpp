@@ -1,8 +1,8 @@
 // TandrilB with a far side (ssh://) through a real sshd: its reports must be
 // those of the same comparison of two local folders, byte for byte; a stop
 // or a lost far side must end the run in order and leave nothing running.
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,6 +122,37 @@ TEST(RemoteCompare, ReportsAreThoseOfTwoLocalFolders) {
                 EXPECT_EQ(far.Text, local.Text);
             }
         }
+    }
+}
+
+// The lines of a snapshot but its comments (which name the tree, the host
+// and the time).
+std::string SnapshotEntries(const std::string& text) {
+    std::string entries;
+    size_t begin = 0;
+    for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
+        if (text[begin] != '#')
+            entries.append(text, begin, end + 1 - begin);
+    return entries;
+}
+
+TEST(RemoteCompare, ASnapshotOfAFarTreeIsThatOfTheTree) {
+    TempDir dir;
+    MakeTrees(dir);
+    RunOptions options;
+    options.Environment = FarEnvironment();
+    for (const char* digest : {"sha256", "xxh128"}) {
+        SCOPED_TRACE(digest);
+        const RunResult local =
+            RunTandrilB({"/snapshot", "-", "/digest", digest, "/fromdir", dir / "B"}, options);
+        const RunResult far = RunTandrilB({"/snapshot", "-", "/digest", digest, "/fromdir",
+                                           TSshServer::Instance().Url(dir / "B")},
+                                          options);
+        ASSERT_EQ(local.Status, 0) << local.Err;
+        EXPECT_EQ(far.Status, 0) << far.Err;
+        EXPECT_EQ(SnapshotEntries(far.Out), SnapshotEntries(local.Out));
+        EXPECT_NE(far.Out.find(std::string(digest) == "sha256" ? "sha256digest=" : "xxh128"),
+                  std::string::npos);
     }
 }
 
