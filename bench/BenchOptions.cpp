@@ -8,8 +8,8 @@
 
 const char* const BenchUsage =
     "usage: TandrilBench [options]\n"
-    "  --workload LIST   many-small, few-large, stop-pair, vendored, copy, snapshot\n"
-    "                    or all (default), comma-separated\n"
+    "  --workload LIST   many-small, few-large, stop-pair, vendored, moved, copy,\n"
+    "                    snapshot or all (default), comma-separated\n"
     "  --scale S         size factor of the workloads (default 1: about 7.5 GB of trees)\n"
     "  --rounds N        timed rounds on a warm cache, interleaved (default 5)\n"
     "  --cold-rounds N   timed rounds on a cold cache: the trees' pages are evicted\n"
@@ -25,8 +25,9 @@ const char* const BenchUsage =
     "  --reference PATH  a second console program whose report must be identical\n"
     "                    (default: TandrilBSequential beside this program, if built)\n"
     "  --tools LIST      tandrilb,diff,rsync,floor,floor16,cat,tar,tandrilb-exclude,\n"
-    "                    diff-exclude\n"
-    "                    or a subset (default all; the last two on vendored only)\n"
+    "                    diff-exclude,tandrilb-moved or a subset (default all; the two\n"
+    "                    excluding ones on vendored only; on moved only tandrilb and\n"
+    "                    tandrilb-moved)\n"
     "  --bin DIR         folder of ReadFloor and StopLatency (default: beside this program)\n";
 
 namespace {

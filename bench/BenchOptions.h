@@ -49,10 +49,10 @@ struct TBenchOptions {
 // page-aligned buffer, the same at 16 bytes past a page, cat over every file
 // and tar through dd (two independent readers to check the floor against);
 // on the vendored workload also TandrilB and diff -rq leaving node_modules/ and
-// .git/ out.
+// .git/ out; on the moved workload TandrilB with and without /moved.
 inline const std::vector<std::string> AllTools = {
-    "tandrilb",         "diff",        "rsync", "floor", "floor16", "cat", "tar",
-    "tandrilb-exclude", "diff-exclude"};
+    "tandrilb",         "diff",         "rsync",         "floor", "floor16", "cat", "tar",
+    "tandrilb-exclude", "diff-exclude", "tandrilb-moved"};
 
 // Parses argv. Returns false with `error` set on a bad command line, and false
 // with an empty `error` when the usage text was asked for.

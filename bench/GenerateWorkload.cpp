@@ -17,7 +17,15 @@ constexpr int64_t MiB = 1024 * KiB;
 constexpr int64_t GiB = 1024 * MiB;
 
 // Stream numbers, so that each kind of draw has its own reproducible sequence.
-enum Stream : uint64_t { FileDraw = 1, AddedDraw, Pick, Content, AddedContent, LargeContent };
+enum Stream : uint64_t {
+    FileDraw = 1,
+    AddedDraw,
+    Pick,
+    Content,
+    AddedContent,
+    LargeContent,
+    MovedDraw
+};
 
 // A fixed modification time (2023-11-14 22:13:20 UTC) plus a per-file offset.
 constexpr int64_t BaseTime = 1700000000;
@@ -51,17 +59,35 @@ int64_t Share(int64_t count, double share) {
 }
 
 struct TSmallFile {
-    enum Kind { Plain, Changed, Deleted, Renamed };
+    enum Kind { Plain, Changed, Deleted, Renamed, Moved };
     int64_t Folder = 0;
     int64_t Size = 0;
     int64_t Time = 0;
     Kind What = Plain;
 };
 
-TManifest GenerateManySmall(double scale, uint64_t seed, const std::string& root) {
+// A tree of small files and what tree B changes in it. Shares are of the
+// files of tree A; none when 0.
+struct TSmallShape {
+    double Files = 0, Folders = 0;  // at scale 1
+    double Changed = 0, Deleted = 0, Added = 0, Moved = 0;
+    int64_t MostRenamed = 0;
+};
+constexpr TSmallShape ManySmallShape{100000, 5000, 0.005, 0.002, 0.002, 0, 5};
+// Every tenth file elsewhere in B: half in another folder of the tree, half
+// in folders only B has, a quarter of them under another name too.
+constexpr TSmallShape MovedShape{20000, 1000, 0, 0, 0, 0.10, 0};
+constexpr int64_t MovedPerNewFolder = 16;
+
+int64_t ShareOf(int64_t count, double share) {
+    return share > 0 ? Share(count, share) : 0;
+}
+
+TManifest GenerateSmallFiles(const TSmallShape& shape, double scale, uint64_t seed,
+                             const std::string& root) {
     constexpr int64_t Fanout = 16;
-    const int64_t fileCount = std::max<int64_t>(10, std::llround(100000 * scale));
-    const int64_t folderCount = std::max<int64_t>(1, std::llround(5000 * scale));
+    const int64_t fileCount = std::max<int64_t>(10, std::llround(shape.Files * scale));
+    const int64_t folderCount = std::max<int64_t>(1, std::llround(shape.Folders * scale));
 
     // Folder k lies directly below the root for k < Fanout, otherwise below
     // folder k / Fanout - 1, which always comes earlier: a tree four to five
@@ -82,16 +108,17 @@ TManifest GenerateManySmall(double scale, uint64_t seed, const std::string& root
     }
 
     // Changed, deleted and renamed files are disjoint; a changed file needs a byte.
-    const int64_t changedCount = Share(fileCount, 0.005);
-    const int64_t deletedCount = Share(fileCount, 0.002);
-    const int64_t addedCount = Share(fileCount, 0.002);
-    const int64_t renamedCount = std::min<int64_t>(5, Share(fileCount, 0.00005));
+    const int64_t changedCount = ShareOf(fileCount, shape.Changed);
+    const int64_t deletedCount = ShareOf(fileCount, shape.Deleted);
+    const int64_t addedCount = ShareOf(fileCount, shape.Added);
+    const int64_t movedCount = ShareOf(fileCount, shape.Moved);
+    const int64_t renamedCount = std::min<int64_t>(shape.MostRenamed, Share(fileCount, 0.00005));
     std::vector<int64_t> order(fileCount);
     std::iota(order.begin(), order.end(), 0);
     TRandom pick = TRandom::For(seed, Pick, 0);
     for (int64_t i = fileCount - 1; i > 0; --i)
         std::swap(order[i], order[static_cast<int64_t>(pick.Below(i + 1))]);
-    int64_t changed = 0, deleted = 0, renamed = 0;
+    int64_t changed = 0, deleted = 0, renamed = 0, moved = 0;
     for (int64_t i : order) {
         TSmallFile& f = files[i];
         if (changed < changedCount && f.Size > 0) {
@@ -100,6 +127,8 @@ TManifest GenerateManySmall(double scale, uint64_t seed, const std::string& root
             f.What = TSmallFile::Deleted, ++deleted;
         } else if (renamed < renamedCount) {
             f.What = TSmallFile::Renamed, ++renamed;
+        } else if (moved < movedCount && f.Size > 0) {
+            f.What = TSmallFile::Moved, ++moved;
         }
     }
     if (changed < changedCount)
@@ -114,6 +143,7 @@ TManifest GenerateManySmall(double scale, uint64_t seed, const std::string& root
         MakeFolder(b + folder);
     }
     m.FoldersA = m.FoldersB = folderCount;
+    int64_t movedSoFar = 0;
 
     std::string buffer(256 * KiB, '\0');
     for (int64_t i = 0; i < fileCount; ++i) {
@@ -134,6 +164,36 @@ TManifest GenerateManySmall(double scale, uint64_t seed, const std::string& root
                 std::string other = folders[f.Folder] + "/" + Upper(name);
                 WriteWholeFile(b + other, data, f.Time);
                 m.Renamed.emplace_back(path, other);
+                break;
+            }
+            case TSmallFile::Moved: {
+                // Names are unique in the tree, so a moved file never meets
+                // another of its name.
+                const int64_t k = movedSoFar++;
+                std::string other;
+                if (k % 2 == 0) {
+                    const uint64_t step =
+                        TRandom::For(seed, MovedDraw, i)
+                            .Below(static_cast<uint64_t>(std::max<int64_t>(1, folderCount - 1)));
+                    other = folders[(f.Folder + 1 + static_cast<int64_t>(step)) % folderCount];
+                } else {
+                    other = Numbered("moved/new", k / 2 / MovedPerNewFolder, "");
+                    if (k / 2 % MovedPerNewFolder == 0) {
+                        if (k == 1) {
+                            MakeFolder(b + "moved");
+                            m.Added.push_back("moved/");
+                            ++m.FoldersB;
+                        }
+                        MakeFolder(b + other);
+                        m.Added.push_back(other + "/");
+                        ++m.FoldersB;
+                    }
+                }
+                other += "/" + (k % 4 == 3 ? "renamed-" + name : name);
+                WriteWholeFile(b + other, data, f.Time);
+                m.Deleted.push_back(path);
+                m.Added.push_back(other);
+                m.Moved.emplace_back(path, other);
                 break;
             }
             case TSmallFile::Changed: {
@@ -330,7 +390,10 @@ TManifest GenerateWorkload(const std::string& workload, double scale, uint64_t s
     TManifest m;
     if (workload == Workload::ManySmall) {
         MakeFolder(folder);
-        m = GenerateManySmall(scale, seed, folder);
+        m = GenerateSmallFiles(ManySmallShape, scale, seed, folder);
+    } else if (workload == Workload::Moved) {
+        MakeFolder(folder);
+        m = GenerateSmallFiles(MovedShape, scale, seed, folder);
     } else if (workload == Workload::FewLarge) {
         MakeFolder(folder);
         m = GenerateFewLarge(scale, seed, folder);
@@ -350,6 +413,7 @@ TManifest GenerateWorkload(const std::string& workload, double scale, uint64_t s
     std::sort(m.Deleted.begin(), m.Deleted.end());
     std::sort(m.Added.begin(), m.Added.end());
     std::sort(m.Renamed.begin(), m.Renamed.end());
+    std::sort(m.Moved.begin(), m.Moved.end());
     return m;
 }
 

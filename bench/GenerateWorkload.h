@@ -24,6 +24,11 @@
 //               the source files changed in one byte, 1% deleted, 1% added),
 //               so that a run excluding them has the same answer. Scale
 //               multiplies the counts.
+//   moved       20,000 files in 1,000 folders per tree, sizes as in
+//               many-small but never empty; in B 10% of the files lie
+//               elsewhere with the same bytes and time: half in another
+//               folder, half in folders only B has, a quarter of them under
+//               another name too. Scale multiplies the counts.
 //
 // The same workload, scale and seed give the same names, sizes, times and
 // bytes on every run.
@@ -32,7 +37,8 @@ inline const std::string ManySmall = "many-small";
 inline const std::string FewLarge = "few-large";
 inline const std::string StopPair = "stop-pair";
 inline const std::string Vendored = "vendored";
-inline const std::vector<std::string> All = {ManySmall, FewLarge, StopPair, Vendored};
+inline const std::string Moved = "moved";
+inline const std::vector<std::string> All = {ManySmall, FewLarge, StopPair, Vendored, Moved};
 // The patterns that leave vendored's dependency and version-control folders out.
 inline const std::vector<std::string> VendoredExcludes = {"node_modules/", ".git/"};
 }  // namespace Workload

@@ -243,6 +243,56 @@ std::vector<std::string> CheckReport(const TReport& report, const TManifest& m) 
     return problems.Take();
 }
 
+std::vector<std::string> CheckMovedReport(const TReport& report, const TManifest& m) {
+    const std::string Moved = "相違: 移動 ";
+    TProblems problems;
+    if (!report.Error.empty()) {
+        problems.Add("the report is unreadable: " + report.Error);
+        return problems.Take();
+    }
+    std::map<std::string, std::string> moved(m.Moved.begin(), m.Moved.end());
+    std::set<std::string> newFolders;
+    for (const auto& p : m.Added)
+        if (p.ends_with('/'))
+            newFolders.insert(p);
+    int64_t equal = 0, movedRows = 0;
+    for (size_t r = 0; r < report.Rows.size(); ++r) {
+        const auto& row = report.Rows[r];
+        if (row.size() != 7) {
+            problems.Add("row " + std::to_string(r) + ": " + std::to_string(row.size()) +
+                         " columns instead of 7");
+            continue;
+        }
+        const std::string pathM = RowPath(row[0], row[1]), pathS = RowPath(row[2], row[3]);
+        std::string expected = Equal;
+        if (row[0].empty()) {
+            expected = newFolders.count(pathS) ? NoSource : "a pair";
+        } else if (auto it = moved.find(pathM); it != moved.end()) {
+            expected =
+                it->second == pathS ? Moved : "the row of " + it->first + " and " + it->second;
+            movedRows += row[4] == Moved;
+        } else if (pathM != pathS) {
+            expected = "a pair of one path";
+        }
+        if (row[4] != expected)
+            problems.Add("row " + std::to_string(r) + " (" + pathM + " / " + pathS + "): \"" +
+                         row[4] + "\" where " + expected + " was expected");
+        equal += row[4] == Equal;
+    }
+    const int64_t rows = static_cast<int64_t>(report.Rows.size());
+    const int64_t expectedRows = m.ExpectedRows() - static_cast<int64_t>(m.Moved.size());
+    if (movedRows != static_cast<int64_t>(m.Moved.size()))
+        problems.Add(std::to_string(movedRows) + " moved rows where " +
+                     std::to_string(m.Moved.size()) + " were expected");
+    if (rows != expectedRows)
+        problems.Add(std::to_string(rows) + " rows where " + std::to_string(expectedRows) +
+                     " were expected");
+    if (report.SummaryRows != rows || report.SummaryEqual != equal ||
+        report.SummaryDifferent != rows - equal)
+        problems.Add("summary counts do not fit the rows");
+    return problems.Take();
+}
+
 TDiffList ParseDiffOutput(std::string_view output, const std::string& a, const std::string& b) {
     TDiffList list;
     const std::string files = "Files " + a + "/", only = "Only in ";

@@ -41,6 +41,11 @@ TReport ParseReport(std::string_view bytes);
 // side, in row order) and the summary counts must fit.
 std::vector<std::string> CheckReport(const TReport& report, const TManifest& manifest);
 
+// Problems of a report made with "/moved" against `manifest`: every moved
+// file as one row "相違: 移動 " naming its two paths, every folder only B
+// has as "比較元無し", every other row "等価", and the summary counts.
+std::vector<std::string> CheckMovedReport(const TReport& report, const TManifest& manifest);
+
 // diff -rq's answer: paths relative to the trees' roots.
 struct TDiffList {
     std::set<std::string> Differ, OnlyA, OnlyB;

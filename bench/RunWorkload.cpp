@@ -27,6 +27,11 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
         const bool excluding = key == "tandrilb-exclude" || key == "diff-exclude";
         if (excluding && workload != Workload::Vendored)
             continue;
+        // The moved workload times moved detection against the same run
+        // without it, and nothing else.
+        const bool moved = workload == Workload::Moved;
+        if (moved ? key != "tandrilb" && key != "tandrilb-moved" : key == "tandrilb-moved")
+            continue;
         TTool t;
         t.Key = key;
         t.Spec.WorkDir = folder;
@@ -37,6 +42,18 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
             t.Label = "TandrilB";
             t.Spec.Argv = {programs.TandrilB, "/file", out + "TandrilB.csv", "/fromdir", "A",
                            "/todir",          "B"};
+        } else if (key == "tandrilb-moved") {
+            if (programs.TandrilB.empty())
+                continue;
+            t.Label = "TandrilB /moved";
+            t.Spec.Argv = {programs.TandrilB,
+                           "/file",
+                           out + "TandrilB-moved.csv",
+                           "/fromdir",
+                           "A",
+                           "/todir",
+                           "B",
+                           "/moved"};
         } else if (key == "tandrilb-exclude") {
             if (programs.TandrilB.empty())
                 continue;
@@ -83,8 +100,9 @@ std::vector<TTool> MakeTools(const TBenchOptions& o, const TBenchPrograms& progr
             t.Spec.Argv = {"sh", "-c", "tar cf - A B | dd of=/dev/null bs=1M status=none"};
             t.Spec.Env = {{"LC_ALL", "C"}};
         }
-        t.Cold = key == "tandrilb" || key == "diff" || key == "floor" || key == "cat" || excluding;
-        t.Busy = key == "tandrilb" || key == "diff" || key == "floor";
+        t.Cold = key == "tandrilb" || key == "diff" || key == "floor" || key == "cat" ||
+                 excluding || key == "tandrilb-moved";
+        t.Busy = key == "tandrilb" || key == "diff" || key == "floor" || key == "tandrilb-moved";
         t.Spec.StdoutPath = out + t.Key + ".out";
         t.Spec.StderrPath = out + t.Key + ".err";
         tools.push_back(std::move(t));
@@ -125,6 +143,13 @@ void CheckRound(std::vector<TTool>& tools, const TBenchPrograms& programs, const
                 Format("agrees with the manifest (rows: %s, differences: %s)",
                        FormatCount(m.ExpectedRows()).c_str(), FormatCount(m.Differences()).c_str()),
                 problems);
+        } else if (t.Key == "tandrilb-moved") {
+            PrintProblems("TandrilB /moved report",
+                          CheckMovedReport(ParseReport(ReadWholeFile(t.Spec.Argv[2])), m),
+                          Format("shows every moved file as one row (moved: %s, rows: %s)",
+                                 FormatCount(int64_t(m.Moved.size())).c_str(),
+                                 FormatCount(m.ExpectedRows() - int64_t(m.Moved.size())).c_str()),
+                          problems);
         } else if (t.Key == "tandrilb-exclude") {
             const TManifest left = m.WithoutExcluded();
             PrintProblems("TandrilB /exclude report",

@@ -31,6 +31,8 @@ void WriteManifest(const TManifest& m, const std::string& path) {
         out << "added " << p << '\n';
     for (const auto& [a, b] : m.Renamed)
         out << "renamed " << a << ' ' << b << '\n';
+    for (const auto& [a, b] : m.Moved)
+        out << "moved " << a << ' ' << b << '\n';
     out << "end\n";
 
     std::string temp = path + ".tmp";
@@ -82,10 +84,10 @@ bool ReadManifest(const std::string& path, TManifest& m, std::string& error) {
             std::string p;
             in >> p;
             (key == "changed" ? m.Changed : key == "deleted" ? m.Deleted : m.Added).push_back(p);
-        } else if (key == "renamed") {
+        } else if (key == "renamed" || key == "moved") {
             std::string a, b;
             in >> a >> b;
-            m.Renamed.emplace_back(a, b);
+            (key == "renamed" ? m.Renamed : m.Moved).emplace_back(a, b);
         } else if (key == "end") {
             sawEnd = true;
             break;

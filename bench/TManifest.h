@@ -24,6 +24,9 @@ struct TManifest {
     std::vector<std::string> Added;    // in B only
     // Same file, name differing only in letter case: (path in A, path in B).
     std::vector<std::pair<std::string, std::string>> Renamed;
+    // Same bytes and time elsewhere in B: (path in A, path in B). Each is
+    // also in Deleted and Added, as a run without moved detection sees it.
+    std::vector<std::pair<std::string, std::string>> Moved;
     // Entries that the workload's exclude patterns leave out (vendored: the
     // node_modules/ and .git/ folders and all they hold); no difference lies
     // among them.

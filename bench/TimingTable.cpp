@@ -12,6 +12,7 @@ struct TGoals {
     double VsDiff = 0, VsFloor = 0, ColdVsDiff = 0, ColdVsFloor = 0;
     double ExcludedVsFull = 0;  // TandrilB leaving the excluded folders out against a full run
     double BusyVsFloor = 0;     // one core busy beside TandrilB and beside the floor alike
+    double MovedVsPlain = 0;    // TandrilB /moved against TandrilB on the same trees
 };
 TGoals GoalsOf(const std::string& workload) {
     // 90% of the files left out: at most twice the time of the 10% that remain.
@@ -19,6 +20,9 @@ TGoals GoalsOf(const std::string& workload) {
         return {.ExcludedVsFull = 0.2};
     if (workload == Workload::ManySmall)
         return {.VsDiff = 0.45, .VsFloor = 0.75, .ColdVsDiff = 0.33, .BusyVsFloor = 1.0};
+    // Every tenth file moved: finding them costs at most a fifth more.
+    if (workload == Workload::Moved)
+        return {.MovedVsPlain = 1.2};
     if (workload == Workload::FewLarge)
         return {.VsFloor = 1.0, .ColdVsFloor = 0.87};
     return {};
@@ -112,6 +116,7 @@ void PrintRatios(const std::vector<TTool>& tools, const std::string& workload, c
         {"TandrilB /exclude / TandrilB", "tandrilb-exclude", "tandrilb", goals.ExcludedVsFull},
         {"diff -rq -x / diff -rq", "diff-exclude", "diff", 0},
         {"TandrilB /exclude / diff -x", "tandrilb-exclude", "diff-exclude", 0},
+        {"TandrilB /moved / TandrilB", "tandrilb-moved", "tandrilb", goals.MovedVsPlain},
     };
     const std::string title = phase == TPhase::Warm   ? "ratio of medians"
                               : phase == TPhase::Cold ? std::string("ratio of medians, cold")

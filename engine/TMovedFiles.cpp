@@ -142,8 +142,12 @@ void TMovedFiles::Find(const TEntryList& listM, const TEntryList& listS,
     ForEach(
         pairs.size(), workers, [&stop] { return std::make_unique<TContentComparer>(stop); },
         [&pairs, &equal](TContentComparer& comparer, size_t i) {
+            // By path: the pairs lie in folders all over both trees, where
+            // the comparer's folder handles would only be opened and closed.
+            const TSearchRecEx& m = *pairs[i].first->Entry;
+            const TSearchRecEx& s = *pairs[i].second->Entry;
             std::string reason;
-            equal[i] = comparer.Compare(*pairs[i].first->Entry, *pairs[i].second->Entry, reason) ==
+            equal[i] = comparer.Compare(m.FullPath(), m.Kind, s.FullPath(), s.Kind, reason) ==
                        ContentResult::Equal;
         });
     for (size_t i = 0; i < pairs.size(); ++i) {

@@ -93,6 +93,32 @@ TEST(GenerateWorkload, ManySmallTreesDifferExactlyAsTheManifestSays) {
     }
 }
 
+// Every tenth file lies elsewhere in B with the same bytes and time, some in
+// folders only B has; each moved file is also deleted and added, as a run
+// without moved detection sees it.
+TEST(GenerateWorkload, MovedTreesHoldEveryTenthFileElsewhere) {
+    TTempFolder temp;
+    TManifest m = GenerateWorkload(Workload::Moved, 0.01, 3, temp / "w");
+    auto a = ReadTree(temp / "w/A"), b = ReadTree(temp / "w/B");
+    ASSERT_EQ(m.FilesA, 200);
+    ASSERT_EQ(m.Moved.size(), 20u);
+    EXPECT_EQ(m.Deleted.size(), 20u);
+    EXPECT_EQ(b.size(), a.size());
+    EXPECT_EQ(CountTree(temp / "w/B").Folders, m.FoldersB);
+    EXPECT_GT(m.FoldersB, m.FoldersA);
+    std::map<std::string, std::string> moved(m.Moved.begin(), m.Moved.end());
+    for (const auto& [path, facts] : a) {
+        const std::string other = moved.count(path) ? moved[path] : path;
+        ASSERT_TRUE(b.count(other)) << other;
+        EXPECT_EQ(b[other].Bytes, facts.Bytes) << path;
+        EXPECT_EQ(b[other].Time, facts.Time) << path;
+        if (other != path) {
+            EXPECT_FALSE(b.count(path)) << path;
+            EXPECT_FALSE(facts.Bytes.empty()) << path;
+        }
+    }
+}
+
 // The timed run that leaves node_modules/ and .git/ out is checked against the
 // manifest less the excluded entries: their count must be exact, and no
 // difference may lie among them.
@@ -216,6 +242,7 @@ TEST(Manifest, RoundTripsAndRejectsIncompleteFiles) {
     m.Deleted = {"c.dat"};
     m.Added = {"d/new.dat"};
     m.Renamed = {{"d/b.dat", "d/B.DAT"}};
+    m.Moved = {{"c.dat", "e/c.dat"}};
     m.ExcludedFilesA = 2, m.ExcludedFoldersA = 1, m.ExcludedFilesB = 2, m.ExcludedFoldersB = 0;
     WriteManifest(m, temp / "manifest.txt");
 
@@ -228,6 +255,7 @@ TEST(Manifest, RoundTripsAndRejectsIncompleteFiles) {
     EXPECT_EQ(back.Deleted, m.Deleted);
     EXPECT_EQ(back.Added, m.Added);
     EXPECT_EQ(back.Renamed, m.Renamed);
+    EXPECT_EQ(back.Moved, m.Moved);
     EXPECT_EQ(back.WithoutExcluded().FilesA, 1);
     EXPECT_EQ(back.WithoutExcluded().FoldersA, 0);
     EXPECT_EQ(back.WithoutExcluded().FoldersB, 1);
