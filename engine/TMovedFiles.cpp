@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include "TContentComparer.h"
+#include "TContentPipeline.h"
 #include "TPairingSteps.h"
 #include "TUnreadableFolders.h"
+#include "platform/Directory.h"
 #include "platform/FileDigest.h"
 
 namespace {
@@ -25,29 +28,50 @@ struct TCandidate {
 
 // Runs job(state, i) for every i below count, on the caller's thread and up
 // to `workers` more, each thread with a TState of its own made by make().
-// A thread that cannot be had or cannot make its state leaves its share to
-// the others; the caller's own failure passes on after the others are done.
+// job returns true when it read bytes that were not cached: the files come
+// from the disk, which does better with more reads under way, so the caller
+// then adds up to TContentPipeline::ColdWorkers threads (fewer under a low
+// descriptor limit), as the pairing pass does. A thread that cannot be had
+// or cannot make its state leaves its share to the others; the caller's own
+// failure passes on after the others are done.
 template <class TMake, class TJob>
 void ForEach(size_t count, int workers, const TMake& make, const TJob& job) {
     std::atomic<size_t> next{0};
-    auto run = [&] {
-        auto state = make();
-        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;)
-            job(*state, i);
-    };
     std::vector<std::thread> threads;
+    std::function<void()> guarded;
+    auto run = [&](bool caller) {
+        auto state = make();
+        bool cold = !caller || workers <= 0;  // cold threads are added once, when there are any
+        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) {
+            if (job(*state, i) && !cold) {
+                cold = true;
+                // Each thread holds two files at most.
+                const size_t room = platform::DescriptorLimit() / 4 / 2;
+                const size_t more =
+                    std::min(TContentPipeline::ColdWorkers,
+                             room > threads.size() + 1 ? room - threads.size() - 1 : 0);
+                try {
+                    for (size_t k = 0; k < more; ++k)
+                        threads.emplace_back(guarded);
+                } catch (...) {
+                    // Fewer threads: the others do their share.
+                }
+            }
+        }
+    };
+    guarded = [&run] {
+        try {
+            run(false);
+        } catch (...) {
+            // Its share goes to the other threads.
+        }
+    };
     const size_t extra = std::min<size_t>(static_cast<size_t>(std::max(0, workers)), count / 2);
     std::exception_ptr failure;
     try {
         for (size_t k = 0; k < extra; ++k)
-            threads.emplace_back([&run] {
-                try {
-                    run();
-                } catch (...) {
-                    // Its share goes to the other threads.
-                }
-            });
-        run();
+            threads.emplace_back(guarded);
+        run(true);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -118,6 +142,7 @@ void TMovedFiles::Find(const TEntryList& listM, const TEntryList& listS,
         [this, &toDigest](platform::TFileDigester& digester, size_t i) {
             TCandidate& c = *toDigest[i];
             c.Digested = digester.Digest(c.Entry->FullPath(), Stop, c.Digest);
+            return digester.ReadUncached();
         });
     for (auto [begin, end] : groups) {
         auto first = candidates.begin() + static_cast<ptrdiff_t>(begin);
@@ -149,6 +174,7 @@ void TMovedFiles::Find(const TEntryList& listM, const TEntryList& listS,
             std::string reason;
             equal[i] = comparer.Compare(m.FullPath(), m.Kind, s.FullPath(), s.Kind, reason) ==
                        ContentResult::Equal;
+            return comparer.ReadUncached();
         });
     for (size_t i = 0; i < pairs.size(); ++i) {
         if (!equal[i])

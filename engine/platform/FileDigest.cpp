@@ -25,6 +25,7 @@ TFileDigester::TFileDigester() : Buffer(BlockSize) {}
 
 bool TFileDigester::Digest(const std::string& path, const std::atomic<bool>& stop,
                            TDigest& digest) {
+    Uncached = false;
     TFileKind kind = TFileKind::Regular;
     if (Reader.Open(path, kind) != TFileReader::TOpenResult::Opened || kind != TFileKind::Regular) {
         Reader.Close();
@@ -39,7 +40,10 @@ bool TFileDigester::Digest(const std::string& path, const std::atomic<bool>& sto
             good = false;
             break;
         }
-        const int64_t count = Reader.ReadFull(Buffer.Data(), BlockSize);
+        // In two steps, to learn whether the block came from the cache.
+        Reader.Start(Buffer.Data(), BlockSize);
+        const int64_t count = Reader.Finish();
+        Uncached = Uncached || Reader.Missed();
         if (count <= 0) {
             good = count == 0;
             break;

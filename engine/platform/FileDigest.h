@@ -29,10 +29,13 @@ public:
     // or read, is not a regular file, or the stop flag was set while it was
     // read (read before every block). Never throws.
     bool Digest(const std::string& path, const std::atomic<bool>& stop, TDigest& digest);
+    // True when the last Digest read bytes that were not in the page cache.
+    bool ReadUncached() const { return Uncached; }
 
 private:
     TAlignedBuffer Buffer;
     TFileReader Reader;
+    bool Uncached = false;
 };
 
 }  // namespace platform
