@@ -9,6 +9,7 @@
 
 #include "TContentComparer.h"
 #include "TContentPipeline.h"
+#include "TEntrySource.h"
 #include "TPairingSteps.h"
 #include "TUnreadableFolders.h"
 #include "platform/Directory.h"
@@ -81,8 +82,12 @@ void ForEach(size_t count, int workers, const TMake& make, const TJob& job) {
         std::rethrow_exception(failure);
 }
 
+// A regular file of at least `least` bytes whose bytes can be read here (not
+// an entry of a snapshot or of a far side: a match must be confirmed byte by
+// byte).
 bool Matchable(const TSearchRecEx* entry, int64_t least) {
-    return entry && entry->Kind == TFileKind::Regular && !entry->IsFolder() && entry->Size >= least;
+    return entry && entry->Kind == TFileKind::Regular && !entry->IsFolder() &&
+           entry->Size >= least && HasFile(*entry);
 }
 
 }  // namespace

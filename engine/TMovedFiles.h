@@ -16,8 +16,9 @@
 // very bytes there is exactly one on each side. A file whose bytes two or
 // more one-sided files of the other side hold (or that shares them with
 // another one-sided file of its own side) stays on its own. Folders, special
-// files, files known by name only and files below the option's least size
-// (never below one byte) are not matched.
+// files, files known by name only, entries of a snapshot or a far side (whose
+// bytes cannot be read here) and files below the option's least size (never
+// below one byte) are not matched.
 //
 // Cost: nothing is read unless a one-sided file of the other side has the
 // same size. Where only one file of a size stands on each side their bytes

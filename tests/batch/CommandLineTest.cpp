@@ -369,6 +369,9 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     EXPECT_EQ(resultOf({"/moved"}, "moved.bin"), "\"相違: 移動 \"");
     EXPECT_EQ(resultOf({"/moved", "/movedmin", "12"}, "moved.bin"), "比較先無し");
     EXPECT_EQ(resultOf({"/movedmin", "11"}, "moved.bin"), "\"相違: 移動 \"");
+    // A snapshot holds no bytes to confirm a match with.
+    ASSERT_EQ(RunTandrilB({"/snapshot", dir / "s.mtree", "/fromdir", dir / "s"}).Status, 0);
+    EXPECT_EQ(resultOf({"/moved", "/todir", dir / "s.mtree"}, "moved.bin"), "比較先無し");
 }
 
 TEST_F(CommandLine, ExcludePatternsLeaveEntriesOutOfTheReport) {
