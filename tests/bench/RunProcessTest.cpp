@@ -4,6 +4,12 @@
 #include "RunProcess.h"
 #include "TempFolder.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 TEST(RunProcess, RedirectsOutputSetsFolderAndEnvironmentAndKeepsExitStatus) {
@@ -64,6 +70,26 @@ TEST(RunProcess, PeakMemoryBelongsToEachRun) {
     ASSERT_EQ(smallRun.ExitCode, 0);
     EXPECT_LT(smallRun.MaxRssKiB, 20 * 1024);
     EXPECT_NE(runnerMemory[4096], 1);
+}
+
+// The busy loop takes processor time while it lives and leaves no process
+// behind: one left spinning would skew every timing after it.
+TEST(BusyCore, SpinsWhileItLivesAndIsReapedAfter) {
+    auto childSeconds = [] {
+        struct rusage usage {};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        return double(usage.ru_utime.tv_sec) + double(usage.ru_utime.tv_usec) / 1e6;
+    };
+    const double before = childSeconds();
+    {
+        TBusyCore busy;
+        ASSERT_TRUE(busy.Running());
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    EXPECT_GT(childSeconds() - before, 0.01);
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
 }
 
 TEST(FindProgram, LooksInPathAndAtPaths) {

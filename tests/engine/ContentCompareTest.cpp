@@ -218,6 +218,8 @@ TEST_F(Content, BatchesGiveEachPairTheOutcomeOfKilobyteCycles) {
     struct TCase {
         size_t SizeM, SizeS, Flip;
         int64_t ListedM = -1;  // the size the listing found, when not the file's
+        // With SizeM none: what took the listed file's place (nothing: gone).
+        std::string Instead = "";
     };
     const size_t none = std::string::npos;
     std::vector<TCase> cases;
@@ -228,6 +230,10 @@ TEST_F(Content, BatchesGiveEachPairTheOutcomeOfKilobyteCycles) {
     cases.push_back({150, 150, none, 100});  // grew after listing
     cases.push_back({50, 150, none, 150});   // shrank after listing
     cases.push_back({none, 10, none, 10});   // gone after listing
+    // Replaced after listing: a FIFO must not hold the batch up, a device
+    // that never ends must not be read on.
+    cases.push_back({none, 10, none, 10, "fifo"});
+    cases.push_back({none, 10, none, 10, "/dev/zero"});
     std::deque<TFolder> folders;
     std::deque<TSearchRecEx> entries;
     std::vector<TOutcome> expected;
@@ -240,6 +246,10 @@ TEST_F(Content, BatchesGiveEachPairTheOutcomeOfKilobyteCycles) {
         const std::string a = c.SizeM == none ? "" : Bytes(c.SizeM, c.Flip), b = Bytes(c.SizeS);
         if (c.SizeM != none)
             Tree.File("m/" + folder + "/" + name, a);
+        else if (c.Instead == "fifo")
+            Tree.Fifo("m/" + folder + "/" + name);
+        else if (!c.Instead.empty())
+            Tree.Link("m/" + folder + "/" + name, c.Instead);
         Tree.File("s/" + folder + "/" + name, b);
         for (const char* side : {"m", "s"}) {
             TFolder& f = folders.emplace_back();
@@ -250,7 +260,9 @@ TEST_F(Content, BatchesGiveEachPairTheOutcomeOfKilobyteCycles) {
             e.Size =
                 side[0] == 'm' ? (c.ListedM >= 0 ? c.ListedM : int64_t(c.SizeM)) : int64_t(c.SizeS);
         }
-        if (c.SizeM == none)
+        if (!c.Instead.empty())
+            expected.push_back({-1, "内容が不一致", 1});
+        else if (c.SizeM == none)
             expected.push_back({-101,
                                 "バイナリ比較失敗>open file error!!>ファイル " +
                                     entries[entries.size() - 2].FullPath() + " は開けません",
