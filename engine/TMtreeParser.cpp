@@ -82,13 +82,19 @@ bool TMtreeParser::Feed(std::string_view bytes) {
         return false;
     if (!bytes.empty())
         AnyByte = true;
-    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size())) {
-        const auto before =
-            bytes.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
-        return Refuse(
-            LineNumber + 1 + static_cast<uint64_t>(std::count(before.begin(), before.end(), '\n')),
-            "NUL 文字があります (バイナリファイルです)");
-    }
+    // The lines before a NUL byte are read as they would be in any pieces;
+    // the line that holds it is refused.
+    const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
+    if (!nul)
+        return FeedLines(bytes);
+    const size_t at = static_cast<size_t>(static_cast<const char*>(nul) - bytes.data());
+    const size_t lastEnd = bytes.substr(0, at).rfind('\n');
+    if (lastEnd != std::string_view::npos && !FeedLines(bytes.substr(0, lastEnd + 1)))
+        return false;
+    return Refuse(LineNumber + 1, "NUL 文字があります (バイナリファイルです)");
+}
+
+bool TMtreeParser::FeedLines(std::string_view bytes) {
     while (!bytes.empty()) {
         const void* found = std::memchr(bytes.data(), '\n', bytes.size());
         size_t length = found ? static_cast<size_t>(static_cast<const char*>(found) - bytes.data())
@@ -348,10 +354,14 @@ bool TMtreeParser::Unset(std::string_view word) {
         Defaults.HasType = false;
     } else if (word == "size") {
         f.Recorded &= ~TEntryFacts::HasSize;
+        r.Size = 0;
     } else if (word == "time") {
         f.Recorded &= ~TEntryFacts::HasTime;
+        f.Seconds = 0;
+        f.Nanoseconds = 0;
     } else if (word == "mode") {
         f.Recorded &= ~TEntryFacts::HasMode;
+        f.Mode = 0;
     } else if (word == "uid" || word == "gid") {
         f.Recorded &= ~TEntryFacts::HasOwner;
     } else if (word == "nlink") {

@@ -75,6 +75,8 @@ private:
     };
 
     bool Refuse(uint64_t line, std::string reason);
+    // Feed for bytes without a NUL.
+    bool FeedLines(std::string_view bytes);
     bool PhysicalLine(std::string_view line);
     bool LogicalLine(std::string_view line);
     void Comment(std::string_view line);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 
+#include "TSnapshotWriter.h"
 #include "TempTree.h"
 
 namespace {
@@ -177,4 +178,46 @@ TEST(Snapshot, SnapshotThatCannotStandForATreeEndsTheRun) {
             EXPECT_EQ(recorder.Events, (std::vector<std::string>{"begin", "end"}));
         }
     }
+}
+
+TEST(Snapshot, WriterRecordsWhatAComparisonSeesAndStopsWhenAsked) {
+    TTempTree tree;
+    tree.File("t/sub/a.txt", "a");
+    tree.Fifo("t/fifo");
+    tree.Link("t/dangling", "nowhere");
+    tree.Link("t/sub/loop", "..");
+    tree.Link("t/same", "sub/a.txt");
+    std::string text;
+    std::atomic<bool> stop{false};
+    TSnapshotWriter writer(stop);
+    writer.SetExclude({"*.skip"});
+    tree.File("t/x.skip", "left out");
+    auto write = [&text](std::string_view bytes) {
+        text.append(bytes);
+        return true;
+    };
+    ASSERT_EQ(writer.Write(tree.Path("t"), write), TSnapshotWriter::TResult::Written);
+    const std::string sha = Hex(platform::TDigestKind::Sha256, "a");
+    for (const std::string& line :
+         std::vector<std::string>{"\n./dangling type=link mode=0777 ", " link=nowhere\n",
+                                  "\n./fifo type=fifo mode=", "\n./same type=file mode=0644 ",
+                                  " size=1 time=1600000000.000000000 sha256digest=" + sha,
+                                  "\n./sub/loop type=dir ", "\n#\tentries: 7\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    }
+    EXPECT_EQ(text.find("skip"), std::string::npos);
+    EXPECT_EQ(writer.Entries(), 7);
+
+    // A stop while the lines are written ends the run before the count line.
+    for (int i = 0; i < 1000; ++i)
+        tree.File("t/many/" + std::to_string(i), "m");
+    text.clear();
+    TSnapshotWriter stopped(stop);
+    auto stopAtFirstBlock = [&](std::string_view bytes) {
+        stop = true;
+        return write(bytes);
+    };
+    EXPECT_EQ(stopped.Write(tree.Path("t"), stopAtFirstBlock), TSnapshotWriter::TResult::Stopped);
+    EXPECT_NE(text.find("./many/"), std::string::npos);
+    EXPECT_EQ(text.find("entries:"), std::string::npos);
 }
