@@ -168,29 +168,58 @@ TEST(RemoteCompare, AFarPathWithShellCharactersArrivesUnchanged) {
     EXPECT_FALSE(Exists("hacked"));
 }
 
+// A far program that is a shell script speaking the protocol: for far sides
+// that break its rules, which a real TandrilB cannot be made to be.
+std::string FarScript(const TempDir& dir, const std::string& name, const std::string& body) {
+    const std::string path = dir / name;
+    MakeFile(path, "#!/bin/sh\necho '#tandril-remote 1 " TANDRIL_VERSION
+                   "'\nprintf '#mtree\\n#\\t   tool: TandrilB " TANDRIL_VERSION
+                   "\\n. type=dir\\n'\n" +
+                       body + "\n");
+    chmod(path.c_str(), 0755);
+    return path;
+}
+
 TEST(RemoteCompare, FailuresEndTheRunWithTheirStatus) {
     TempDir dir;
     MakeFile(dir / "A/f", "x");
     const TSshServer& server = TSshServer::Instance();
-    const std::string script = dir / "old";
-    MakeFile(script, "#!/bin/sh\necho '#tandril-remote 1 0.9.0.0'\n");
-    chmod(script.c_str(), 0755);
+    const std::string old = dir / "old";
+    MakeFile(old, "#!/bin/sh\necho '#tandril-remote 1 0.9.0.0'\n");
+    chmod(old.c_str(), 0755);
+    const std::string file = "printf './f type=file size=1 time=1704164646 mode=0644\\n'";
+    const std::string count = "printf '#\\tentries: 2\\n'";
     struct {
         const char* name;
         std::string to;
-        std::vector<std::string> environment;
+        std::string program;
         int status;
         const char* text;
     } cases[] = {
-        {"far folder missing", server.Url(dir / "none"), FarEnvironment(), 2,
+        {"far folder missing", server.Url(dir / "none"), TANDRILB_PATH, 2,
          "比較先のパスが不正です"},
-        {"another version", server.Url(dir / "A"), FarEnvironment(script), 25, "0.9.0.0"},
-        {"malformed URL", "ssh://host:99999/x", FarEnvironment(), 2, "比較先のパスが不正です"},
+        {"another version", server.Url(dir / "A"), old, 25, "0.9.0.0"},
+        {"malformed URL", "ssh://host:99999/x", TANDRILB_PATH, 2, "比較先のパスが不正です"},
+        {"garbage", server.Url(dir / "A"), FarScript(dir, "garbage", "head -c 3000 /dev/urandom"),
+         27, "受信したデータが不正です"},
+        {"endless line", server.Url(dir / "A"),
+         FarScript(dir, "endless", "head -c 6000000 /dev/zero | tr '\\0' a"), 27,
+         "受信したデータが不正です"},
+        {"cut mid-record", server.Url(dir / "A"), FarScript(dir, "cut", "printf './f type=fi'"), 27,
+         "途中で切れています"},
+        {"path with ..", server.Url(dir / "A"),
+         FarScript(dir, "dotdot", "printf './../f type=file size=1\\n'; " + count), 27,
+         "受信したデータが不正です"},
+        {"no count line", server.Url(dir / "A"), FarScript(dir, "short", file), 26,
+         "途中で切れました"},
+        {"bad digest", server.Url(dir / "A"),
+         FarScript(dir, "digest", file + "; " + count + "; read r; echo zz; sleep 5"), 27,
+         "ダイジェストの応答が不正です"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RunOptions options;
-        options.Environment = c.environment;
+        options.Environment = FarEnvironment(c.program);
         const TReport far = Compare(dir, dir / "A", c.to, {}, options);
         EXPECT_EQ(far.Run.Status, c.status) << far.Run.Out;
         EXPECT_NE(far.Run.Out.find(c.text), std::string::npos) << far.Run.Out;
