@@ -125,5 +125,26 @@ for workload in $workloads; do
     printf "  bytes at ssh's pipes      %d sent, %d received: %.1f per entry; budget %d (120 per entry + 40 per digest): %.2f of it\n" \
         "$sent" "$received" "$(calc "($sent + $received) / $entries")" "$budget" \
         "$(calc "($sent + $received) / $budget")"
+    # Stop: SIGTERM to the near side midway; how long until it has exited
+    # and until no far side serves the tree any more.
+    stops=""
+    for round in $(seq "$rounds"); do
+        env TANDRIL_SSH="$ssh_plain" "${common[@]}" "$far" >/dev/null 2>&1 &
+        near=$!
+        for _ in $(seq 500); do pgrep -f -- "^[^ ]*TandrilB /serve $b" >/dev/null && break; sleep 0.01; done
+        sleep 0.2
+        farpids=$(pgrep -f -- "^[^ ]*TandrilB /serve $b" || true)
+        start=$(now)
+        if ! kill -TERM "$near" 2>/dev/null; then
+            stops+="(ended before the signal) "
+            continue
+        fi
+        wait "$near" || true
+        exited=$(now)
+        for pid in $farpids; do while kill -0 "$pid" 2>/dev/null; do sleep 0.001; done; done
+        gone=$(now)
+        stops+="$(calc "($exited - $start) * 1000")/$(calc "($gone - $start) * 1000") "
+    done
+    printf "  stop (SIGTERM)            near side exited / far side gone after, ms: %s\n" "$stops"
     rm -f "$work/counts"
 done

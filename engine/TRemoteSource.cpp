@@ -16,8 +16,12 @@ namespace {
 // Requests are sent once this many bytes are queued, or when a digest is
 // waited for: a line per request would cost a system call per file.
 constexpr size_t SendBatch = 16 * 1024;
-// How long Close lets the far side end by itself before ssh is ended.
+// How long Close lets the far side end by itself before ssh is ended: after
+// a whole run, and after a stop. The end of its input, which ssh passes on,
+// ends the far side at once; ending ssh first would leave the far side to
+// learn of it only when its sshd notices the lost connection.
 constexpr int CloseWaitMs = 1000;
+constexpr int StopWaitMs = 100;
 
 }  // namespace
 
@@ -319,9 +323,10 @@ void TRemoteSource::Close() {
             Channel->Abort();
         Reader.join();
     }
-    // A far side that ended by itself lets ssh end too; one that was stopped
-    // or lost is ended now.
-    Channel->Close(SawEnd.load() ? CloseWaitMs : 0);
+    // A far side that ended by itself lets ssh end too; one that was
+    // stopped ends at the end of its input, which ssh passes on; one that
+    // does not is ended with ssh.
+    Channel->Close(SawEnd.load() ? CloseWaitMs : StopWaitMs);
 }
 
 uint64_t TRemoteSource::BytesOnWire() const {

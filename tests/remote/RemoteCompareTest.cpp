@@ -227,14 +227,29 @@ TEST(RemoteCompare, FailuresEndTheRunWithTheirStatus) {
     }
 }
 
-// Waits until a far side serves folder, then acts on it and the near side.
-void WhenFarSideRuns(const std::string& folder, const std::function<void(int)>& act, int pid) {
+// Waits until a far side serves folder and is under way, then freezes it
+// (SIGSTOP), so that the near side cannot finish before act runs, whatever
+// the machine's speed; act gets the near side's and the far side's ids.
+void MidRun(const std::string& folder, int near,
+            const std::function<void(int, const std::vector<int>&)>& act) {
     const TSshServer& server = TSshServer::Instance();
-    for (int i = 0; i < 3000 && server.FarServers(folder).empty(); ++i)
+    for (int i = 0; i < 5000 && server.FarServers(folder).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    // Into the digests' phase, where the far side is busiest.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    act(pid);
+    const std::vector<int> far = server.FarServers(folder);
+    for (int pid : far)
+        kill(pid, SIGSTOP);
+    act(near, far);
+}
+
+// True once no far side serves folder any more (within ten seconds).
+bool FarSideGone(const std::string& folder) {
+    for (int i = 0; i < 1000; ++i) {
+        if (TSshServer::Instance().FarServers(folder).empty())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 TEST(RemoteCompare, LargeTreeStopAndLostFarSide) {
@@ -258,28 +273,30 @@ TEST(RemoteCompare, LargeTreeStopAndLostFarSide) {
         std::string::npos)
         << whole.Run.Out;
 
-    // SIGTERM: ssh and the far side end, the run says it was cut off.
+    // SIGTERM: ssh and the far side end, the run says it was cut off. The
+    // far side, frozen meanwhile, finds the end of its input once thawed.
+    std::vector<int> frozen;
     RunOptions stop;
-    stop.WhileRunning = [&tree](int pid) {
-        WhenFarSideRuns(
-            tree, [](int near) { kill(near, SIGTERM); }, pid);
+    stop.WhileRunning = [&](int pid) {
+        MidRun(tree, pid, [&](int near, const std::vector<int>& far) {
+            frozen = far;
+            kill(near, SIGTERM);
+        });
     };
     const TReport stopped = Compare(dir, tree, far, {}, stop);
+    for (int pid : frozen)
+        kill(pid, SIGCONT);
     EXPECT_EQ(stopped.Run.Status, 3) << stopped.Run.Out;
     EXPECT_EQ(stopped.Run.Out.find("処理が完了しました"), std::string::npos) << stopped.Run.Out;
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_TRUE(server.FarServers(tree).empty());
+    EXPECT_TRUE(FarSideGone(tree));
 
     // The far side killed midway: a dropped connection, never a whole report.
     RunOptions lost;
-    lost.WhileRunning = [&tree, &server](int pid) {
-        WhenFarSideRuns(
-            tree,
-            [&](int) {
-                for (int far : server.FarServers(tree))
-                    kill(far, SIGKILL);
-            },
-            pid);
+    lost.WhileRunning = [&](int pid) {
+        MidRun(tree, pid, [](int, const std::vector<int>& far) {
+            for (int pid : far)
+                kill(pid, SIGKILL);
+        });
     };
     const TReport dropped = Compare(dir, tree, far, {}, lost);
     EXPECT_EQ(dropped.Run.Status, 26) << dropped.Run.Out;
