@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 
 extern char** environ;
@@ -40,6 +41,10 @@ TChildProcess::~TChildProcess() {
 int TChildProcess::Start(const std::vector<std::string>& words) {
     if (words.empty() || Pid > 0)
         return EINVAL;
+    // A child that went away makes a write to its input fail (EPIPE) instead
+    // of ending this process, the desktop program included. Programs this
+    // process starts get the default back.
+    std::signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0)
         return errno;

@@ -15,7 +15,9 @@ namespace platform {
 // arguments pass as raw bytes, no shell reads them. It runs in a process
 // group of its own, so that a Ctrl+C typed at the terminal reaches only this
 // process, which then ends the child in order; signals this process ignores
-// are at their defaults in it.
+// are at their defaults in it. Starting one makes this process ignore
+// SIGPIPE, so that writing to a child that went away fails rather than ends
+// it.
 //
 // Every wait is cut into slices of SliceMs and reads the stop flag between
 // them, and every call has a deadline, so that nothing waits on a far side

@@ -2,6 +2,8 @@
 // way it can fail ending in its own status with the host named.
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -48,6 +50,20 @@ TEST(RemoteChannel, GreetsAndReportsAFarFolderThatIsNone) {
     EXPECT_EQ(text, "/no/such/folder");
     EXPECT_EQ(channel.ReadLine(line), TRemoteChannel::TRead::End);
     EXPECT_GT(channel.BytesReceived(), 0u);
+}
+
+TEST(RemoteChannel, AChildThatWentAwayFailsWritesAndReads) {
+    // Without SIGPIPE ignored, the write would end this very process.
+    platform::TChildProcess child;
+    ASSERT_EQ(child.Start({"sh", "-c", "echo gone >&2"}), 0);
+    EXPECT_EQ(child.WaitExit(10000), 0);
+    const std::atomic<bool> stop{false};
+    EXPECT_EQ(child.Write(std::string(1 << 20, 'x'), stop, 1000),
+              platform::TChildProcess::TIo::Failed);
+    std::string out;
+    EXPECT_EQ(child.Read(out, 100, stop, 1000), platform::TChildProcess::TIo::End);
+    EXPECT_EQ(child.ErrorText(), "gone\n");
+    EXPECT_EQ(child.Start({"/no/such/program"}), ENOENT);
 }
 
 TEST(RemoteChannel, EachFailureHasItsStatusAndNamesTheHost) {
