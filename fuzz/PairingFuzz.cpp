@@ -13,7 +13,10 @@
 //   characters whose folding or composition is tricky;
 // - within names of one folded form, as many pairs are made as the smaller
 //   side allows;
-// - rows come in key order, and a second pass gives the same rows.
+// - rows come in key order, and a second pass gives the same rows;
+// - paired case sensitively (as the input chooses), all of the above with
+//   the composed form (NFC alone) in place of the folded one, and ASCII
+//   names pair only when equal byte for byte.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -99,7 +102,7 @@ std::string TrickyName(FuzzedDataProvider& input) {
 
 // Distinct names, as one folder holds them; a few share a subfolder.
 std::shared_ptr<TEntryList> MakeList(FuzzedDataProvider& input, platform::TCollator& collator,
-                                     const TEntryList* other) {
+                                     const TEntryList* other, bool caseSensitive) {
     auto list = std::make_shared<TEntryList>();
     const TFolder& root = list->AddFolder("/r/", 3);
     const TFolder& sub = list->AddFolder("/r/Sub/", 3);
@@ -128,14 +131,15 @@ std::shared_ptr<TEntryList> MakeList(FuzzedDataProvider& input, platform::TColla
         TSearchRecEx& entry = list->AddEntry(*folder);
         entry.Name = name;
     }
-    list->Sort(collator);
+    list->Sort(collator, nullptr, caseSensitive);
     return list;
 }
 
 std::vector<TRow> Pair(const std::shared_ptr<TEntryList>& listM,
-                       const std::shared_ptr<TEntryList>& listS) {
+                       const std::shared_ptr<TEntryList>& listS, bool caseSensitive) {
     TRows rows;
     TCompareOption option;
+    option.CaseSensitive = caseSensitive;
     option.SkipContents = true;  // no file is read: names alone decide
     std::atomic<bool> stop{false};
     static TContentComparer contents({});  // never asked: made once, its buffers are large
@@ -152,14 +156,18 @@ const TSearchRecEx& Key(const TRow& row) {
     return row.M ? *row.M : *row.S;
 }
 
-std::string Folded(const TSearchRecEx& entry) {
-    return platform::FoldCase(entry.RelPath());
+// The form pairing compares: folded, or case sensitively only composed.
+std::string Folded(const TSearchRecEx& entry, bool caseSensitive) {
+    if (!caseSensitive)
+        return platform::FoldCase(entry.RelPath());
+    platform::TCaseFolder composer(false);
+    return std::string(composer.Fold(entry.RelPath()));
 }
 
 // The folded form by its definition, on the whole text at once: NFC of the
 // simple case folding of the NFD form, combining marks and bytes that are not
-// UTF-8 (carried as lone surrogates) kept.
-std::string ReferenceFold(const std::string& utf8) {
+// UTF-8 (carried as lone surrogates) kept; without foldCase only NFC.
+std::string ReferenceFold(const std::string& utf8, bool foldCase) {
     std::u16string text;
     const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
     const auto count = static_cast<int32_t>(utf8.size());
@@ -196,7 +204,7 @@ std::string ReferenceFold(const std::string& utf8) {
         UChar32 c;
         U16_NEXT(decomposed.data(), i, decomposed.size(), c);
         const bool bad = c >= 0xDC80 && c <= 0xDCFF;
-        if (!bad && u_getCombiningClass(c) == 0)
+        if (foldCase && !bad && u_getCombiningClass(c) == 0)
             c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
         if (c > 0xFFFF) {
             folded.push_back(U16_LEAD(c));
@@ -241,9 +249,10 @@ bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     static platform::TCollator collator;
-    auto listM = MakeList(input, collator, nullptr);
-    auto listS = MakeList(input, collator, listM.get());
-    const std::vector<TRow> rows = Pair(listM, listS);
+    const bool cs = input.ConsumeBool();
+    auto listM = MakeList(input, collator, nullptr, cs);
+    auto listS = MakeList(input, collator, listM.get(), cs);
+    const std::vector<TRow> rows = Pair(listM, listS, cs);
 
     std::map<const TSearchRecEx*, int> uses;
     for (const TRow& row : rows) {
@@ -253,28 +262,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (row.S)
             ++uses[row.S];
         if (row.M && row.S) {
-            FUZZ_CHECK(TEntryList::CompareKeys(*row.M, *row.S) == 0);
-            FUZZ_CHECK(Folded(*row.M) == Folded(*row.S));
+            FUZZ_CHECK(TEntryList::CompareKeys(*row.M, *row.S, cs) == 0);
+            FUZZ_CHECK(Folded(*row.M, cs) == Folded(*row.S, cs));
         }
     }
 
     for (const auto* list : {listM.get(), listS.get()})
         for (int i = 0; i < list->Count(); ++i)
-            FUZZ_CHECK(Folded(*list->At(i)) == ReferenceFold(list->At(i)->RelPath()));
+            FUZZ_CHECK(Folded(*list->At(i), cs) == ReferenceFold(list->At(i)->RelPath(), !cs));
 
     // Folding against an oracle for ASCII letter case.
     std::vector<std::string> foldedS;
     for (int j = 0; j < listS->Count(); ++j)
-        foldedS.push_back(Folded(*listS->At(j)));
+        foldedS.push_back(Folded(*listS->At(j), cs));
     for (int i = 0; i < listM->Count(); ++i) {
         const TSearchRecEx& m = *listM->At(i);
-        const std::string relM = m.RelPath(), foldedM = Folded(m);
+        const std::string relM = m.RelPath(), foldedM = Folded(m, cs);
         for (int j = 0; j < listS->Count(); ++j) {
             const TSearchRecEx& s = *listS->At(j);
             const std::string relS = s.RelPath();
             const bool sameForm = foldedM == foldedS[static_cast<size_t>(j)];
-            FUZZ_CHECK(sameForm == (TEntryList::CompareKeys(m, s) == 0));
-            if (EqualIgnoringAsciiCase(relM, relS))
+            FUZZ_CHECK(sameForm == (TEntryList::CompareKeys(m, s, cs) == 0));
+            if (cs ? relM == relS : EqualIgnoringAsciiCase(relM, relS))
                 FUZZ_CHECK(sameForm);
             else if (IsAscii(relM) && IsAscii(relS))
                 FUZZ_CHECK(!sameForm);
@@ -285,7 +294,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(count == 1);
 
     for (size_t i = 1; i < rows.size(); ++i)
-        FUZZ_CHECK(TEntryList::CompareKeys(Key(rows[i - 1]), Key(rows[i])) <= 0);
+        FUZZ_CHECK(TEntryList::CompareKeys(Key(rows[i - 1]), Key(rows[i]), cs) <= 0);
 
     for (const TRow& row : rows) {
         // A name alone in its row has no byte-equal twin left on the other side.
@@ -298,9 +307,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // ... and no partner of equal key left alone either.
         for (const TRow& alone : rows)
             if (!(alone.M && alone.S) && (alone.M == nullptr) != (row.M == nullptr))
-                FUZZ_CHECK(TEntryList::CompareKeys(own, Key(alone)) != 0);
+                FUZZ_CHECK(TEntryList::CompareKeys(own, Key(alone), cs) != 0);
     }
 
-    FUZZ_CHECK(Pair(listM, listS) == rows);
+    FUZZ_CHECK(Pair(listM, listS, cs) == rows);
     return 0;
 }
