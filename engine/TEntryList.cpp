@@ -58,27 +58,29 @@ std::string_view TEntryList::StoreKey(std::string_view key) {
 
 int TEntryList::CompareRelPathBytes(const TSearchRecEx& a, const TSearchRecEx& b) {
     // RelPath is the folder's part below the root (ending in "/" unless empty)
-    // followed by Name; compare the two pieces without building either path.
-    auto piece = [](const TSearchRecEx& e, int part) -> std::string_view {
-        std::string_view dir(e.Folder->Dir);
-        dir.remove_prefix(e.Folder->RootLength);
-        return part == 0 ? dir : std::string_view(e.Name);
+    // followed by Name; the two pieces are compared a run of bytes at a time
+    // (memcmp), without building either path.
+    auto dir = [](const TSearchRecEx& e) {
+        std::string_view part(e.Folder->Dir);
+        part.remove_prefix(e.Folder->RootLength);
+        return part;
     };
-    std::string_view a0 = piece(a, 0), a1 = piece(a, 1);
-    std::string_view b0 = piece(b, 0), b1 = piece(b, 1);
-    size_t ia = 0, ib = 0;
-    size_t na = a0.size() + a1.size(), nb = b0.size() + b1.size();
-    while (ia < na && ib < nb) {
-        unsigned char ca = static_cast<unsigned char>(ia < a0.size() ? a0[ia] : a1[ia - a0.size()]);
-        unsigned char cb = static_cast<unsigned char>(ib < b0.size() ? b0[ib] : b1[ib - b0.size()]);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        ++ia;
-        ++ib;
+    std::string_view pa[2] = {dir(a), a.Name};
+    std::string_view pb[2] = {dir(b), b.Name};
+    size_t ia = 0, ib = 0;  // the piece each side is in
+    while (true) {
+        while (ia < 2 && pa[ia].empty())
+            ++ia;
+        while (ib < 2 && pb[ib].empty())
+            ++ib;
+        if (ia == 2 || ib == 2)
+            return ia == 2 && ib == 2 ? 0 : ia == 2 ? -1 : 1;
+        const size_t n = std::min(pa[ia].size(), pb[ib].size());
+        if (int c = std::memcmp(pa[ia].data(), pb[ib].data(), n); c != 0)
+            return c < 0 ? -1 : 1;
+        pa[ia].remove_prefix(n);
+        pb[ib].remove_prefix(n);
     }
-    if (na == nb)
-        return 0;
-    return na < nb ? -1 : 1;
 }
 
 int TEntryList::CompareFolded(const TSearchRecEx& a, const TSearchRecEx& b) {

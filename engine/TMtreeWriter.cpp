@@ -1,7 +1,6 @@
 #include "TMtreeWriter.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <charconv>
 
 #include "MtreeText.h"
 #include "TMtreeParser.h"
@@ -34,6 +33,13 @@ const char* TypeName(TFileKind kind) {
 
 TMtreeWriter::TMtreeWriter(TOutput output) : Output(std::move(output)) {
     Buffer.reserve(BlockSize + 4096);
+}
+
+template <class T>
+void TMtreeWriter::AppendNumber(std::string_view key, T value) {
+    char text[24];
+    Buffer.append(key);
+    Buffer.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 void TMtreeWriter::Flush() {
@@ -87,28 +93,38 @@ void TMtreeWriter::WriteEntry(std::string_view relDir, std::string_view name, TF
         }
         AppendEscapedName(Buffer, name);
     }
-    char number[96];
     Buffer.append(" type=").append(TypeName(kind));
     if (facts.Recorded & TEntryFacts::HasMode) {
-        std::snprintf(number, sizeof number, " mode=%04o", static_cast<unsigned>(facts.Mode));
-        Buffer.append(number);
+        // Four octal digits, as mtree writes them ("0644").
+        const unsigned mode = facts.Mode & 07777;
+        const char digits[] = {' ',
+                               'm',
+                               'o',
+                               'd',
+                               'e',
+                               '=',
+                               char('0' + (mode >> 9)),
+                               char('0' + ((mode >> 6) & 7)),
+                               char('0' + ((mode >> 3) & 7)),
+                               char('0' + (mode & 7))};
+        Buffer.append(digits, sizeof digits);
     }
     if (facts.Recorded & TEntryFacts::HasOwner) {
-        std::snprintf(number, sizeof number, " uid=%u gid=%u", facts.Uid, facts.Gid);
-        Buffer.append(number);
+        AppendNumber(" uid=", facts.Uid);
+        AppendNumber(" gid=", facts.Gid);
     }
-    if (facts.Recorded & TEntryFacts::HasLinks) {
-        std::snprintf(number, sizeof number, " nlink=%u", facts.Links);
-        Buffer.append(number);
-    }
-    if ((facts.Recorded & TEntryFacts::HasSize) && kind == TFileKind::Regular) {
-        std::snprintf(number, sizeof number, " size=%" PRId64, size);
-        Buffer.append(number);
-    }
+    if (facts.Recorded & TEntryFacts::HasLinks)
+        AppendNumber(" nlink=", facts.Links);
+    if ((facts.Recorded & TEntryFacts::HasSize) && kind == TFileKind::Regular)
+        AppendNumber(" size=", size);
     if (facts.Recorded & TEntryFacts::HasTime) {
-        std::snprintf(number, sizeof number, " time=%" PRId64 ".%09u", facts.Seconds,
-                      facts.Nanoseconds);
-        Buffer.append(number);
+        AppendNumber(" time=", facts.Seconds);
+        // Nanoseconds in nine digits, as the tools write and read them.
+        char nine[10] = {'.', '0', '0', '0', '0', '0', '0', '0', '0', '0'};
+        uint32_t ns = facts.Nanoseconds % 1000000000u;
+        for (int i = 9; i >= 1; --i, ns /= 10)
+            nine[i] = char('0' + ns % 10);
+        Buffer.append(nine, sizeof nine);
     }
     if (facts.LinkTarget && (kind == TFileKind::Link || kind == TFileKind::Dangling)) {
         Buffer.append(" link=");

@@ -51,6 +51,9 @@ public:
 private:
     void Flush();
     void FlushWhenFull();
+    // key, then value in decimal.
+    template <class T>
+    void AppendNumber(std::string_view key, T value);
 
     TOutput Output;
     std::string Buffer;

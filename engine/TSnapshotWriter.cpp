@@ -38,29 +38,23 @@ struct TDigestThread {
 
 }  // namespace
 
-// The digests of the files of a snapshot, made by worker threads while the
-// tree is still being listed (in listing order, as the listing posts them)
-// and by the writing thread together. Each entry's digest is pending, being
-// made or made (TEntryFacts::DigestState); a worker claims the oldest posted
-// entry, the writing thread the entry it is at when nobody has (so it never
-// waits for a file nobody reads), and otherwise waits for that one entry.
-class TDigestJobs {
+// The entries of a snapshot on their way from the listing to the file. The
+// listing posts every entry in listing order (each folder before what it
+// holds); workers digest the files among them as they come; the writing
+// thread takes the entries in the same order and writes each line once its
+// digest is made: listing, reading and writing overlap. Each file's digest is
+// pending, being made or made (TEntryFacts::DigestState); the writing thread
+// makes the digest of the entry it is at when no worker has started it, so
+// it never waits for a file nobody reads.
+class TSnapshotPipeline {
 public:
     enum : uint8_t { Pending, Claimed, Done };
 
-    TDigestJobs(platform::TDigestKind kind, const std::atomic<bool>& stop)
+    TSnapshotPipeline(platform::TDigestKind kind, const std::atomic<bool>& stop)
         : Kind(kind), Stop(stop) {}
-    ~TDigestJobs() {
-        {
-            std::lock_guard<std::mutex> guard(Lock);
-            Abandoned = true;
-        }
-        Ready.notify_all();
-        for (std::thread& t : Threads)
-            t.join();
-    }
+    ~TSnapshotPipeline() { Abandon(); }
 
-    void Start(int workers) {
+    void StartWorkers(int workers) {
         try {
             for (int i = 0; i < workers; ++i)
                 Threads.emplace_back([this] { Work(); });
@@ -69,24 +63,43 @@ public:
         }
     }
 
-    // An entry to digest, from the listing thread.
+    // An entry, from the listing thread. Entries are handed over in batches,
+    // so that the lock is taken and the threads woken once per batch.
     void Post(const TSearchRecEx& entry) {
-        {
-            std::lock_guard<std::mutex> guard(Lock);
-            Queue.push_back(&entry);
-        }
-        Ready.notify_one();
+        Batch.push_back(&entry);
+        if (Batch.size() >= 256)
+            Flush(false);
     }
     // Every entry has been posted.
-    void Close() {
+    void Close() { Flush(true); }
+    // Ends the workers' work and wakes every waiting thread; joins the workers.
+    void Abandon() {
         {
             std::lock_guard<std::mutex> guard(Lock);
-            Closed = true;
+            Abandoned = true;
         }
-        Ready.notify_all();
+        Posted.notify_all();
+        Finished.notify_all();
+        // Both the writing thread and the one that runs the listing may end
+        // the work; the workers are joined once.
+        std::lock_guard<std::mutex> joining(JoinLock);
+        for (std::thread& t : Threads)
+            t.join();
+        Threads.clear();
     }
 
-    // Waits for the digest of entry, making it here when nobody has started
+    // For the writing thread: the next entry in listing order, waiting for
+    // it to be posted; null once all are taken or the work was abandoned.
+    const TSearchRecEx* Next(size_t& known) {
+        std::unique_lock<std::mutex> lock(Lock);
+        Posted.wait(lock, [this] { return Abandoned || Closed || WriteHead < Queue.size(); });
+        known = Closed ? Queue.size() : 0;
+        if (Abandoned || WriteHead == Queue.size())
+            return nullptr;
+        return Queue[WriteHead++];
+    }
+
+    // Waits for the digest of a file, making it here when nobody has started
     // it. True with reason set when the file could not be read.
     bool Wait(const TSearchRecEx& entry, TDigestThread& own, std::string& reason) {
         std::atomic_ref<uint8_t> state(entry.Facts->DigestState);
@@ -96,7 +109,7 @@ public:
         } else if (state.load() != Done) {
             std::unique_lock<std::mutex> lock(Lock);
             WaitingFor.store(&entry);
-            Finished.wait(lock, [&state] { return state.load() == Done; });
+            Finished.wait(lock, [this, &state] { return Abandoned || state.load() == Done; });
             WaitingFor.store(nullptr);
         }
         if (entry.Facts->Digest.Kind != platform::TDigestKind::None)
@@ -107,6 +120,16 @@ public:
     }
 
 private:
+    void Flush(bool close) {
+        {
+            std::lock_guard<std::mutex> guard(Lock);
+            Queue.insert(Queue.end(), Batch.begin(), Batch.end());
+            Closed = close;
+        }
+        Batch.clear();
+        Posted.notify_all();
+    }
+
     void Work() {
         try {
             TDigestThread own([this] { return Stop.load() || Abandoned.load(); });
@@ -114,10 +137,15 @@ private:
                 const TSearchRecEx* entry = nullptr;
                 {
                     std::unique_lock<std::mutex> lock(Lock);
-                    Ready.wait(lock, [this] { return Abandoned || Closed || Head < Queue.size(); });
-                    if (Abandoned || Head == Queue.size())
+                    Posted.wait(lock,
+                                [this] { return Abandoned || Closed || WorkHead < Queue.size(); });
+                    while (WorkHead < Queue.size() && !NeedsDigest(*Queue[WorkHead]))
+                        ++WorkHead;
+                    if (Abandoned || (Closed && WorkHead == Queue.size()))
                         return;
-                    entry = Queue[Head++];
+                    if (WorkHead == Queue.size())
+                        continue;
+                    entry = Queue[WorkHead++];
                 }
                 uint8_t expected = Pending;
                 if (std::atomic_ref<uint8_t>(entry->Facts->DigestState)
@@ -151,19 +179,22 @@ private:
 
     const platform::TDigestKind Kind;
     const std::atomic<bool>& Stop;
+    std::vector<const TSearchRecEx*> Batch;  // the listing thread's, not yet handed over
     std::mutex Lock;
-    std::condition_variable Ready;           // for the workers
-    std::condition_variable Finished;        // for the writing thread
-    std::vector<const TSearchRecEx*> Queue;  // posted, in listing order (guarded by Lock)
-    size_t Head = 0;                         // the next one a worker takes (guarded by Lock)
-    bool Closed = false;                     // (guarded by Lock)
+    std::condition_variable Posted;    // new entries, or the end
+    std::condition_variable Finished;  // a digest the writing thread waits for
+    // Guarded by Lock: the entries posted, in listing order; the next one a
+    // worker looks at and the next one the writing thread takes.
+    std::vector<const TSearchRecEx*> Queue;
+    size_t WorkHead = 0;
+    size_t WriteHead = 0;
+    bool Closed = false;
     std::atomic<bool> Abandoned{false};
     std::atomic<const TSearchRecEx*> WaitingFor{nullptr};
     std::unordered_map<const TSearchRecEx*, std::string> Failures;  // reasons of files not read
+    std::mutex JoinLock;
     std::vector<std::thread> Threads;
 };
-
-namespace {}  // namespace
 
 void TSnapshotWriter::SetHeader(std::string tool, std::string options) {
     Header.Tool = std::move(tool);
@@ -211,50 +242,75 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
     std::shared_ptr<TEntrySource> source =
         IsRemoteUrl(root) ? std::make_shared<TRemoteSource>(root, Remote, Exclude, false)
                           : MakeEntrySource(root);
+    auto remote = std::dynamic_pointer_cast<TRemoteSource>(source);
     TEntryList list(source);
-    // Files are digested from the moment they are listed.
-    TDigestJobs jobs(Digest, Stop);
+    TSnapshotPipeline pipeline(Digest, Stop);
     int workers = Workers;
     if (workers < 0)
         workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 8);
-    jobs.Start(workers);
-    TListRequest request{Stop, filter ? &*filter : nullptr, true};
-    request.Listed = [&jobs](const TSearchRecEx& entry) {
-        if (NeedsDigest(entry))
-            jobs.Post(entry);
-    };
-    TListOutcome listed = source->List(list, request);
-    jobs.Close();
-    if (listed.Status != CompareStatus::Success) {
-        Text = listed.Message;
-        RefusalStatus = listed.Status;
-        return TResult::Refused;
-    }
-    if (listed.Result == -1 || Stop.load())
-        return TResult::Stopped;
-
-    // Byte order of the paths: a folder's path is a prefix of its entries'.
-    std::vector<TSearchRecEx*> order;
-    order.reserve(static_cast<size_t>(list.Count()));
-    for (int i = 0; i < list.Count(); ++i)
-        order.push_back(list.At(i));
-    std::sort(order.begin(), order.end(), [](const TSearchRecEx* a, const TSearchRecEx* b) {
-        return TEntryList::CompareRelPathBytes(*a, *b) < 0;
-    });
+    pipeline.StartWorkers(workers);
 
     Header.Tree = root;
     Header.Host = platform::HostName();
     Header.Date = platform::UtcNowText();
     TMtreeWriter writer(output);
-    writer.WriteHeader(Header);
-    // A far root's facts came with its listing.
-    auto remote = std::dynamic_pointer_cast<TRemoteSource>(source);
-    const TEntryFacts rootFacts = remote               ? remote->RootFacts()
-                                  : source->HasFiles() ? FolderFacts(root)
-                                                       : TEntryFacts();
-    writer.WriteEntry("", "", TFileKind::Directory, 0, rootFacts);
-    WriteEntries(order, writer, jobs);
-    if (Stop.load())
+    // The lines are written on a thread of their own as the entries are
+    // listed; a live root's facts are known before its listing.
+    std::exception_ptr writeFailure;
+    std::thread writing;
+    auto startWriting = [&](const TEntryFacts& rootFacts) {
+        writing = std::thread([&, rootFacts] {
+            try {
+                writer.WriteHeader(Header);
+                writer.WriteEntry("", "", TFileKind::Directory, 0, rootFacts);
+                WriteEntries(writer, pipeline);
+            } catch (...) {
+                writeFailure = std::current_exception();
+                pipeline.Abandon();
+            }
+        });
+    };
+    struct TJoin {
+        std::thread& Thread;
+        TSnapshotPipeline& Pipeline;
+        ~TJoin() {
+            if (Thread.joinable()) {
+                Pipeline.Abandon();
+                Thread.join();
+            }
+        }
+    } join{writing, pipeline};
+
+    TListRequest request{Stop, filter ? &*filter : nullptr, true};
+    if (source->HasFiles()) {
+        startWriting(FolderFacts(root));
+        request.Listed = [&pipeline](const TSearchRecEx& entry) { pipeline.Post(entry); };
+    }
+    TListOutcome listed = source->List(list, request);
+    if (listed.Status != CompareStatus::Success) {
+        Text = listed.Message;
+        RefusalStatus = listed.Status;
+        return TResult::Refused;
+    }
+    if (!source->HasFiles()) {
+        // A snapshot or a far side hands its entries over once listed (a
+        // far side's streamed order, a snapshot's sorted one: each folder
+        // before what it holds); a source that digests elsewhere is told
+        // every file at once, in that order, so that its work overlaps.
+        startWriting(remote ? remote->RootFacts() : TEntryFacts());
+        for (int i = 0; i < list.Count(); ++i) {
+            const TSearchRecEx& entry = *list.At(i);
+            if (NeedsDigest(entry))
+                source->WillNeedDigest(entry, Digest);
+            pipeline.Post(entry);
+        }
+    }
+    pipeline.Close();
+    writing.join();
+    pipeline.Abandon();
+    if (writeFailure)
+        std::rethrow_exception(writeFailure);
+    if (listed.Result == -1 || Stop.load())
         return TResult::Stopped;
     // A far side lost midway left digests out: no snapshot is made of that.
     if (remote) {
@@ -271,26 +327,20 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
     return TResult::Written;
 }
 
-void TSnapshotWriter::WriteEntries(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer,
-                                   TDigestJobs& jobs) {
+void TSnapshotWriter::WriteEntries(TMtreeWriter& writer, TSnapshotPipeline& pipeline) {
     using Clock = std::chrono::steady_clock;
-    // A source that digests elsewhere (a far side) is told every file at
-    // once, in the order they are taken, so that its work overlaps.
-    for (const TSearchRecEx* entry : order)
-        if (NeedsDigest(*entry) && entry->Folder->Source)
-            entry->Folder->Source->WillNeedDigest(*entry, Digest);
     TDigestThread own([this] { return Stop.load(); });
     auto lastProgress = Clock::now();
     std::string reason;
-    const int64_t total = static_cast<int64_t>(order.size()) + 1;
     Written = 1;  // the root
-    for (TSearchRecEx* entry : order) {
+    size_t total = 0;
+    while (const TSearchRecEx* entry = pipeline.Next(total)) {
         if (Stop.load(std::memory_order_relaxed) || writer.Failed())
-            return;
-        if (NeedsDigest(*entry) && jobs.Wait(*entry, own, reason)) {
+            break;
+        if (NeedsDigest(*entry) && pipeline.Wait(*entry, own, reason)) {
             // Stopped meanwhile: the entry is not written at all.
             if (Stop.load())
-                return;
+                break;
             writer.WriteComment(reason);
             ++Failures;
         }
@@ -298,7 +348,9 @@ void TSnapshotWriter::WriteEntries(std::vector<TSearchRecEx*>& order, TMtreeWrit
         ++Written;
         if (Progress && Clock::now() - lastProgress > std::chrono::milliseconds(100)) {
             lastProgress = Clock::now();
-            Progress(Written, total);
+            Progress(Written, total == 0 ? 0 : static_cast<int64_t>(total) + 1);
         }
     }
+    // The listing may still be posting: nothing more is taken.
+    pipeline.Abandon();
 }

@@ -17,11 +17,11 @@ struct TSearchRecEx;
 // Writes the snapshot of a tree: lists it as a comparison would (the same
 // exclude patterns, links followed, loops listed but not entered), digests
 // every regular file on several threads from the moment it is listed, and
-// writes one mtree line per entry in byte order of the paths (so parents come
-// before their children and the same tree always gives the same lines), the
-// digests in that order as they become ready. A file that cannot be read is written without a
-// digest, after a comment line that says why; a later comparison then says its contents were never
-// compared.
+// writes one mtree line per entry in the order the tree is listed (each folder
+// before what it holds, as NetBSD's mtree needs), each line as soon as its
+// digest is made: listing, reading and writing overlap. A file that cannot
+// be read is written without a digest, after a comment line that says why; a
+// later comparison then says its contents were never compared.
 class TSnapshotWriter {
 public:
     enum class TResult {
@@ -32,8 +32,8 @@ public:
                        // cannot be reached or was lost (Message says why, Status which)
         Failed,        // a failure of the run (out of memory, of descriptors: Message)
     };
-    // Entries written so far and in all; on the writing thread, at most
-    // every 100 ms and once at the end.
+    // Entries written so far and in all (0 while the tree is still being
+    // listed); on the writing thread, at most every 100 ms and once at the end.
     using TProgress = std::function<void(int64_t written, int64_t total)>;
 
     explicit TSnapshotWriter(const std::atomic<bool>& stop) : Stop(stop) {}
@@ -67,8 +67,8 @@ public:
 
 private:
     TResult Run(const std::string& root, const TMtreeWriter::TOutput& output);
-    void WriteEntries(std::vector<TSearchRecEx*>& order, TMtreeWriter& writer,
-                      class TDigestJobs& jobs);
+    // The writing thread: every entry the pipeline hands over, in order.
+    void WriteEntries(TMtreeWriter& writer, class TSnapshotPipeline& pipeline);
 
     const std::atomic<bool>& Stop;
     platform::TDigestKind Digest = platform::TDigestKind::Sha256;
