@@ -65,24 +65,25 @@ int TCompare::TestPaths() const {
     return CompareStatus::Success;
 }
 
-int TCompare::CheckPaths() {
-    Reset();
-    Status = TestPaths();
-    if (Status == CompareStatus::BadPathM)
-        ErrorMessage = TextBadPathM;
-    if (Status == CompareStatus::BadPathS)
-        ErrorMessage = TextBadPathS;
-    if (Status != CompareStatus::Success)
-        return Status;
+TPathCheck CheckFolders(const std::string& pathM, const std::string& pathS) {
+    if (!ValidSide(pathM))
+        return {CompareStatus::BadPathM, TextBadPathM};
+    if (!ValidSide(pathS))
+        return {CompareStatus::BadPathS, TextBadPathS};
     // A root that cannot be read would list as empty: the run would find its
     // whole tree equal to an empty one, or everything of the other side missing.
-    if (std::string reason = UnreadableReason(PathM); !reason.empty()) {
-        Status = CompareStatus::BadPathM;
-        ErrorMessage = TextUnreadableM + ("(" + reason + ")");
-    } else if (reason = UnreadableReason(PathS); !reason.empty()) {
-        Status = CompareStatus::BadPathS;
-        ErrorMessage = TextUnreadableS + ("(" + reason + ")");
-    }
+    if (std::string reason = UnreadableReason(pathM); !reason.empty())
+        return {CompareStatus::BadPathM, TextUnreadableM + ("(" + reason + ")")};
+    if (std::string reason = UnreadableReason(pathS); !reason.empty())
+        return {CompareStatus::BadPathS, TextUnreadableS + ("(" + reason + ")")};
+    return {};
+}
+
+int TCompare::CheckPaths() {
+    Reset();
+    TPathCheck check = CheckFolders(PathM, PathS);
+    Status = check.Status;
+    ErrorMessage = std::move(check.Message);
     return Status;
 }
 

@@ -39,6 +39,16 @@ constexpr int RemoteDropped = 26;    // the connection ended before the run did
 constexpr int RemoteBadData = 27;    // the far side sent what breaks the stream's rules
 }  // namespace CompareStatus
 
+// The outcome of checking two sides: a status of CheckPaths with its message.
+struct TPathCheck {
+    int Status = CompareStatus::Success;
+    std::string Message;
+};
+
+// The check of CheckPaths for two given sides, as a value: it touches no
+// engine, so that a caller can check folders before it changes anything.
+TPathCheck CheckFolders(const std::string& pathM, const std::string& pathS);
+
 // The comparison engine: lists two folder trees, pairs their entries by path
 // relative to each root, judges every pair under TCompareOption and keeps one
 // result row per pairing step. Either side may also be a snapshot file
@@ -68,7 +78,6 @@ public:
     // compared ahead on worker threads; the rows, their order and the stop
     // behaviour are the same either way. Takes effect at the next Compare.
     void SetSequential(bool sequential) { Sequential = sequential; }
-    bool IsSequential() const { return Sequential; }
     void SetPathM(const std::string& path) { PathM = path; }
     void SetPathS(const std::string& path) { PathS = path; }
     std::string GetPathM() const { return PathM; }
@@ -82,7 +91,7 @@ public:
     // can be read. Returns the status: 0, 1 or 2, with its message; a folder
     // that is there but cannot be opened gives 1 or 2 with
     // "比較元のフォルダを読めません(<reason>)" or "比較先のフォルダを読めません(<reason>)".
-    int CheckPaths();
+    int CheckPaths();  // CheckFolders(PathM, PathS), kept as Status and ErrorMessage
     // The same test without touching any state, so that it cannot disturb a
     // running comparison: 0, 1 or 2.
     int TestPaths() const;

@@ -1,10 +1,11 @@
 #include "CommandLine.h"
 
-#include <QComboBox>
+#include <QAction>
 
 #include "TCompare.h"
-#include "TfrmMain.h"
 #include "commands/ShowMessageBox.h"
+#include "window/TPathBox.h"
+#include "window/TfrmMain.h"
 
 namespace {
 
@@ -115,22 +116,18 @@ void OpenCommandLineFolders(TfrmMain& frm, const QStringList& folders) {
                            .arg(folders.size()));
         return;
     }
-    QComboBox* const boxes[] = {frm.cmbFilePathM, frm.cmbFilePathS};
     for (int i = 0; i < folders.size(); ++i) {
-        boxes[i]->setEditText(folders.at(i));
-        frm.AddPathHistory(boxes[i], folders.at(i));
+        TPathBox* box = frm.PathBox(i == 0 ? TSide::M : TSide::S);
+        box->setEditText(folders.at(i));
+        box->AddHistory(folders.at(i));
     }
     if (folders.size() == 2) {
-        frm.StartComparison();
+        frm.Actions().mnFileComp->trigger();
     } else if (folders.size() == 1) {
-        // The engine's own check gives the message for a bad source; the
-        // engine's folders are put back, as a refused start does.
-        TCompare* engine = frm.Engine();
-        const std::string oldPathM = engine->GetPathM();
-        engine->SetPathM(frm.cmbFilePathM->currentText().toStdString());
-        if (engine->CheckPaths() == CompareStatus::BadPathM)
-            ShowMessageBox(&frm, QMessageBox::Warning,
-                           QString::fromUtf8(engine->GetErrorMessage()));
-        engine->SetPathM(oldPathM);
+        // The comparison's own check of the source gives the message.
+        const std::string source = frm.PathBox(TSide::M)->currentText().toStdString();
+        const TPathCheck check = CheckFolders(source, source);
+        if (check.Status == CompareStatus::BadPathM)
+            ShowMessageBox(&frm, QMessageBox::Warning, QString::fromUtf8(check.Message));
     }
 }

@@ -13,12 +13,12 @@
 #include <QTranslator>
 
 #include "CommandLine.h"
-#include "MainFont.h"
-#include "TfrmMain.h"
 #include "commands/ProgramInfo.h"
 #include "platform/Encoding.h"
 #include "platform/OutputFile.h"
 #include "settings/SettingsPath.h"
+#include "window/MainFont.h"
+#include "window/TfrmMain.h"
 
 namespace {
 

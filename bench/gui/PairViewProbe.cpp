@@ -33,9 +33,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "MainFont.h"
 #include "pairview/TDiffTextView.h"
 #include "pairview/TfrmPairView.h"
+#include "window/MainFont.h"
 
 namespace {
 

@@ -32,8 +32,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "TPanelBar.h"
-#include "TfrmMain.h"
+#include "window/TPanelBar.h"
+#include "window/TPathBox.h"
+#include "window/TSameGrid.h"
+#include "window/TStatusArea.h"
+#include "window/TfrmMain.h"
 
 namespace {
 
@@ -49,11 +52,11 @@ struct TRunFigures {
 // Measures gaps in the window thread's event loop while it waits for a run to end.
 TRunFigures RunOnce(TfrmMain& frm, const QString& m, const QString& s) {
     TRunFigures figures;
-    frm.cmbFilePathM->setEditText(m);
-    frm.cmbFilePathS->setEditText(s);
+    frm.PathBox(TSide::M)->setEditText(m);
+    frm.PathBox(TSide::S)->setEditText(s);
     QElapsedTimer total;
     total.start();
-    frm.StartComparison();
+    frm.Actions().mnFileComp->trigger();
     figures.StartMs = double(total.nsecsElapsed()) / 1e6;
 
     constexpr int TickMs = 5;
@@ -69,15 +72,16 @@ TRunFigures RunOnce(TfrmMain& frm, const QString& m, const QString& s) {
         figures.LongestStallMs = std::max(figures.LongestStallMs, gap);
         if (gap > 100)
             ++figures.StallsOver100Ms;
-        if (!frm.IsRunning()) {
+        if (!frm.ComparisonRun().IsRunning()) {
             figures.RunSeconds = double(total.nsecsElapsed()) / 1e9;
             loop.quit();
         }
     });
     tick.start();
     loop.exec();
-    figures.Rows = frm.GridRowCount() - 1;
-    figures.Finished = frm.stbMsg->PanelText(0) == QStringLiteral("比較処理が終了しました");
+    figures.Rows = frm.Grid()->RowCount();
+    figures.Finished =
+        frm.StatusArea()->MessageBar()->PanelText(0) == QStringLiteral("比較処理が終了しました");
     return figures;
 }
 
@@ -88,31 +92,31 @@ double Milliseconds(const QElapsedTimer& timer) {
 // Walks down through every different row, as repeated presses of the
 // different-downward button do: one pass over the whole grid.
 void MeasureFind(TfrmMain& frm, double& totalMs, double& longestMs, int& found) {
-    frm.SelectGridRow(1);
+    frm.Grid()->SelectRow(0);
     totalMs = longestMs = 0;
     found = 0;
     for (;;) {
-        const int before = frm.CurrentGridRow();
+        const int before = frm.Grid()->CurrentRow();
         QElapsedTimer one;
         one.start();
-        frm.btnFindDiffDown->click();
+        frm.findChild<QPushButton*>(QStringLiteral("btnFindDiffDown"))->click();
         const double ms = Milliseconds(one);
         totalMs += ms;
         longestMs = std::max(longestMs, ms);
-        if (frm.CurrentGridRow() == before)
+        if (frm.Grid()->CurrentRow() == before)
             break;
         ++found;
     }
 }
 
 double MeasureScroll(TfrmMain& frm) {
-    QScrollBar* bar = frm.sgrdSame->verticalScrollBar();
+    QScrollBar* bar = frm.Grid()->verticalScrollBar();
     double longest = 0;
     for (int value : {bar->maximum(), bar->maximum() / 2, 0, bar->maximum() / 3}) {
         QElapsedTimer jump;
         jump.start();
         bar->setValue(value);
-        frm.sgrdSame->viewport()->repaint();
+        frm.Grid()->viewport()->repaint();
         longest = std::max(longest, Milliseconds(jump));
     }
     return longest;
@@ -171,16 +175,16 @@ int main(int argc, char* argv[]) {
     std::printf("find_rows_found %d\n", found);
     std::printf("scroll_longest_ms %.1f\n", MeasureScroll(frm));
     // The hide toggles over the whole result, on the window's thread.
-    for (const auto& [name, toggle] : {std::pair{"hide_equal_ms", frm.mnViewSame},
-                                       std::pair{"hide_different_ms", frm.mnViewDiff},
-                                       std::pair{"show_all_ms", frm.mnViewDiff}}) {
+    for (const auto& [name, toggle] : {std::pair{"hide_equal_ms", frm.Actions().mnViewSame},
+                                       std::pair{"hide_different_ms", frm.Actions().mnViewDiff},
+                                       std::pair{"show_all_ms", frm.Actions().mnViewDiff}}) {
         QElapsedTimer timer;
         timer.start();
         toggle->trigger();
         std::printf("%s %.1f\n", name, Milliseconds(timer));
     }
     // A run with equal rows hidden: only the different rows come into the grid.
-    frm.mnViewSame->trigger();
+    frm.Actions().mnViewSame->trigger();
     const TRunFigures hidden = RunOnce(frm, folders[0], folders[1]);
     allFinished = allFinished && hidden.Finished;
     std::printf("hidden_run_longest_stall_ms %.1f\n", hidden.LongestStallMs);

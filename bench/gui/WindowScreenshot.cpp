@@ -15,8 +15,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "MainFont.h"
-#include "TfrmMain.h"
+#include "window/MainFont.h"
+#include "window/TPathBox.h"
+#include "window/TSameGrid.h"
+#include "window/TStatusArea.h"
+#include "window/TfrmMain.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -28,22 +31,22 @@ int main(int argc, char* argv[]) {
     }
     QTemporaryDir dir;
     TfrmMain frm(dir.filePath(QStringLiteral("Tandril.ini")));
-    frm.cmbFilePathM->setEditText(args[1]);
-    frm.cmbFilePathS->setEditText(args[2]);
-    frm.StartComparison();
+    frm.PathBox(TSide::M)->setEditText(args[1]);
+    frm.PathBox(TSide::S)->setEditText(args[2]);
+    frm.Actions().mnFileComp->trigger();
 
     QEventLoop loop;
     QTimer poll;
     int waited = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!frm.IsRunning() || ++waited > 3000)
+        if (!frm.ComparisonRun().IsRunning() || ++waited > 3000)
             loop.quit();
     });
     poll.start(10);
     loop.exec();
-    if (frm.IsRunning())
+    if (frm.ComparisonRun().IsRunning())
         return 1;
-    frm.FindRow(+1, TVerdict::Different);
+    frm.Grid()->FindRow(+1, TVerdict::Different);
     // Let the window paint itself once more before it is photographed.
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();

@@ -1,13 +1,10 @@
 #include "CompareAppCall.h"
 
+#include "PathText.h"
+
 namespace {
 
 const QChar Quote = QLatin1Char('"');
-
-// Blanks and control characters: the separators of a command line.
-bool IsBlank(QChar c) {
-    return c.unicode() <= 32;
-}
 
 qsizetype SkipBlanks(const QString& line, qsizetype i) {
     while (i < line.size() && IsBlank(line[i]))

@@ -42,7 +42,7 @@ void CopyBetweenSides(QWidget* owner, const TCompare& engine, const TCursorRow& 
     const auto refuse = [owner] {
         ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("コピーできません"));
     };
-    if (row.Row < 1 || engine.TestPaths() != CompareStatus::Success) {
+    if (row.Row < 0 || engine.TestPaths() != CompareStatus::Success) {
         refuse();
         return;
     }

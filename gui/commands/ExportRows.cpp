@@ -5,8 +5,8 @@
 
 #include "ExportFileType.h"
 #include "ShowMessageBox.h"
-#include "TExportDialog.h"
 #include "TReportWriter.h"
+#include "dialogs/TExportDialog.h"
 
 bool WriteExportFile(QWidget* owner, const QString& name, char delimiter,
                      std::optional<TVerdict> only, platform::TTextEncoding encoding,

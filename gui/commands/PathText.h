@@ -10,3 +10,9 @@
 // U+FFFD.
 QString PathText(const std::string& bytes);
 std::string PathBytes(const QString& text);
+
+// Blanks and control characters (codes up to 32): what separates the words of
+// a command line and what a typed path or program path is trimmed of.
+bool IsBlank(QChar c);
+// The text without its blanks and control characters at both ends.
+QString TrimBlanks(const QString& text);

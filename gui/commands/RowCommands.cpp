@@ -74,7 +74,7 @@ void OpenEntryWith(QWidget* owner, IShellStarter& shell, const QString& program,
 
 void RunCompareApp(QWidget* owner, IShellStarter& shell, const QString& commandTemplate,
                    const TCursorRow& row) {
-    if (row.Row < 1 || commandTemplate.isEmpty()) {
+    if (row.Row < 0 || commandTemplate.isEmpty()) {
         CannotOpen(owner);
         return;
     }

@@ -6,8 +6,8 @@
 // The grid's cursor row as the row commands see it: its place and the result
 // row it shows.
 struct TCursorRow {
-    // The grid row (from 1); 0 when the grid has no cursor row.
-    int Row = 0;
+    // The grid row (from 0); -1 when the grid has no cursor row.
+    int Row = -1;
     // The result row shown there; null for a row that shows no result.
     const TResultRow* Result = nullptr;
 

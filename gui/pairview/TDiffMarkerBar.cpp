@@ -1,10 +1,10 @@
-#include "pairview/TDiffMarkerBar.h"
+#include "TDiffMarkerBar.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "pairview/TDiffTextView.h"
-#include "pairview/TPairViewColors.h"
+#include "TDiffTextView.h"
+#include "TPairViewColors.h"
 
 TDiffMarkerBar::TDiffMarkerBar(TDiffTextView* view) : QWidget(view), View(view) {
     setFixedWidth(Width);

@@ -1,10 +1,10 @@
-#include "pairview/TDiffTextView.h"
+#include "TDiffTextView.h"
 
 #include <QPainter>
 #include <QScrollBar>
 
-#include "pairview/TDiffMarkerBar.h"
-#include "pairview/TPairViewColors.h"
+#include "TDiffMarkerBar.h"
+#include "TPairViewColors.h"
 
 namespace {
 

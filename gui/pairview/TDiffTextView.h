@@ -4,8 +4,8 @@
 #include <memory>
 #include <unordered_map>
 
+#include "TPaneText.h"
 #include "pairview/CharDiff.h"
-#include "pairview/TPaneText.h"
 
 class TDiffMarkerBar;
 

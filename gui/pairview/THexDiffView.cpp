@@ -1,9 +1,9 @@
-#include "pairview/THexDiffView.h"
+#include "THexDiffView.h"
 
 #include <QPainter>
 #include <QScrollBar>
 
-#include "pairview/TPairViewColors.h"
+#include "TPairViewColors.h"
 
 namespace {
 

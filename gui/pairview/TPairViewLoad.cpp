@@ -1,4 +1,4 @@
-#include "pairview/TPairViewLoad.h"
+#include "TPairViewLoad.h"
 
 #include <QThreadPool>
 

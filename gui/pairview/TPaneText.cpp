@@ -1,4 +1,4 @@
-#include "pairview/TPaneText.h"
+#include "TPaneText.h"
 
 TShownLine ShownLine(const QString& line, bool blanks) {
     constexpr qsizetype TabWidth = 4;

@@ -1,4 +1,4 @@
-#include "pairview/TfrmPairView.h"
+#include "TfrmPairView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,10 +13,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "MainFont.h"
-#include "pairview/TDiffTextView.h"
-#include "pairview/THexDiffView.h"
-#include "pairview/TPairViewLoad.h"
+#include "TDiffTextView.h"
+#include "THexDiffView.h"
+#include "TPairViewLoad.h"
+#include "window/MainFont.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "pairview/TPaneText.h"
+#include "TPaneText.h"
 
 class QAction;
 class QCheckBox;

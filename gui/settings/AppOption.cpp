@@ -4,7 +4,7 @@
 
 #include "ExcludePatterns.h"
 #include "IniFile.h"
-#include "commands/TMainActions.h"
+#include "actions/TMainActions.h"
 
 namespace {
 
@@ -98,15 +98,6 @@ void AppOption::Save(IniFile& ini) const {
     ini.WriteInteger(ThreadSection, SpeedKey, Speed);
     for (const TextKey& k : TextKeys)
         ini.WriteString(ApplicationSection, k.Key, this->*k.Field);
-}
-
-QThread::Priority SpeedPriority(uint8_t speed) {
-    static constexpr std::array<QThread::Priority, 7> Priorities{
-        QThread::IdlePriority,         QThread::LowestPriority, QThread::LowPriority,
-        QThread::NormalPriority,       QThread::HighPriority,   QThread::HighestPriority,
-        QThread::TimeCriticalPriority,
-    };
-    return speed < Priorities.size() ? Priorities[speed] : QThread::LowPriority;
 }
 
 int SpeedNiceValue(uint8_t speed) {

@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QString>
-#include <QThread>
 
 #include "TCompareOption.h"
 
@@ -79,12 +78,9 @@ std::span<const TOptionFlag> OptionFlags();
 // The toggle actions of one group of flags, in the order of the settings file.
 QList<QAction*> OptionActions(const TMainActions& actions, TOptionFlag::TGroup group);
 
-// The worker thread's priority for a Speed value (0..6): idle, lowest, below
-// normal, normal, above normal, highest, time-critical. Out of range: below normal.
-QThread::Priority SpeedPriority(uint8_t speed);
-
-// The nice value that makes the same priority effective for a thread on Linux,
-// where Qt's thread priorities do nothing under the default scheduler: 19 for
-// idle down to -15 for time-critical, 0 for normal. Values below 0 need the
+// The worker thread's nice value for a Speed value (0..6: idle, lowest, below
+// normal, normal, above normal, highest, time-critical), as Qt's thread
+// priorities do nothing under Linux's default scheduler: 19 for idle down to
+// -15 for time-critical, 0 for normal; out of range, the default's. Values below 0 need the
 // right to raise priority; a caller that lacks it keeps the normal level.
 int SpeedNiceValue(uint8_t speed);

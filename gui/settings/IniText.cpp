@@ -6,21 +6,22 @@
 
 namespace {
 
-bool IsBlank(char c) {
+// The spaces of an ini line: blanks and line ends.
+bool IsIniSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
+std::string_view TrimIniSpaces(std::string_view text) {
+    while (!text.empty() && IsIniSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
+    while (!text.empty() && IsIniSpace(text.back()))
         text.remove_suffix(1);
     return text;
 }
 
 // Without the blanks that end it, but never without its first character.
 std::string_view WithoutTrailingBlanks(std::string_view line) {
-    while (line.size() > 1 && IsBlank(line.back()))
+    while (line.size() > 1 && IsIniSpace(line.back()))
         line.remove_suffix(1);
     return line;
 }
@@ -58,7 +59,7 @@ std::string WholeHeaderLines(std::string_view text) {
         if (i < text.size())
             i += text.compare(i, 2, "\r\n") == 0 ? 2 : 1;
 
-        std::string_view trimmed = TrimBlanks(line);
+        std::string_view trimmed = TrimIniSpaces(line);
         out.append(line);
         if (tag) {
             // A block ends at a line that is its tag in any letter case, from
@@ -71,7 +72,7 @@ std::string WholeHeaderLines(std::string_view text) {
         } else if (size_t equals = trimmed.find('='); equals != std::string_view::npos &&
                                                       equals > 0 && trimmed.front() != ';' &&
                                                       trimmed.front() != '#') {
-            std::string_view value = TrimBlanks(trimmed.substr(equals + 1));
+            std::string_view value = TrimIniSpaces(trimmed.substr(equals + 1));
             if (value.starts_with("<<<"))
                 tag = std::string(value.substr(3));
         }
@@ -115,7 +116,7 @@ void AppendIniLines(std::string& out, std::string_view lines) {
 // lines equals. SimpleIni's own writer always uses END_OF_TEXT, so a value
 // holding that line ran on into the keys after it.
 void AppendIniValue(std::string& out, std::string_view value) {
-    const bool block = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+    const bool block = !value.empty() && (IsIniSpace(value.front()) || IsIniSpace(value.back()) ||
                                           value.find_first_of("\r\n") != std::string_view::npos ||
                                           value.starts_with("<<<"));
     if (!block) {

@@ -12,8 +12,8 @@
 #include "CommandLine.h"
 #include "RunWindow.h"
 #include "TCompare.h"
-#include "TPanelBar.h"
 #include "TestFiles.h"
+#include "window/TPanelBar.h"
 
 namespace {
 
@@ -123,16 +123,17 @@ private slots:
         MakeTree(s, {{"a.txt", "same"}});
         auto frm = Open();
         OpenCommandLineFolders(*frm, {m, s});
-        QCOMPARE(frm->cmbFilePathM->currentText(), m);
-        QCOMPARE(frm->cmbFilePathS->currentText(), s);
-        QCOMPARE(frm->cmbFilePathM->itemText(0), m);
-        QCOMPARE(frm->cmbFilePathS->itemText(0), s);
-        QTRY_VERIFY_WITH_TIMEOUT(!frm->IsRunning(), RunTimeoutMs);
-        QCOMPARE(frm->GridRowCount(), 3);
-        QCOMPARE(frm->GridCell(2, 4), QStringLiteral("比較先無し"));
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), m);
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), s);
+        QCOMPARE(frm->PathBox(TSide::M)->itemText(0), m);
+        QCOMPARE(frm->PathBox(TSide::S)->itemText(0), s);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm->ComparisonRun().IsRunning(), RunTimeoutMs);
+        QCOMPARE(GridRowCount(*frm), 3);
+        QCOMPARE(GridCell(*frm, 2, 4), QStringLiteral("比較先無し"));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("比較処理が終了しました"));
         // The folders are kept as the boxes' texts and histories.
-        frm->FormClose();
+        frm->close();
         QCOMPARE(IniValue(Settings(), "Form", "FilePathS"), s);
         QCOMPARE(IniValue(Settings(), "RecentFile", "FilePathM000"), m);
     }
@@ -143,11 +144,11 @@ private slots:
         WriteLines(Settings(), {"[Form]", "FilePathM=/earlier/m", "FilePathS=/earlier/s"});
         auto frm = Open();
         OpenCommandLineFolders(*frm, {m});
-        QCOMPARE(frm->cmbFilePathM->currentText(), m);
-        QCOMPARE(frm->cmbFilePathM->itemText(0), m);
-        QCOMPARE(frm->cmbFilePathS->currentText(), QStringLiteral("/earlier/s"));
-        QVERIFY(!frm->IsRunning());
-        QCOMPARE(frm->stbSu->PanelText(0), QString());
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), m);
+        QCOMPARE(frm->PathBox(TSide::M)->itemText(0), m);
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), QStringLiteral("/earlier/s"));
+        QVERIFY(!frm->ComparisonRun().IsRunning());
+        QCOMPARE(frm->StatusArea()->CountsBar()->PanelText(0), QString());
     }
 
     void BadFoldersOpenTheWindowWithItsMessage_data() {
@@ -177,13 +178,13 @@ private slots:
         QTRY_VERIFY(box.Seen);
         QTEST(box.Text, "message");
         QCOMPARE(box.Icon, QMessageBox::Warning);
-        QTEST(frm->cmbFilePathM->currentText(), "boxM");
-        QVERIFY(!frm->IsRunning());
+        QTEST(frm->PathBox(TSide::M)->currentText(), "boxM");
+        QVERIFY(!frm->ComparisonRun().IsRunning());
         // A file or a missing folder never goes into a history.
-        for (const QComboBox* box : {frm->cmbFilePathM, frm->cmbFilePathS})
+        for (const QComboBox* box : {frm->PathBox(TSide::M), frm->PathBox(TSide::S)})
             for (int i = 0; i < box->count(); ++i)
                 QCOMPARE(box->itemText(i), Dir.path());
-        QVERIFY(frm->Engine()->GetPathM().empty());
+        QVERIFY(frm->ComparisonRun().Engine().GetPathM().empty());
     }
 };
 

@@ -14,10 +14,10 @@
 
 #include "RunWindow.h"
 #include "TCompare.h"
-#include "TPanelBar.h"
-#include "TSameGridModel.h"
 #include "TestFiles.h"
 #include "platform/ThreadNice.h"
+#include "window/TPanelBar.h"
+#include "window/TSameGridModel.h"
 
 namespace {}  // namespace
 
@@ -25,7 +25,7 @@ class ComparisonRunTest : public QObject, TTestFolders {
     Q_OBJECT
     std::unique_ptr<RunWindow> Open() { return std::make_unique<RunWindow>(Settings()); }
     static void WaitForIdle(RunWindow& frm) {
-        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), RunTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.ComparisonRun().IsRunning(), RunTimeoutMs);
     }
 
 private slots:
@@ -44,28 +44,29 @@ private slots:
                  QDateTime(QDate(2020, 1, 2), QTime(12, 0)));
         auto frm = Open();
         frm->Compare(M, S);
-        QVERIFY(frm->IsRunning());
-        QVERIFY(!frm->mnFileComp->isEnabled() && frm->mnFileCompStop->isEnabled());
-        QVERIFY(!frm->cmbFilePathM->isEnabled());
+        QVERIFY(frm->ComparisonRun().IsRunning());
+        QVERIFY(!frm->Actions().mnFileComp->isEnabled() &&
+                frm->Actions().mnFileCompStop->isEnabled());
+        QVERIFY(!frm->PathBox(TSide::M)->isEnabled());
         WaitForIdle(*frm);
 
-        QCOMPARE(frm->GridRowCount(), 4);
-        QCOMPARE(frm->GridCell(1, 0), QStringLiteral("a.txt"));
-        QCOMPARE(frm->GridCell(1, 1), QStringLiteral("/"));
-        QCOMPARE(frm->GridCell(1, 4), QStringLiteral("等価"));
-        QCOMPARE(frm->GridCell(1, 5), QStringLiteral("0"));
-        QVERIFY(frm->GridCell(2, 4).startsWith(QStringLiteral("相違: ")));
-        QCOMPARE(frm->GridCell(3, 0), QString());
-        QCOMPARE(frm->GridCell(3, 2), QStringLiteral("c.txt"));
-        QCOMPARE(frm->GridCell(3, 4), QStringLiteral("比較元無し"));
-        QCOMPARE(frm->GridCell(3, 5), QString());
-        QCOMPARE(frm->GridCell(0, 4), QStringLiteral("比較結果"));
-        QVERIFY((frm->GridRowVerdict(1) == TVerdict::Equal));
-        QVERIFY((frm->GridRowVerdict(2) == TVerdict::Different) &&
-                (frm->GridRowVerdict(3) == TVerdict::Different));
+        QCOMPARE(GridRowCount(*frm), 4);
+        QCOMPARE(GridCell(*frm, 1, 0), QStringLiteral("a.txt"));
+        QCOMPARE(GridCell(*frm, 1, 1), QStringLiteral("/"));
+        QCOMPARE(GridCell(*frm, 1, 4), QStringLiteral("等価"));
+        QCOMPARE(GridCell(*frm, 1, 5), QStringLiteral("0"));
+        QVERIFY(GridCell(*frm, 2, 4).startsWith(QStringLiteral("相違: ")));
+        QCOMPARE(GridCell(*frm, 3, 0), QString());
+        QCOMPARE(GridCell(*frm, 3, 2), QStringLiteral("c.txt"));
+        QCOMPARE(GridCell(*frm, 3, 4), QStringLiteral("比較元無し"));
+        QCOMPARE(GridCell(*frm, 3, 5), QString());
+        QCOMPARE(GridCell(*frm, 0, 4), QStringLiteral("比較結果"));
+        QVERIFY((GridRowVerdict(*frm, 1) == TVerdict::Equal));
+        QVERIFY((GridRowVerdict(*frm, 2) == TVerdict::Different) &&
+                (GridRowVerdict(*frm, 3) == TVerdict::Different));
 
         // Result texts other than "等価" are red; nothing else is.
-        const QAbstractItemModel* model = frm->sgrdSameModel;
+        const QAbstractItemModel* model = GridModel(*frm);
         const auto colour = [model](int row, int column) {
             return model->index(row - 1, column).data(Qt::ForegroundRole);
         };
@@ -74,14 +75,17 @@ private slots:
         QCOMPARE(colour(3, 4).value<QColor>(), QColor(255, 0, 0));
         QVERIFY(!colour(3, 2).isValid());
 
-        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"総数:3", "等価:1", "相違:2", ""}));
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+        QCOMPARE(PanelTexts(frm->StatusArea()->CountsBar()),
+                 QStringList({"総数:3", "等価:1", "相違:2", ""}));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("比較処理が終了しました"));
         QVERIFY(!frm->findChild<QProgressBar*>());
-        QVERIFY(frm->mnFileComp->isEnabled() && !frm->mnFileCompStop->isEnabled());
-        QVERIFY(frm->cmbFilePathM->isEnabled());
+        QVERIFY(frm->Actions().mnFileComp->isEnabled() &&
+                !frm->Actions().mnFileCompStop->isEnabled());
+        QVERIFY(frm->PathBox(TSide::M)->isEnabled());
         // Both folders went into their histories.
-        QCOMPARE(frm->cmbFilePathM->itemText(0), M);
-        QCOMPARE(frm->cmbFilePathS->itemText(0), S);
+        QCOMPARE(frm->PathBox(TSide::M)->itemText(0), M);
+        QCOMPARE(frm->PathBox(TSide::S)->itemText(0), S);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
@@ -89,7 +93,7 @@ private slots:
         MakeTree(M, {});
         MakeTree(S, {});
         auto frm = Open();
-        frm->mnViewEndInfo->trigger();
+        frm->Actions().mnViewEndInfo->trigger();
         QVERIFY(frm->Options().EndDialog);
         MessageBoxCatcher box(frm.get());
         frm->Compare(M, S);
@@ -100,9 +104,10 @@ private slots:
         QCOMPARE(box.Icon, QMessageBox::Information);
         // The window stayed in the running state while the dialog was open.
         QVERIFY(box.WindowWasRunning);
-        QCOMPARE(frm->GridRowCount(), 321);
-        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"", "", "", ""}));
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+        QCOMPARE(GridRowCount(*frm), 321);
+        QCOMPARE(PanelTexts(frm->StatusArea()->CountsBar()), QStringList({"", "", "", ""}));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("比較処理が終了しました"));
     }
 
     void ARunOfFourHundredGrowsTheGridByBlocksAndEndsWithItsRows() {
@@ -113,29 +118,31 @@ private slots:
         frm->Compare(M, S);
         // Row index 319 is written into grid row 320, the last of the cleared
         // grid: the grid grows by 256 at once.
-        QTRY_COMPARE_WITH_TIMEOUT(frm->sgrdSameModel->ShownRows(), 320, RunTimeoutMs);
-        QCOMPARE(frm->GridRowCount(), 577);
-        QCOMPARE(frm->GridCell(320, 0), QStringLiteral("f319.txt"));
-        QCOMPARE(frm->GridCell(320, 4), QStringLiteral("比較先無し"));
+        QTRY_COMPARE_WITH_TIMEOUT(GridModel(*frm)->ShownRows(), 320, RunTimeoutMs);
+        QCOMPARE(GridRowCount(*frm), 577);
+        QCOMPARE(GridCell(*frm, 320, 0), QStringLiteral("f319.txt"));
+        QCOMPARE(GridCell(*frm, 320, 4), QStringLiteral("比較先無し"));
         // During the run the total is not shown; the progress bar lies over it.
         QVERIFY(frm->findChild<QProgressBar*>());
-        QCOMPARE(frm->stbSu->PanelText(0), QString());
+        QCOMPARE(frm->StatusArea()->CountsBar()->PanelText(0), QString());
         frm->Release();
         WaitForIdle(*frm);
-        QCOMPARE(frm->GridRowCount(), 401);
-        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"総数:400", "等価:0", "相違:400", ""}));
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
+        QCOMPARE(GridRowCount(*frm), 401);
+        QCOMPARE(PanelTexts(frm->StatusArea()->CountsBar()),
+                 QStringList({"総数:400", "等価:0", "相違:400", ""}));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("比較処理が終了しました"));
     }
 
     void ARunOfThreeHundredNeverGrowsTheGrid() {
         MakeFiles(M, QStringLiteral("f"), 300);
         MakeTree(S, {});
         auto frm = Open();
-        QSignalSpy inserted(frm->sgrdSameModel, &QAbstractItemModel::rowsInserted);
+        QSignalSpy inserted(GridModel(*frm), &QAbstractItemModel::rowsInserted);
         frm->Compare(M, S);
         WaitForIdle(*frm);
         QCOMPARE(inserted.count(), 0);
-        QCOMPARE(frm->GridRowCount(), 301);
+        QCOMPARE(GridRowCount(*frm), 301);
     }
 
     void StartAndStopKeysDuringARun() {
@@ -144,35 +151,39 @@ private slots:
         auto frm = Open();
         // Ctrl+B while idle does nothing.
         frm->Key(Qt::Key_B);
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("Ctrl+R で比較処理を開始します"));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("Ctrl+R で比較処理を開始します"));
 
         frm->PauseAtRow = 5;
         frm->Compare(M, S);
-        QTRY_COMPARE_WITH_TIMEOUT(frm->sgrdSameModel->ShownRows(), 6, RunTimeoutMs);
-        QCOMPARE(frm->stbMsg->PanelText(0),
+        QTRY_COMPARE_WITH_TIMEOUT(GridModel(*frm)->ShownRows(), 6, RunTimeoutMs);
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
                  QStringLiteral("比較処理中です... (Ctrl+B で中断します)"));
         // Ctrl+R during the run changes nothing: no clear, no second run.
         frm->Key(Qt::Key_R);
-        frm->StartComparison();
-        QCOMPARE(frm->sgrdSameModel->ShownRows(), 6);
+        frm->Actions().mnFileComp->trigger();
+        QCOMPARE(GridModel(*frm)->ShownRows(), 6);
         // Closing is refused while the run goes on.
         QVERIFY(!frm->close());
         QVERIFY(frm->isVisible());
 
         frm->Key(Qt::Key_B);
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("処理を中断します..."));
-        QVERIFY(!frm->mnFileCompStop->isEnabled());
-        QVERIFY(frm->Engine()->IsStopRequested());
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("処理を中断します..."));
+        QVERIFY(!frm->Actions().mnFileCompStop->isEnabled());
+        QVERIFY(frm->ComparisonRun().Engine().IsStopRequested());
         frm->Key(Qt::Key_B);
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("処理を中断します..."));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("処理を中断します..."));
         frm->Release();
         WaitForIdle(*frm);
         // The rows delivered before the stop stay, and the grid fits them.
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("処理が中断されました"));
-        QCOMPARE(frm->GridRowCount(), 7);
-        QCOMPARE(frm->stbSu->PanelText(0), QStringLiteral("総数:6"));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("処理が中断されました"));
+        QCOMPARE(GridRowCount(*frm), 7);
+        QCOMPARE(frm->StatusArea()->CountsBar()->PanelText(0), QStringLiteral("総数:6"));
         // Idle again: the window may close.
-        QVERIFY(frm->FormCloseQuery());
+        QVERIFY(!frm->ComparisonRun().IsRunning());
     }
 
     void AStopWhileListingShowsTheInterruptedListingMessage() {
@@ -186,15 +197,16 @@ private slots:
         // begin does not overwrite its message.
         frm->Key(Qt::Key_B);
         QTRY_VERIFY_WITH_TIMEOUT(frm->findChild<QProgressBar*>(), RunTimeoutMs);
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("処理を中断します..."));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("処理を中断します..."));
         frm->Release();
         WaitForIdle(*frm);
         // Still pending when the target listing starts, the stop ends it too.
-        QCOMPARE(frm->stbMsg->PanelText(0),
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
                  QStringLiteral("比較先のファイルリスト取得中に処理が中断されました"));
-        QCOMPARE(frm->GridRowCount(), 321);
-        QCOMPARE(frm->GridCell(1, 0), QString());
-        QCOMPARE(PanelTexts(frm->stbSu), QStringList({"", "", "", ""}));
+        QCOMPARE(GridRowCount(*frm), 321);
+        QCOMPARE(GridCell(*frm, 1, 0), QString());
+        QCOMPARE(PanelTexts(frm->StatusArea()->CountsBar()), QStringList({"", "", "", ""}));
     }
 
     void AnInvalidFolderIsRefusedAndTheEarlierResultsStay() {
@@ -203,7 +215,7 @@ private slots:
         auto frm = Open();
         frm->Compare(M, S);
         WaitForIdle(*frm);
-        QCOMPARE(frm->GridRowCount(), 2);
+        QCOMPARE(GridRowCount(*frm), 2);
 
         for (const auto& [pathM, pathS, message] :
              {std::tuple{Dir.filePath(QStringLiteral("missing")), S,
@@ -217,16 +229,16 @@ private slots:
             QVERIFY(box.Seen);
             QCOMPARE(box.Text, message);
             QCOMPARE(box.Icon, QMessageBox::Warning);
-            QVERIFY(!frm->IsRunning());
-            QCOMPARE(frm->GridRowCount(), 2);
-            QVERIFY(frm->GridCell(1, 4).startsWith(QStringLiteral("相違: ")));
-            QCOMPARE(frm->stbSu->PanelText(0), QStringLiteral("総数:1"));
+            QVERIFY(!frm->ComparisonRun().IsRunning());
+            QCOMPARE(GridRowCount(*frm), 2);
+            QVERIFY(GridCell(*frm, 1, 4).startsWith(QStringLiteral("相違: ")));
+            QCOMPARE(frm->StatusArea()->CountsBar()->PanelText(0), QStringLiteral("総数:1"));
             // The engine keeps the folders of the results it holds.
-            QCOMPARE(QString::fromStdString(frm->Engine()->GetPathM()), M);
-            QCOMPARE(QString::fromStdString(frm->Engine()->GetPathS()), S);
+            QCOMPARE(QString::fromStdString(frm->ComparisonRun().Engine().GetPathM()), M);
+            QCOMPARE(QString::fromStdString(frm->ComparisonRun().Engine().GetPathS()), S);
         }
         // The boxes keep what the user typed.
-        QCOMPARE(frm->cmbFilePathS->currentText(), QStringLiteral("/dev/null"));
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), QStringLiteral("/dev/null"));
     }
 
     void TheWorkerRunsBelowNormalPriorityByDefault() {

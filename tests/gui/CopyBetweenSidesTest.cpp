@@ -112,12 +112,12 @@ class CopyBetweenSidesTest : public QObject, TTestFolders {
         if (!Frm)
             Frm = std::make_unique<RunWindow>(Settings());
         Frm->Compare(M, S);
-        QTRY_VERIFY_WITH_TIMEOUT(!Frm->IsRunning(), RunTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!Frm->ComparisonRun().IsRunning(), RunTimeoutMs);
     }
     void Select(const QString& name) {
         const int row = RowOf(*Frm, name);
         QVERIFY2(row > 0, qPrintable(name));
-        QVERIFY(Frm->SelectGridRow(row));
+        QVERIFY(SelectGridRow(*Frm, row));
     }
 
 private slots:
@@ -131,18 +131,19 @@ private slots:
         Select(QStringLiteral("only.txt"));
         TDialogDriver driver;
         // Nothing to copy from the target side.
-        Frm->mnPopUpCopyToM->trigger();
+        Frm->Actions().mnPopUpCopyToM->trigger();
         QCOMPARE(driver.Messages, QStringList({QStringLiteral("コピーできません")}));
-        Frm->mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
         QCOMPARE(driver.Messages.size(), 1);
         QCOMPARE(ReadBytes(S + QStringLiteral("/a/b/only.txt")), QByteArray("only"));
         QCOMPARE(Listing(S), QStringList({"a", "a/b", "a/b/only.txt", "x.txt"}));
         // The row keeps its old result until the next comparison, which finds
         // the pair equal: the time came along.
-        QCOMPARE(Frm->GridCell(RowOf(*Frm, QStringLiteral("only.txt")), 4),
+        QCOMPARE(GridCell(*Frm, RowOf(*Frm, QStringLiteral("only.txt")), 4),
                  QStringLiteral("比較先無し"));
         Compare();
-        QCOMPARE(Frm->GridCell(RowOf(*Frm, QStringLiteral("only.txt")), 4), QStringLiteral("等価"));
+        QCOMPARE(GridCell(*Frm, RowOf(*Frm, QStringLiteral("only.txt")), 4),
+                 QStringLiteral("等価"));
     }
 
     void EqualFileAsksBeforeReplacing() {
@@ -152,7 +153,7 @@ private slots:
         Select(QStringLiteral("e.txt"));
         TDialogDriver driver;
         driver.Answers = {QMessageBox::No};
-        Frm->mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
         QCOMPARE(driver.Messages.size(), 1);
         QVERIFY2(driver.Messages.at(0).contains(S + QStringLiteral("/d/e.txt")),
                  qPrintable(driver.Messages.at(0)));
@@ -160,7 +161,7 @@ private slots:
         // Into the folder that holds the namesake, not into a sub-folder.
         QCOMPARE(Listing(S), QStringList({"d", "d/e.txt"}));
         driver.Answers = {QMessageBox::Cancel};
-        Frm->mnPopUpCopyToM->trigger();
+        Frm->Actions().mnPopUpCopyToM->trigger();
         QCOMPARE(driver.Messages.size(), 2);
         QCOMPARE(Listing(M), QStringList({"d", "d/e.txt"}));
     }
@@ -174,7 +175,7 @@ private slots:
             TSlowUser user(QuestionOpenMs, [](QMessageBox* box) {
                 QTest::keyClick(box->windowHandle(), Qt::Key_Y, Qt::AltModifier);
             });
-            Frm->mnPopUpCopyToS->trigger();
+            Frm->Actions().mnPopUpCopyToS->trigger();
             QCOMPARE(user.Questions.size(), 1);
             QVERIFY(!user.Covered);
             QVERIFY(!user.GaveUp);
@@ -187,7 +188,7 @@ private slots:
                 QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
                                   no->mapTo(box, no->rect().center()));
             });
-            Frm->mnPopUpCopyToS->trigger();
+            Frm->Actions().mnPopUpCopyToS->trigger();
             QCOMPARE(user.Questions.size(), 1);
             QVERIFY(!user.Covered);
             QVERIFY(!user.GaveUp);
@@ -201,17 +202,17 @@ private slots:
         QFile::setPermissions(M + QStringLiteral("/f.bin"), QFile::ReadOwner | QFile::ReadGroup);
         Compare();
         Select(QStringLiteral("f.bin"));
-        QVERIFY((Frm->GridRowVerdict(Frm->CurrentGridRow()) == TVerdict::Different));
+        QVERIFY((GridRowVerdict(*Frm, CurrentGridRow(*Frm)) == TVerdict::Different));
         TDialogDriver driver;
         driver.Answers = {QMessageBox::Yes};
-        Frm->mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
         QCOMPARE(driver.Messages.size(), 1);
         QCOMPARE(ReadBytes(S + QStringLiteral("/f.bin")), QByteArray(300000, 'm'));
         // Read-only came along, so the attribute compares equal too.
         QCOMPARE(QFileInfo(S + QStringLiteral("/f.bin")).permissions() & 0x7777,
                  QFileInfo(M + QStringLiteral("/f.bin")).permissions() & 0x7777);
         Compare();
-        QCOMPARE(Frm->GridCell(RowOf(*Frm, QStringLiteral("f.bin")), 4), QStringLiteral("等価"));
+        QCOMPARE(GridCell(*Frm, RowOf(*Frm, QStringLiteral("f.bin")), 4), QStringLiteral("等価"));
         QCOMPARE(Listing(S), QStringList({"f.bin", "g.txt"}));
     }
 
@@ -226,19 +227,19 @@ private slots:
         Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
         Frm->Options().Compare.IgnoreDirTimeSize = false;
         Compare();
-        QVERIFY((Frm->GridRowVerdict(RowOf(*Frm, QStringLiteral("eq/"))) == TVerdict::Equal));
-        QVERIFY((Frm->GridRowVerdict(RowOf(*Frm, QStringLiteral("df/"))) == TVerdict::Different));
+        QVERIFY((GridRowVerdict(*Frm, RowOf(*Frm, QStringLiteral("eq/"))) == TVerdict::Equal));
+        QVERIFY((GridRowVerdict(*Frm, RowOf(*Frm, QStringLiteral("df/"))) == TVerdict::Different));
 
         // Equal folders: merged into the namesake, asking once with "すべてはい".
         Select(QStringLiteral("eq/"));
         TDialogDriver driver;
         driver.Answers = {QMessageBox::YesToAll};
-        Frm->mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
         QCOMPARE(driver.Messages.size(), 1);
         QCOMPARE(ReadBytes(S + QStringLiteral("/eq/new.txt")), QByteArray("n"));
         // Different folders: the source folder goes inside the target folder.
         Select(QStringLiteral("df/"));
-        Frm->mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
         QCOMPARE(driver.Messages.size(), 1);
         QCOMPARE(Listing(S),
                  QStringList({"df", "df/df", "df/df/other.txt", "eq", "eq/in.txt", "eq/new.txt"}));
@@ -257,7 +258,7 @@ private slots:
         const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
         const struct rlimit limit = {1024 * 1024, saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
-        Frm->mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
         setrlimit(RLIMIT_FSIZE, &saved);
         signal(SIGXFSZ, oldHandler);
         QCOMPARE(driver.Messages.size(), 2);
@@ -274,24 +275,24 @@ private slots:
         Frm = std::make_unique<RunWindow>(Dir.filePath(QStringLiteral("Tandril.ini")));
         Frm->PauseAtRow = 5;
         Frm->Compare(M, S);
-        QTRY_VERIFY_WITH_TIMEOUT(Frm->ResultRowCount() >= 3, RunTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(Frm->Grid()->ResultCount() >= 3, RunTimeoutMs);
         Frm->Key(Qt::Key_B);
-        QVERIFY(Frm->Engine()->IsStopRequested());
+        QVERIFY(Frm->ComparisonRun().Engine().IsStopRequested());
         // The copy's root check leaves the pending stop alone.
         Select(QStringLiteral("f001.txt"));
         TDialogDriver driver;
         driver.Answers = {QMessageBox::No};
-        Frm->mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
         QCOMPARE(driver.Messages.size(), 1);
-        QVERIFY(Frm->Engine()->IsStopRequested());
+        QVERIFY(Frm->ComparisonRun().Engine().IsStopRequested());
         Frm->Release();
-        QTRY_VERIFY_WITH_TIMEOUT(!Frm->IsRunning(), RunTimeoutMs);
-        QCOMPARE(Frm->Engine()->GetStatus(), CompareStatus::PairingStopped);
+        QTRY_VERIFY_WITH_TIMEOUT(!Frm->ComparisonRun().IsRunning(), RunTimeoutMs);
+        QCOMPARE(Frm->ComparisonRun().Engine().GetStatus(), CompareStatus::PairingStopped);
 
         // A root deleted after the comparison: both directions refuse.
         QVERIFY(QDir(M).removeRecursively());
-        Frm->mnPopUpCopyToS->trigger();
-        Frm->mnPopUpCopyToM->trigger();
+        Frm->Actions().mnPopUpCopyToS->trigger();
+        Frm->Actions().mnPopUpCopyToM->trigger();
         QCOMPARE(driver.Messages.mid(1), QStringList({QStringLiteral("コピーできません"),
                                                       QStringLiteral("コピーできません")}));
         QCOMPARE(Listing(S).size(), 20);

@@ -13,11 +13,11 @@
 #include "DialogDriver.h"
 #include "RunWindow.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
 #include "commands/ExportFileType.h"
 #include "commands/ExportRows.h"
-#include "commands/TExportDialog.h"
+#include "dialogs/TExportDialog.h"
 #include "platform/Encoding.h"
+#include "window/TfrmMain.h"
 
 namespace {
 
@@ -77,14 +77,14 @@ private slots:
         };
         for (const auto& c : cases) {
             Answer(driver, c.Index, Dir.filePath(c.Name));
-            frm.mnFileExpCsvDiff->trigger();
+            frm.Actions().mnFileExpCsvDiff->trigger();
             QString expected = Header;
             expected.replace(QLatin1Char(','), c.Delimiter);
             QCOMPARE(ReadBytes(Dir.filePath(c.Written)), Cp932(expected) + "\r\n");
         }
         // UTF-8 when chosen, still CR LF and no byte-order mark.
         Answer(driver, 1, Dir.filePath(QStringLiteral("utf8.csv")), true);
-        frm.mnFileExpCsv->trigger();
+        frm.Actions().mnFileExpCsv->trigger();
         QCOMPARE(ReadBytes(Dir.filePath(QStringLiteral("utf8.csv"))), Header.toUtf8() + "\r\n");
         QCOMPARE(IniValue(Ini(), QStringLiteral("Form"), QStringLiteral("ExportEncoding")),
                  QStringLiteral("utf8"));
@@ -98,12 +98,12 @@ private slots:
         TDialogDriver driver;
         // A dot in the folder's name is no extension of the file.
         Answer(driver, 1, folder + QStringLiteral("/result"));
-        frm.mnFileExpCsv->trigger();
+        frm.Actions().mnFileExpCsv->trigger();
         QVERIFY(QFile::exists(folder + QStringLiteral("/result.csv")));
         QVERIFY(!QFile::exists(folder + QStringLiteral("/result")));
         // A typed extension is kept, whatever the type.
         Answer(driver, 3, folder + QStringLiteral("/typed.dat"));
-        frm.mnFileExpCsv->trigger();
+        frm.Actions().mnFileExpCsv->trigger();
         QVERIFY(ReadBytes(folder + QStringLiteral("/typed.dat"))
                     .startsWith(Cp932(QStringLiteral("比較元ファイル フォルダ"))));
 
@@ -124,7 +124,7 @@ private slots:
             TfrmMain frm(Ini());
             TDialogDriver driver;
             Answer(driver, 3, Dir.filePath(QStringLiteral("r")), false, &offered);
-            frm.mnFileExpCsvSame->trigger();
+            frm.Actions().mnFileExpCsvSame->trigger();
             QCOMPARE(offered, 2);  // the default: tab-separated
             QCOMPARE(IniValue(Ini(), QStringLiteral("Form"), QStringLiteral("FilterIndex")),
                      QStringLiteral("3"));
@@ -133,7 +133,7 @@ private slots:
                 qobject_cast<TExportDialog*>(files)->SetFilterIndex(1);
                 files->reject();
             };
-            frm.mnFileExpCsv->trigger();
+            frm.Actions().mnFileExpCsv->trigger();
             QCOMPARE(IniValue(Ini(), QStringLiteral("Form"), QStringLiteral("FilterIndex")),
                      QStringLiteral("3"));
             frm.close();
@@ -141,7 +141,7 @@ private slots:
         TfrmMain frm(Ini());
         TDialogDriver driver;
         Answer(driver, 3, Dir.filePath(QStringLiteral("r")), false, &offered);
-        frm.mnFileExpCsv->trigger();
+        frm.Actions().mnFileExpCsv->trigger();
         QCOMPARE(offered, 3);
     }
 
@@ -153,12 +153,12 @@ private slots:
         MakeTree(s, {{"a b.txt", "same"}, {"diff.txt", "rght"}, {"日本語.txt", "j"}});
         RunWindow frm(Ini());
         frm.Compare(m, s);
-        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), 30000);
-        QCOMPARE(frm.GridRowCount(), 5);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.ComparisonRun().IsRunning(), 30000);
+        QCOMPARE(GridRowCount(frm), 5);
         TDialogDriver driver;
         const QString all = Dir.filePath(QStringLiteral("all.tsv"));
         Answer(driver, 2, all);
-        frm.mnFileExpCsv->trigger();
+        frm.Actions().mnFileExpCsv->trigger();
 
         // The same bytes as TandrilB's tab-separated report with details.
         const QString report = Dir.filePath(QStringLiteral("report.tsv"));
@@ -181,7 +181,7 @@ private slots:
 
         const QString equal = Dir.filePath(QStringLiteral("equal.csv"));
         Answer(driver, 1, equal);
-        frm.mnFileExpCsvSame->trigger();
+        frm.Actions().mnFileExpCsvSame->trigger();
         QStringList written =
             QString::fromStdString(platform::Cp932ToUtf8(ReadBytes(equal).toStdString()))
                 .split(QStringLiteral("\r\n"));
@@ -192,7 +192,7 @@ private slots:
         // Every row that is not exactly "等価", a missing side too.
         const QString different = Dir.filePath(QStringLiteral("different"));
         Answer(driver, 3, different);
-        frm.mnFileExpCsvDiff->trigger();
+        frm.Actions().mnFileExpCsvDiff->trigger();
         written =
             QString::fromStdString(
                 platform::Cp932ToUtf8(ReadBytes(different + QStringLiteral(".txt")).toStdString()))
@@ -208,7 +208,7 @@ private slots:
         TDialogDriver driver;
         // The folder does not exist: two boxes, and the type is still remembered.
         Answer(driver, 1, Dir.filePath(QStringLiteral("missing/out")));
-        frm.mnFileExpCsv->trigger();
+        frm.Actions().mnFileExpCsv->trigger();
         QCOMPARE(driver.Messages.size(), 2);
         QCOMPARE(driver.Messages.at(0), QStringLiteral("ファイルのオープンに失敗しました"));
         QVERIFY2(driver.Messages.at(1).contains(QStringLiteral("missing/out.csv")),
@@ -218,7 +218,7 @@ private slots:
         // A device that refuses every write: the failure is not taken for success.
         driver.Messages.clear();
         QVERIFY(!WriteExportFile(&frm, QStringLiteral("/dev/full"), '\t', std::nullopt,
-                                 platform::TTextEncoding::Cp932, frm.ShownResults()));
+                                 platform::TTextEncoding::Cp932, frm.Grid()->ShownResults()));
         QCOMPARE(driver.Messages.size(), 1);
         QVERIFY2(driver.Messages.at(0).contains(QStringLiteral("/dev/full")),
                  qPrintable(driver.Messages.at(0)));

@@ -13,10 +13,11 @@
 
 #include "DialogDriver.h"
 #include "RecordingShell.h"
+#include "RunWindow.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
 #include "commands/ProgramInfo.h"
-#include "commands/TfrmAbout.h"
+#include "dialogs/TfrmAbout.h"
+#include "window/TfrmMain.h"
 
 class HelpTest : public QObject {
     Q_OBJECT
@@ -50,7 +51,7 @@ private slots:
         TfrmMain frm(Dir.filePath(QStringLiteral("Tandril.ini")));
         auto shell = std::make_shared<TRecordingShell>();
         frm.SetShell(shell);
-        frm.mnHelpContents->trigger();
+        frm.Actions().mnHelpContents->trigger();
         QCOMPARE(shell->Documents,
                  QStringList({HelpFilePath(QCoreApplication::applicationFilePath())}));
     }
@@ -76,7 +77,7 @@ private slots:
             QVERIFY(!about->windowFlags().testFlag(Qt::WindowCloseButtonHint));
             about->btnOK->click();
         };
-        frm.mnHelpVersionInfo->trigger();
+        frm.Actions().mnHelpVersionInfo->trigger();
         QVERIFY(seen);
     }
 
@@ -84,13 +85,13 @@ private slots:
         TfrmMain frm(Dir.filePath(QStringLiteral("Tandril.ini")));
         auto shell = std::make_shared<TRecordingShell>();
         frm.SetShell(shell);
-        frm.mnHelpGoUrl_Dev->trigger();
-        frm.mnHelpGoUrl_New->trigger();
+        frm.Actions().mnHelpGoUrl_Dev->trigger();
+        frm.Actions().mnHelpGoUrl_New->trigger();
         QCOMPARE(shell->Documents, QStringList({QString::fromLatin1(HomePageAddress),
                                                 QString::fromLatin1(DownloadPageAddress)}));
         shell->Result = TShellResult::NoAssociation;
         TDialogDriver driver;
-        frm.mnHelpGoUrl_New->trigger();
+        frm.Actions().mnHelpGoUrl_New->trigger();
         QCOMPARE(driver.Messages.size(), 1);
         QVERIFY(driver.Messages.at(0).startsWith(QStringLiteral("エラーが発生しました\r\n")));
     }

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,8 +19,9 @@
 
 #include "DialogDriver.h"
 #include "RecordingShell.h"
+#include "RunWindow.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
+#include "window/TfrmMain.h"
 
 namespace {
 
@@ -28,8 +30,8 @@ namespace {
 QStringList AppItemsShown(TfrmMain& frm) {
     QStringList shown;
     bool after = false;
-    for (QAction* action : frm.PopupMenu->actions()) {
-        if (action == frm.mnEditOpenS) {
+    for (QAction* action : frm.Grid()->PopupMenu()->actions()) {
+        if (action == frm.Actions().mnEditOpenS) {
             after = true;
             continue;
         }
@@ -70,40 +72,44 @@ private slots:
 
     void AllAttributesSwitchesTheSingleAttributesOff() {
         auto frm = Open();
-        frm->mnOptAttrH->trigger();  // a check that must survive
-        frm->mnOptAttr->trigger();
+        frm->Actions().mnOptAttrH->trigger();  // a check that must survive
+        frm->Actions().mnOptAttr->trigger();
         QVERIFY(frm->Options().Compare.IgnoreAttr);
-        for (QAction* a : {frm->mnOptAttrR, frm->mnOptAttrH, frm->mnOptAttrS, frm->mnOptAttrA})
+        for (QAction* a : {frm->Actions().mnOptAttrR, frm->Actions().mnOptAttrH,
+                           frm->Actions().mnOptAttrS, frm->Actions().mnOptAttrA})
             QVERIFY(!a->isEnabled());
-        QVERIFY(frm->mnOptAttrR->isChecked() && frm->mnOptAttrH->isChecked());
-        QVERIFY(!frm->mnOptAttrS->isChecked() && frm->mnOptAttrA->isChecked());
-        frm->mnOptAttr->trigger();
-        for (QAction* a : {frm->mnOptAttrR, frm->mnOptAttrH, frm->mnOptAttrS, frm->mnOptAttrA})
+        QVERIFY(frm->Actions().mnOptAttrR->isChecked() && frm->Actions().mnOptAttrH->isChecked());
+        QVERIFY(!frm->Actions().mnOptAttrS->isChecked() && frm->Actions().mnOptAttrA->isChecked());
+        frm->Actions().mnOptAttr->trigger();
+        for (QAction* a : {frm->Actions().mnOptAttrR, frm->Actions().mnOptAttrH,
+                           frm->Actions().mnOptAttrS, frm->Actions().mnOptAttrA})
             QVERIFY(a->isEnabled());
-        QVERIFY(frm->mnOptAttrH->isChecked() && frm->Options().Compare.IgnoreAttrH);
+        QVERIFY(frm->Actions().mnOptAttrH->isChecked() && frm->Options().Compare.IgnoreAttrH);
     }
 
     void FolderTimeAndSizeNeedsTimeOrSize() {
         auto frm = Open();
-        frm->mnOptUpdYmdt->trigger();
-        QVERIFY(frm->mnOptUpdYmdtDir->isEnabled());
-        frm->mnOptSize->trigger();
-        QVERIFY(!frm->mnOptUpdYmdtDir->isEnabled());
-        QVERIFY(frm->mnOptUpdYmdtDir->isChecked());  // its check stays
-        frm->mnOptUpdYmdt->trigger();
-        QVERIFY(frm->mnOptUpdYmdtDir->isEnabled());
-        frm->mnOptUpdYmdt->trigger();
-        frm->mnOptSize->trigger();
-        QVERIFY(frm->mnOptUpdYmdtDir->isEnabled());
+        frm->Actions().mnOptUpdYmdt->trigger();
+        QVERIFY(frm->Actions().mnOptUpdYmdtDir->isEnabled());
+        frm->Actions().mnOptSize->trigger();
+        QVERIFY(!frm->Actions().mnOptUpdYmdtDir->isEnabled());
+        QVERIFY(frm->Actions().mnOptUpdYmdtDir->isChecked());  // its check stays
+        frm->Actions().mnOptUpdYmdt->trigger();
+        QVERIFY(frm->Actions().mnOptUpdYmdtDir->isEnabled());
+        frm->Actions().mnOptUpdYmdt->trigger();
+        frm->Actions().mnOptSize->trigger();
+        QVERIFY(frm->Actions().mnOptUpdYmdtDir->isEnabled());
         QVERIFY(frm->Options().Compare.IgnoreTime && !frm->Options().Compare.IgnoreSize);
     }
 
     void TogglesKeepTheirFieldsEqual() {
         auto frm = Open();
         // Those that others disable go first.
-        for (QAction* action : {frm->mnOptAttrR, frm->mnOptAttrH, frm->mnOptAttrS, frm->mnOptAttrA,
-                                frm->mnOptUpdYmdtDir, frm->mnOptNaiyou, frm->mnOptKaigyou,
-                                frm->mnOptSize, frm->mnOptAttr, frm->mnOptUpdYmdt})
+        for (QAction* action :
+             {frm->Actions().mnOptAttrR, frm->Actions().mnOptAttrH, frm->Actions().mnOptAttrS,
+              frm->Actions().mnOptAttrA, frm->Actions().mnOptUpdYmdtDir, frm->Actions().mnOptNaiyou,
+              frm->Actions().mnOptKaigyou, frm->Actions().mnOptSize, frm->Actions().mnOptAttr,
+              frm->Actions().mnOptUpdYmdt})
             action->trigger();
         const TCompareOption& o = frm->Options().Compare;
         QVERIFY(o.IgnoreSize && o.IgnoreAttr && !o.IgnoreAttrR && o.IgnoreAttrH && o.IgnoreAttrS);
@@ -111,30 +117,35 @@ private slots:
         QVERIFY(o.IgnoreLineEnds);
         // "新規" sets the checks from the record again.
         frm->Options().Compare.SkipContents = false;
-        frm->mnFileNew->trigger();
-        QVERIFY(!frm->mnOptNaiyou->isChecked());
-        QVERIFY(frm->mnOptSize->isChecked());
+        frm->Actions().mnFileNew->trigger();
+        QVERIFY(!frm->Actions().mnOptNaiyou->isChecked());
+        QVERIFY(frm->Actions().mnOptSize->isChecked());
     }
 
     void RunningDisablesStartResetExportAndOptions() {
-        auto frm = Open();
-        frm->mnOptAttr->trigger();
-        frm->SetRunningState(true);
-        QVERIFY(frm->IsRunning());
-        QVERIFY(!frm->cmbFilePathM->isEnabled() && !frm->cmbFilePathS->isEnabled());
-        for (QAction* a : {frm->mnFileNew, frm->mnFileOpenM, frm->mnFileOpenS, frm->mnFileComp,
-                           frm->mnFileExpCsv, frm->mnFileExpCsvSame, frm->mnFileExpCsvDiff,
-                           frm->mnFileExit, frm->mnViewSame, frm->mnViewDiff, frm->mnOptExclude})
+        auto frm = std::make_unique<RunWindow>(Path());
+        frm->Actions().mnOptAttr->trigger();
+        frm->Held.SetState(TComparisonRun::TState::Running);
+        QVERIFY(frm->ComparisonRun().IsRunning());
+        QVERIFY(!frm->PathBox(TSide::M)->isEnabled() && !frm->PathBox(TSide::S)->isEnabled());
+        for (QAction* a :
+             {frm->Actions().mnFileNew, frm->Actions().mnFileOpenM, frm->Actions().mnFileOpenS,
+              frm->Actions().mnFileComp, frm->Actions().mnFileExpCsv,
+              frm->Actions().mnFileExpCsvSame, frm->Actions().mnFileExpCsvDiff,
+              frm->Actions().mnFileExit, frm->Actions().mnViewSame, frm->Actions().mnViewDiff,
+              frm->Actions().mnOptExclude})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-        for (QAction* a : OptionActions(*frm, TOptionFlag::TGroup::Compare))
+        for (QAction* a : OptionActions(frm->Actions(), TOptionFlag::TGroup::Compare))
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-        QVERIFY(frm->mnFileCompStop->isEnabled());
+        QVERIFY(frm->Actions().mnFileCompStop->isEnabled());
         // Row commands, window toggles, the dialog and help stay usable.
         for (QAction* a :
-             {frm->mnEditCopyRow, frm->mnEditCopyM, frm->mnEditCopyS, frm->mnPopUpCopyToS,
-              frm->mnPopUpCopyToM, frm->mnEditOpenM, frm->mnEditOpenS, frm->mnViewTBarMain,
-              frm->mnViewFront, frm->mnViewEndInfo, frm->mnOptApp, frm->mnHelpContents,
-              frm->mnHelpVersionInfo, frm->mnHelpGoUrl_Dev})
+             {frm->Actions().mnEditCopyRow, frm->Actions().mnEditCopyM, frm->Actions().mnEditCopyS,
+              frm->Actions().mnPopUpCopyToS, frm->Actions().mnPopUpCopyToM,
+              frm->Actions().mnEditOpenM, frm->Actions().mnEditOpenS, frm->Actions().mnViewTBarMain,
+              frm->Actions().mnViewFront, frm->Actions().mnViewEndInfo, frm->Actions().mnOptApp,
+              frm->Actions().mnHelpContents, frm->Actions().mnHelpVersionInfo,
+              frm->Actions().mnHelpGoUrl_Dev})
             QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
 
         // Closing is refused without a word, and nothing is written.
@@ -142,32 +153,32 @@ private slots:
         QVERIFY(frm->isVisible());
         QVERIFY(!QFile::exists(Path()));
 
-        frm->SetRunningState(false);
-        QVERIFY(!frm->IsRunning());
-        QVERIFY(frm->cmbFilePathM->isEnabled());
-        QVERIFY(!frm->mnFileCompStop->isEnabled());
-        QVERIFY(frm->mnViewSame->isEnabled() && frm->mnViewDiff->isEnabled());
+        frm->Held.SetState(TComparisonRun::TState::Idle);
+        QVERIFY(!frm->ComparisonRun().IsRunning());
+        QVERIFY(frm->PathBox(TSide::M)->isEnabled());
+        QVERIFY(!frm->Actions().mnFileCompStop->isEnabled());
+        QVERIFY(frm->Actions().mnViewSame->isEnabled() && frm->Actions().mnViewDiff->isEnabled());
         // The enabling rules apply again: all attributes are still ignored.
-        QVERIFY(!frm->mnOptAttrR->isEnabled());
-        QVERIFY(frm->mnOptAttr->isEnabled());
+        QVERIFY(!frm->Actions().mnOptAttrR->isEnabled());
+        QVERIFY(frm->Actions().mnOptAttr->isEnabled());
         QVERIFY(frm->close());
     }
 
     void HideTogglesExcludeEachOther() {
         auto frm = Open();
         // Enabled whenever nothing runs, checked from the settings.
-        QVERIFY(frm->mnViewSame->isEnabled() && frm->mnViewDiff->isEnabled());
-        QVERIFY(!frm->mnViewSame->isChecked() && !frm->mnViewDiff->isChecked());
-        frm->mnViewSame->trigger();
-        frm->mnViewSame->trigger();
+        QVERIFY(frm->Actions().mnViewSame->isEnabled() && frm->Actions().mnViewDiff->isEnabled());
+        QVERIFY(!frm->Actions().mnViewSame->isChecked() && !frm->Actions().mnViewDiff->isChecked());
+        frm->Actions().mnViewSame->trigger();
+        frm->Actions().mnViewSame->trigger();
         QVERIFY(!frm->Options().SameOff && !frm->Options().DiffOff);
-        frm->mnViewDiff->trigger();
-        frm->mnViewSame->trigger();
-        QVERIFY(frm->Options().SameOff && frm->mnViewSame->isChecked());
-        QVERIFY(!frm->Options().DiffOff && !frm->mnViewDiff->isChecked());
-        frm->mnViewDiff->trigger();
+        frm->Actions().mnViewDiff->trigger();
+        frm->Actions().mnViewSame->trigger();
+        QVERIFY(frm->Options().SameOff && frm->Actions().mnViewSame->isChecked());
+        QVERIFY(!frm->Options().DiffOff && !frm->Actions().mnViewDiff->isChecked());
+        frm->Actions().mnViewDiff->trigger();
         QVERIFY(frm->Options().DiffOff && !frm->Options().SameOff);
-        QVERIFY(!frm->mnViewSame->isChecked());
+        QVERIFY(!frm->Actions().mnViewSame->isChecked());
     }
 
     void NoExternalApplicationShowsNoItem() {
@@ -179,28 +190,27 @@ private slots:
         WriteLines(Path(), {"[Application]", "Title1=差分ツール", "Path1=/usr/bin/diffuse"});
         auto frm = Open();
         QCOMPARE(AppItemsShown(*frm), QStringList({"-", "mnPopUpApp1M", "mnPopUpApp1S"}));
-        QCOMPARE(frm->mnPopUpApp1M->text(), QStringLiteral("比較元を開く → 差分ツール"));
-        QCOMPARE(frm->mnPopUpApp1S->text(), QStringLiteral("比較先を開く → 差分ツール"));
-        QVERIFY(frm->mnPopUpApp1M->isEnabled());
+        QCOMPARE(frm->Actions().mnPopUpApp1M->text(), QStringLiteral("比較元を開く → 差分ツール"));
+        QCOMPARE(frm->Actions().mnPopUpApp1S->text(), QStringLiteral("比較先を開く → 差分ツール"));
+        QVERIFY(frm->Actions().mnPopUpApp1M->isEnabled());
     }
 
     void OnlyTheComparisonApplicationFollowsWithoutSeparator() {
         WriteLines(Path(), {"[Application]", "CompTitle=Meld で比較", "CompPath=meld ?m ?s"});
         auto frm = Open();
         QCOMPARE(AppItemsShown(*frm), QStringList({"mnPopUpAppCmp"}));
-        QCOMPARE(frm->mnPopUpAppCmp->text(), QStringLiteral("Meld で比較"));
-        // Changed in memory and applied again: application 2 joins, with the separator.
-        frm->Options().Path2 = QStringLiteral("/usr/bin/gedit");
-        frm->Options().Title2 = QStringLiteral("gedit");
-        frm->Options().CompPath.clear();
-        frm->UpdateAppMenuItems();
+        QCOMPARE(frm->Actions().mnPopUpAppCmp->text(), QStringLiteral("Meld で比較"));
+        // Changed and read again: application 2 joins, with the separator.
+        WriteLines(Path(), {"[Application]", "Title2=gedit", "Path2=/usr/bin/gedit"});
+        frm = Open();
         QCOMPARE(AppItemsShown(*frm), QStringList({"-", "mnPopUpApp2M", "mnPopUpApp2S"}));
     }
 
     void ToolBarsShowActionsWithIconsAndShortTips() {
         auto frm = Open();
         int shown = 0;
-        for (QToolBar* bar : {frm->ToolBarMain, frm->ToolBarOption}) {
+        for (QToolBar* bar :
+             {Part<QToolBar>(*frm, "ToolBarMain"), Part<QToolBar>(*frm, "ToolBarOption")}) {
             for (QAction* action : bar->actions()) {
                 if (action->isSeparator())
                     continue;
@@ -215,10 +225,11 @@ private slots:
             }
         }
         QCOMPARE(shown, 11 + 10);
-        QCOMPARE(frm->tbtnExpCsv->defaultAction(), frm->mnFileExpCsv);
-        QCOMPARE(frm->tbtnExpCsv->menu(), frm->PopupExport);
-        QCOMPARE(frm->mnEditCopyRow->toolTip(), QStringLiteral("カーソル行をコピー"));
-        QCOMPARE(frm->mnEditCopyRow->statusTip(),
+        QCOMPARE(Part<QToolButton>(*frm, "tbtnExpCsv")->defaultAction(),
+                 frm->Actions().mnFileExpCsv);
+        QCOMPARE(Part<QToolButton>(*frm, "tbtnExpCsv")->menu(), Part<QMenu>(*frm, "PopupExport"));
+        QCOMPARE(frm->Actions().mnEditCopyRow->toolTip(), QStringLiteral("カーソル行をコピー"));
+        QCOMPARE(frm->Actions().mnEditCopyRow->statusTip(),
                  QStringLiteral("カーソル行をコピー|カーソル行をクリップボードにコピー"));
     }
 
@@ -226,8 +237,9 @@ private slots:
         auto frm = Open();
         // Every toggle with an icon: a check mark in its menu, a button on its
         // toolbar that a glance tells pressed from raised.
-        for (QAction* toggle : OptionActions(*frm, TOptionFlag::TGroup::Compare) +
-                                   QList{frm->mnViewFront, frm->mnViewEndInfo}) {
+        for (QAction* toggle :
+             OptionActions(frm->Actions(), TOptionFlag::TGroup::Compare) +
+                 QList{frm->Actions().mnViewFront, frm->Actions().mnViewEndInfo}) {
             QMenu* menu = nullptr;
             QToolButton* button = nullptr;
             for (QObject* shown : toggle->associatedObjects()) {
@@ -275,24 +287,25 @@ private slots:
                 box->accept();
         });
         closer.start(10);
-        const Case cases[] = {{frm->mnFileNew, Qt::CTRL | Qt::Key_N},
-                              {frm->mnViewEndInfo, Qt::CTRL | Qt::Key_I},
-                              {frm->mnEditCopyRow, Qt::CTRL | Qt::ALT | Qt::Key_C},
-                              {frm->mnHelpContents, QKeyCombination(Qt::Key_F1)},
-                              {frm->mnFileComp, Qt::CTRL | Qt::Key_R}};
+        const Case cases[] = {{frm->Actions().mnFileNew, Qt::CTRL | Qt::Key_N},
+                              {frm->Actions().mnViewEndInfo, Qt::CTRL | Qt::Key_I},
+                              {frm->Actions().mnEditCopyRow, Qt::CTRL | Qt::ALT | Qt::Key_C},
+                              {frm->Actions().mnHelpContents, QKeyCombination(Qt::Key_F1)},
+                              {frm->Actions().mnFileComp, Qt::CTRL | Qt::Key_R}};
         for (const Case& c : cases) {
             // A refusal's box may have taken the activation away.
             frm->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(frm.get(), EventTimeoutMs));
             QSignalSpy spy(c.action, &QAction::triggered);
-            QTest::keyClick(frm->cmbFilePathM->lineEdit(), c.key.key(), c.key.keyboardModifiers());
+            QTest::keyClick(frm->PathBox(TSide::M)->lineEdit(), c.key.key(),
+                            c.key.keyboardModifiers());
             QCOMPARE(spy.count(), 1);
         }
         // A disabled action's shortcut does nothing.
         frm->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frm.get(), EventTimeoutMs));
-        QSignalSpy stop(frm->mnFileCompStop, &QAction::triggered);
-        QTest::keyClick(frm->cmbFilePathM->lineEdit(), Qt::Key_B, Qt::ControlModifier);
+        QSignalSpy stop(frm->Actions().mnFileCompStop, &QAction::triggered);
+        QTest::keyClick(frm->PathBox(TSide::M)->lineEdit(), Qt::Key_B, Qt::ControlModifier);
         QCOMPARE(stop.count(), 0);
     }
 
@@ -307,12 +320,12 @@ private slots:
                     collect(action->menu());
             }
         };
-        for (QAction* top : frm->MenuMain->actions())
+        for (QAction* top : frm->menuBar()->actions())
             collect(top->menu());
-        collect(frm->PopupMenu);
-        for (QAction* action : frm->AllActions())
+        collect(frm->Grid()->PopupMenu());
+        for (QAction* action : frm->Actions().AllActions())
             QVERIFY2(reachable.contains(action), qPrintable(action->objectName()));
-        QCOMPARE(frm->MenuMain->actions().size(), 5);
+        QCOMPARE(frm->menuBar()->actions().size(), 5);
     }
 };
 

@@ -11,9 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "TPanelBar.h"
+#include "RunWindow.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
+#include "window/TPanelBar.h"
+#include "window/TfrmMain.h"
 
 namespace {
 
@@ -40,11 +41,14 @@ class MainWindowLayoutTest : public QObject {
 private slots:
     void TabVisitsBoxesGridThenFindButtons() {
         auto frm = Open();
-        frm->cmbFilePathM->setFocus();
-        QVERIFY(frm->cmbFilePathM->hasFocus());
-        const QList<QWidget*> order = {frm->cmbFilePathS,  frm->sgrdSame,
-                                       frm->btnFindSameUp, frm->btnFindSameDown,
-                                       frm->btnFindDiffUp, frm->btnFindDiffDown};
+        frm->PathBox(TSide::M)->setFocus();
+        QVERIFY(frm->PathBox(TSide::M)->hasFocus());
+        const QList<QWidget*> order = {frm->PathBox(TSide::S),
+                                       frm->Grid(),
+                                       Part<QPushButton>(*frm, "btnFindSameUp"),
+                                       Part<QPushButton>(*frm, "btnFindSameDown"),
+                                       Part<QPushButton>(*frm, "btnFindDiffUp"),
+                                       Part<QPushButton>(*frm, "btnFindDiffDown")};
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QVERIFY2(next->hasFocus() || next->isAncestorOf(QApplication::focusWidget()),
@@ -54,33 +58,34 @@ private slots:
 
     void LabelAcceleratorsFocusTheirBoxes() {
         auto frm = Open();
-        frm->sgrdSame->setFocus();
+        frm->Grid()->setFocus();
         QTest::keyClick(frm.get(), Qt::Key_T, Qt::AltModifier);
-        QVERIFY(frm->cmbFilePathS->hasFocus());
+        QVERIFY(frm->PathBox(TSide::S)->hasFocus());
         QTest::keyClick(frm.get(), Qt::Key_M, Qt::AltModifier);
-        QVERIFY(frm->cmbFilePathM->hasFocus());
+        QVERIFY(frm->PathBox(TSide::M)->hasFocus());
     }
 
     void FixedTextsOfButtonsAndBars() {
         auto frm = Open();
-        QCOMPARE(frm->lblFilePathM->text(), QStringLiteral("比較元のパス(&M)"));
-        QCOMPARE(frm->lblFilePathS->text(), QStringLiteral("比較先のパス(&T)"));
-        QCOMPARE(frm->lblFindSame->text(), QStringLiteral("等価検索"));
-        QCOMPARE(frm->lblFindDiff->text(), QStringLiteral("相違検索"));
-        QCOMPARE(frm->btnFindDiffDown->text(), QStringLiteral("▼ (&N)"));
-        QCOMPARE(frm->btnFindSameUp->toolTip(),
+        QCOMPARE(Part<QLabel>(*frm, "lblFilePathM")->text(), QStringLiteral("比較元のパス(&M)"));
+        QCOMPARE(Part<QLabel>(*frm, "lblFilePathS")->text(), QStringLiteral("比較先のパス(&T)"));
+        QCOMPARE(Part<QLabel>(*frm, "lblFindSame")->text(), QStringLiteral("等価検索"));
+        QCOMPARE(Part<QLabel>(*frm, "lblFindDiff")->text(), QStringLiteral("相違検索"));
+        QCOMPARE(Part<QPushButton>(*frm, "btnFindDiffDown")->text(), QStringLiteral("▼ (&N)"));
+        QCOMPARE(Part<QPushButton>(*frm, "btnFindSameUp")->toolTip(),
                  QStringLiteral("上に向かって等価ファイルを探します"));
-        QCOMPARE(Texts(frm->stbFileInfoHeader),
+        QCOMPARE(Texts(frm->StatusArea()->HeaderBar()),
                  QStringList({"<<詳細>>", "サイズ ", "属性", "更新日時", "作成日時", "アクセス日",
                               " フルパス"}));
-        QCOMPARE(Texts(frm->stbFileInfoM), QStringList({"比較元 :", "", "", "", "", "", ""}));
-        QCOMPARE(Texts(frm->stbFileInfoS).first(), QStringLiteral("比較先 :"));
-        QCOMPARE(frm->stbSu->PanelCount(), 4);
-        QCOMPARE(Texts(frm->stbSu), QStringList({"", "", "", ""}));
+        QCOMPARE(Texts(frm->StatusArea()->EntryBar(TSide::M)),
+                 QStringList({"比較元 :", "", "", "", "", "", ""}));
+        QCOMPARE(Texts(frm->StatusArea()->EntryBar(TSide::S)).first(), QStringLiteral("比較先 :"));
+        QCOMPARE(frm->StatusArea()->CountsBar()->PanelCount(), 4);
+        QCOMPARE(Texts(frm->StatusArea()->CountsBar()), QStringList({"", "", "", ""}));
         // The counts panels hold seven-digit counts whole, separators and all.
         const QStringList labels = {"総数:", "等価:", "相違:"};
         for (int i = 0; i < labels.size(); ++i) {
-            const QLabel* panel = frm->stbSu->Panel(i);
+            const QLabel* panel = frm->StatusArea()->CountsBar()->Panel(i);
             QVERIFY(panel->width() >= 70);
             QVERIFY2(panel->contentsRect().width() >=
                          panel->fontMetrics().horizontalAdvance(labels[i] + "1,003,000"),
@@ -93,14 +98,16 @@ private slots:
         frm->resize(900, 500);
         QTRY_COMPARE_WITH_TIMEOUT(frm->width(), 900, EventTimeoutMs);
         const int right = frm->centralWidget()->width();
-        QCOMPARE(frm->cmbFilePathM->geometry().right() + 1, right - 116);
-        QCOMPARE(frm->btnFindDiffDown->geometry().left(), right - 52);
+        QCOMPARE(frm->PathBox(TSide::M)->geometry().right() + 1, right - 116);
+        QCOMPARE(Part<QPushButton>(*frm, "btnFindDiffDown")->geometry().left(), right - 52);
         // The counts bar, all its panels inside, at the right edge; the message
         // bar takes the rest.
-        QCOMPARE(frm->stbSu->geometry().right() + 1, right);
-        QVERIFY(frm->stbSu->Panel(3)->geometry().right() < frm->stbSu->width());
-        QCOMPARE(frm->stbMsg->geometry().right(), frm->stbSu->x());
-        QCOMPARE(frm->stbFileInfoM->width(), right);
+        QCOMPARE(frm->StatusArea()->CountsBar()->geometry().right() + 1, right);
+        QVERIFY(frm->StatusArea()->CountsBar()->Panel(3)->geometry().right() <
+                frm->StatusArea()->CountsBar()->width());
+        QCOMPARE(frm->StatusArea()->MessageBar()->geometry().right(),
+                 frm->StatusArea()->CountsBar()->x());
+        QCOMPARE(frm->StatusArea()->EntryBar(TSide::M)->width(), right);
         // The bars' panels never make the window wider than the user wants it.
         frm->resize(300, 300);
         QTRY_COMPARE_WITH_TIMEOUT(frm->width(), std::max(300, frm->minimumSizeHint().width()),

@@ -13,10 +13,11 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "TPanelBar.h"
-#include "TSameGridModel.h"
+#include "RunWindow.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
+#include "window/TPanelBar.h"
+#include "window/TSameGridModel.h"
+#include "window/TfrmMain.h"
 
 class MainWindowSettingsTest : public QObject {
     Q_OBJECT
@@ -35,22 +36,27 @@ private slots:
         QCOMPARE(frm->size(), QSize(685, 429));
         const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
         QCOMPARE(frm->pos(), QPoint((screen.width() - 685) / 2, (screen.height() - 429) / 2));
-        QVERIFY(frm->ToolBarMain->isVisible() && frm->mnViewTBarMain->isChecked());
-        QVERIFY(frm->ToolBarOption->isVisible() && frm->mnViewTBarOption->isChecked());
-        for (QComboBox* box : {frm->cmbFilePathM, frm->cmbFilePathS}) {
+        QVERIFY(Part<QToolBar>(*frm, "ToolBarMain")->isVisible() &&
+                frm->Actions().mnViewTBarMain->isChecked());
+        QVERIFY(Part<QToolBar>(*frm, "ToolBarOption")->isVisible() &&
+                frm->Actions().mnViewTBarOption->isChecked());
+        for (TPathBox* box : {frm->PathBox(TSide::M), frm->PathBox(TSide::S)}) {
             QVERIFY(box->currentText().isEmpty());
             QCOMPARE(box->count(), 0);
-            QCOMPARE(TfrmMain::HistoryLimit(box), 16);
+            QCOMPARE(box->HistoryLimit(), 16);
         }
-        QVERIFY(!frm->mnViewFront->isChecked() && !frm->mnViewEndInfo->isChecked());
+        QVERIFY(!frm->Actions().mnViewFront->isChecked() &&
+                !frm->Actions().mnViewEndInfo->isChecked());
         QVERIFY(!frm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(frm->Options().Compare, TCompareOption());
-        QVERIFY(frm->mnOptAttrR->isChecked() && frm->mnOptAttrA->isChecked());
-        QVERIFY(frm->mnOptUpdYmdtDir->isChecked() && !frm->mnOptSize->isChecked());
-        QCOMPARE(frm->stbMsg->PanelText(0), QStringLiteral("Ctrl+R で比較処理を開始します"));
-        QCOMPARE(frm->sgrdSame->model()->rowCount(), 320);
-        QCOMPARE(frm->sgrdSame->horizontalHeader()->count(), 7);
-        QCOMPARE(frm->sgrdSame->model()->headerData(4, Qt::Horizontal).toString(),
+        QVERIFY(frm->Actions().mnOptAttrR->isChecked() && frm->Actions().mnOptAttrA->isChecked());
+        QVERIFY(frm->Actions().mnOptUpdYmdtDir->isChecked() &&
+                !frm->Actions().mnOptSize->isChecked());
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("Ctrl+R で比較処理を開始します"));
+        QCOMPARE(frm->Grid()->model()->rowCount(), 320);
+        QCOMPARE(frm->Grid()->horizontalHeader()->count(), 7);
+        QCOMPARE(frm->Grid()->model()->headerData(4, Qt::Horizontal).toString(),
                  QStringLiteral("比較結果"));
         // Reading alone writes nothing.
         QVERIFY(!QFile::exists(Path()));
@@ -63,8 +69,8 @@ private slots:
         auto frm = Open();
         QCOMPARE(frm->pos(), QPoint(3000, -20));
         QCOMPARE(frm->size(), QSize(500, 300));
-        QCOMPARE(frm->cmbFilePathM->currentText(), QStringLiteral("/no/such/folder"));
-        QCOMPARE(frm->cmbFilePathS->currentText(), QStringLiteral("比較先"));
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), QStringLiteral("/no/such/folder"));
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), QStringLiteral("比較先"));
     }
 
     void ClosingWritesEverySectionInOrder() {
@@ -145,15 +151,15 @@ private slots:
         const QString s = folders.filePath(QStringLiteral(" leading and trailing "));
         {
             auto frm = Open();
-            frm->cmbFilePathM->setEditText(m);
-            frm->cmbFilePathS->setEditText(s);
+            frm->PathBox(TSide::M)->setEditText(m);
+            frm->PathBox(TSide::S)->setEditText(s);
             frm->Options().Title1 = QStringLiteral("外部 ツール");
             frm->Options().Path1 = QStringLiteral("/opt/外部 ツール/bin/tool");
             QVERIFY(frm->close());
         }
         auto frm = Open();
-        QCOMPARE(frm->cmbFilePathM->currentText(), m);
-        QCOMPARE(frm->cmbFilePathS->currentText(), s);
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), m);
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), s);
         QCOMPARE(frm->Options().Title1, QStringLiteral("外部 ツール"));
         QCOMPARE(frm->Options().Path1, QStringLiteral("/opt/外部 ツール/bin/tool"));
     }
@@ -171,11 +177,11 @@ private slots:
         WriteLines(Path(), {"[ToolBar]", "Visible1=0", "Visible2=1"});
         {
             auto frm = Open();
-            QVERIFY(!frm->ToolBarMain->isVisible());
-            QVERIFY(!frm->mnViewTBarMain->isChecked());
-            QVERIFY(frm->ToolBarOption->isVisible());
-            frm->mnViewTBarOption->trigger();
-            QVERIFY(!frm->ToolBarOption->isVisible());
+            QVERIFY(!Part<QToolBar>(*frm, "ToolBarMain")->isVisible());
+            QVERIFY(!frm->Actions().mnViewTBarMain->isChecked());
+            QVERIFY(Part<QToolBar>(*frm, "ToolBarOption")->isVisible());
+            frm->Actions().mnViewTBarOption->trigger();
+            QVERIFY(!Part<QToolBar>(*frm, "ToolBarOption")->isVisible());
             QVERIFY(frm->close());
         }
         QCOMPARE(IniValue(Path(), "ToolBar", "Visible1"), QStringLiteral("0"));
@@ -190,7 +196,8 @@ private slots:
         WriteLines(Path(), {"[ToolBar]", "Top1=2", "Left1=11", "Top2=40", "Left2=11"});
         {
             auto frm = Open();
-            QVERIFY(frm->ToolBarOption->y() > frm->ToolBarMain->y());
+            QVERIFY(Part<QToolBar>(*frm, "ToolBarOption")->y() >
+                    Part<QToolBar>(*frm, "ToolBarMain")->y());
             QVERIFY(frm->close());
         }
         const int top1 = IniValue(Path(), "ToolBar", "Top1").toInt();
@@ -200,8 +207,10 @@ private slots:
         WriteLines(Path(), {"[ToolBar]", "Top1=2", "Left1=400", "Top2=2", "Left2=11"});
         {
             auto frm = Open();
-            QCOMPARE(frm->ToolBarOption->y(), frm->ToolBarMain->y());
-            QVERIFY(frm->ToolBarOption->x() < frm->ToolBarMain->x());
+            QCOMPARE(Part<QToolBar>(*frm, "ToolBarOption")->y(),
+                     Part<QToolBar>(*frm, "ToolBarMain")->y());
+            QVERIFY(Part<QToolBar>(*frm, "ToolBarOption")->x() <
+                    Part<QToolBar>(*frm, "ToolBarMain")->x());
             QVERIFY(frm->close());
         }
         QCOMPARE(IniValue(Path(), "ToolBar", "Top1"), IniValue(Path(), "ToolBar", "Top2"));
@@ -212,14 +221,14 @@ private slots:
     void AlwaysOnTopFollowsTheOption() {
         WriteLines(Path(), {"[View]", "ShowFront=1", "EndDialog=1"});
         auto frm = Open();
-        QVERIFY(frm->mnViewFront->isChecked());
-        QVERIFY(frm->mnViewEndInfo->isChecked());
+        QVERIFY(frm->Actions().mnViewFront->isChecked());
+        QVERIFY(frm->Actions().mnViewEndInfo->isChecked());
         QVERIFY(frm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        frm->mnViewFront->trigger();
+        frm->Actions().mnViewFront->trigger();
         QVERIFY(!frm->Options().ShowFront);
         QVERIFY(!frm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(frm->isVisible());  // changing the flag does not leave the window hidden
-        frm->mnViewEndInfo->trigger();
+        frm->Actions().mnViewEndInfo->trigger();
         QVERIFY(!frm->Options().EndDialog);
     }
 };

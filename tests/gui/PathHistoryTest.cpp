@@ -15,8 +15,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "RunWindow.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
+#include "window/TfrmMain.h"
 
 namespace {
 
@@ -60,8 +61,9 @@ private slots:
                             "FilePathM002=/B", "FilePathM003=/beyond"});
         {
             auto frm = Open();
-            QCOMPARE(Items(frm->cmbFilePathM), QStringList({"/A", "/B"}));
-            QCOMPARE(TfrmMain::HistoryLimit(frm->cmbFilePathS), 3);  // one count for both boxes
+            QCOMPARE(Items(frm->PathBox(TSide::M)), QStringList({"/A", "/B"}));
+            QCOMPARE(frm->PathBox(TSide::S)->HistoryLimit(),
+                     3);  // one count for both boxes
             QVERIFY(frm->close());
         }
         QCOMPARE(IniValue(Path(), "RecentFile", "FilePathM000"), QStringLiteral("/A"));
@@ -79,14 +81,14 @@ private slots:
         WriteLines(Path(), lines);
         {
             auto frm = Open();
-            QCOMPARE(TfrmMain::HistoryLimit(frm->cmbFilePathS), 256);
-            QCOMPARE(frm->cmbFilePathS->count(), 256);
-            QCOMPARE(frm->cmbFilePathS->itemText(255), QStringLiteral("/s255"));
+            QCOMPARE(frm->PathBox(TSide::S)->HistoryLimit(), 256);
+            QCOMPARE(frm->PathBox(TSide::S)->count(), 256);
+            QCOMPARE(frm->PathBox(TSide::S)->itemText(255), QStringLiteral("/s255"));
         }
         WriteLines(Path(), {"[RecentFile]", "ListCount=-1", "FilePathM000=/A"});
         auto frm = Open();
-        QCOMPARE(TfrmMain::HistoryLimit(frm->cmbFilePathM), 0);
-        QCOMPARE(frm->cmbFilePathM->count(), 0);
+        QCOMPARE(frm->PathBox(TSide::M)->HistoryLimit(), 0);
+        QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
     }
 
     void HistoryOffLeavesBoxAndFileAlone() {
@@ -94,8 +96,8 @@ private slots:
         WriteLines(Path(), {"[RecentFile]", "ListCount=0", "FilePathM000=/kept"});
         {
             auto frm = Open();
-            frm->AddPathHistory(frm->cmbFilePathM, a + QStringLiteral("  "));
-            QCOMPARE(frm->cmbFilePathM->count(), 0);
+            frm->PathBox(TSide::M)->AddHistory(a + QStringLiteral("  "));
+            QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
             QVERIFY(frm->close());
         }
         QCOMPARE(IniValue(Path(), "RecentFile", "FilePathM000"), QStringLiteral("/kept"));
@@ -107,10 +109,10 @@ private slots:
         WriteLines(Path(),
                    {"[RecentFile]", "FilePathM000=/A", "FilePathM001=" + upper, "FilePathM002=/B"});
         auto frm = Open();
-        frm->cmbFilePathM->setEditText(work + QStringLiteral(" \t"));
-        frm->AddPathHistory(frm->cmbFilePathM, frm->cmbFilePathM->currentText());
-        QCOMPARE(Items(frm->cmbFilePathM), QStringList({work, "/A", "/B"}));
-        QCOMPARE(frm->cmbFilePathM->currentText(), work);
+        frm->PathBox(TSide::M)->setEditText(work + QStringLiteral(" \t"));
+        frm->PathBox(TSide::M)->AddHistory(frm->PathBox(TSide::M)->currentText());
+        QCOMPARE(Items(frm->PathBox(TSide::M)), QStringList({work, "/A", "/B"}));
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), work);
     }
 
     void AddingToAFullListDropsTheOldest() {
@@ -119,8 +121,8 @@ private slots:
                             "FilePathS002=/C"});
         {
             auto frm = Open();
-            frm->AddPathHistory(frm->cmbFilePathS, d);
-            QCOMPARE(Items(frm->cmbFilePathS), QStringList({d, "/A", "/B"}));
+            frm->PathBox(TSide::S)->AddHistory(d);
+            QCOMPARE(Items(frm->PathBox(TSide::S)), QStringList({d, "/A", "/B"}));
             QVERIFY(frm->close());
         }
         QCOMPARE(IniValue(Path(), "RecentFile", "FilePathS000"), d);
@@ -132,52 +134,53 @@ private slots:
         WriteBytes(file, "x");
         auto frm = Open();
         for (const QString& text : {file, Dir.filePath(QStringLiteral("missing")), QString("  ")})
-            frm->AddPathHistory(frm->cmbFilePathM, text);
-        QCOMPARE(frm->cmbFilePathM->count(), 0);
+            frm->PathBox(TSide::M)->AddHistory(text);
+        QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
     }
 
     void EnterDoesNotAddToTheHistory() {
         auto frm = Open();
-        frm->cmbFilePathM->setFocus();
-        frm->cmbFilePathM->setEditText(Folder(QStringLiteral("typed")));
-        QTest::keyClick(frm->cmbFilePathM->lineEdit(), Qt::Key_Return);
-        QCOMPARE(frm->cmbFilePathM->count(), 0);
+        frm->PathBox(TSide::M)->setFocus();
+        frm->PathBox(TSide::M)->setEditText(Folder(QStringLiteral("typed")));
+        QTest::keyClick(frm->PathBox(TSide::M)->lineEdit(), Qt::Key_Return);
+        QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
     }
 
     void FirstDroppedNameLandsInTheBoxUnderTheCursor() {
         const QString a = Folder(QStringLiteral("drop a"));
         const QString b = Folder(QStringLiteral("drop b"));
         auto frm = Open();
-        frm->cmbFilePathM->setEditText(QStringLiteral("/before"));
-        QVERIFY(Drop(frm->cmbFilePathS->lineEdit(), {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b),
-                                                     QUrl::fromLocalFile(Dir.path())}));
-        QCOMPARE(frm->cmbFilePathS->currentText(), a);
-        QCOMPARE(frm->cmbFilePathM->currentText(), QStringLiteral("/before"));
+        frm->PathBox(TSide::M)->setEditText(QStringLiteral("/before"));
+        QVERIFY(Drop(
+            frm->PathBox(TSide::S)->lineEdit(),
+            {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl::fromLocalFile(Dir.path())}));
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), a);
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), QStringLiteral("/before"));
         // A file is taken as well, also when dropped on the box's button part.
         const QString file = Dir.filePath(QStringLiteral("dropped.txt"));
         WriteBytes(file, "x");
-        QVERIFY(Drop(frm->cmbFilePathM,
+        QVERIFY(Drop(frm->PathBox(TSide::M),
                      {QUrl(QStringLiteral("https://example.org/")), QUrl::fromLocalFile(file)}));
-        QCOMPARE(frm->cmbFilePathM->currentText(), file);
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), file);
         // The history is not touched by a drop.
-        QCOMPARE(frm->cmbFilePathM->count(), 0);
+        QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
     }
 
     void DropsFindNoTargetWhileRunning() {
-        auto frm = Open();
-        frm->SetRunningState(true);
-        frm->cmbFilePathS->setEditText(QStringLiteral("/before"));
-        QVERIFY(!frm->WmDropFiles(frm->cmbFilePathS, nullptr));
+        auto frm = std::make_unique<RunWindow>(Path());
+        frm->Held.SetState(TComparisonRun::TState::Running);
+        frm->PathBox(TSide::S)->setEditText(QStringLiteral("/before"));
+        QVERIFY(!frm->PathBox(TSide::S)->DropFiles(nullptr));
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(Dir.path())});
-        QVERIFY(!frm->WmDropFiles(frm->cmbFilePathS, &data));
-        QCOMPARE(frm->cmbFilePathS->currentText(), QStringLiteral("/before"));
-        frm->SetRunningState(false);
+        QVERIFY(!frm->PathBox(TSide::S)->DropFiles(&data));
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), QStringLiteral("/before"));
+        frm->Held.SetState(TComparisonRun::TState::Idle);
     }
 
     void PathLabelsLightUpUnderTheMouse() {
         auto frm = Open();
-        QLabel* label = frm->lblFilePathM;
+        QLabel* label = Part<QLabel>(*frm, "lblFilePathM");
         QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(label, &enter);
@@ -199,7 +202,7 @@ private slots:
     void ClickingAPathLabelChoosesAFolderForItsBox() {
         const QString chosen = Folder(QStringLiteral("chosen"));
         auto frm = Open();
-        frm->cmbFilePathS->setEditText(QStringLiteral("/before"));
+        frm->PathBox(TSide::S)->setEditText(QStringLiteral("/before"));
         QString title;
         QTimer::singleShot(0, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -209,18 +212,18 @@ private slots:
             dialog->selectFile(chosen);
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        QTest::mouseClick(frm->lblFilePathS, Qt::LeftButton);
+        QTest::mouseClick(Part<QLabel>(*frm, "lblFilePathS"), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("フォルダを選択して下さい"));
-        QCOMPARE(frm->cmbFilePathS->currentText(), chosen);
-        QCOMPARE(frm->cmbFilePathS->count(), 0);
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), chosen);
+        QCOMPARE(frm->PathBox(TSide::S)->count(), 0);
 
         // Cancelling leaves the box as it was.
         QTimer::singleShot(0, this, [] {
             if (QWidget* dialog = QApplication::activeModalWidget())
                 static_cast<QDialog*>(dialog)->reject();
         });
-        frm->mnFileOpenS->trigger();
-        QCOMPARE(frm->cmbFilePathS->currentText(), chosen);
+        frm->Actions().mnFileOpenS->trigger();
+        QCOMPARE(frm->PathBox(TSide::S)->currentText(), chosen);
     }
 };
 

@@ -29,12 +29,12 @@ class RowCommandsTest : public QObject, TTestFolders {
         Shell = std::make_shared<TRecordingShell>();
         Frm->SetShell(Shell);
         Frm->Compare(M, S);
-        QTRY_VERIFY_WITH_TIMEOUT(!Frm->IsRunning(), RunTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!Frm->ComparisonRun().IsRunning(), RunTimeoutMs);
     }
     void Select(const QString& name) {
         const int row = RowOf(*Frm, name);
         QVERIFY2(row > 0, qPrintable(name));
-        QVERIFY(Frm->SelectGridRow(row));
+        QVERIFY(SelectGridRow(*Frm, row));
     }
     static QString Clipboard() { return QGuiApplication::clipboard()->text(); }
 
@@ -53,9 +53,9 @@ private slots:
         Frm->Options().CompPath = QStringLiteral("/usr/local/bin/hoge ?m ?s");
         Select(QStringLiteral("only.txt"));
         TDialogDriver driver;
-        Frm->mnEditCopyS->trigger();
-        Frm->mnEditOpenS->trigger();
-        Frm->mnPopUpApp1S->trigger();
+        Frm->Actions().mnEditCopyS->trigger();
+        Frm->Actions().mnEditOpenS->trigger();
+        Frm->Actions().mnPopUpApp1S->trigger();
         QCOMPARE(driver.Messages, QStringList({QStringLiteral("コピーできません"),
                                                QStringLiteral("開くことができません"),
                                                QStringLiteral("開くことができません")}));
@@ -64,13 +64,13 @@ private slots:
 
         // The source side works; the full path, not the bare name.
         const QString path = M + QStringLiteral("/only.txt");
-        Frm->mnEditCopyM->trigger();
+        Frm->Actions().mnEditCopyM->trigger();
         QCOMPARE(Clipboard(), path);
-        Frm->mnEditOpenM->trigger();
+        Frm->Actions().mnEditOpenM->trigger();
         QCOMPARE(Shell->Documents, QStringList({path}));
-        Frm->mnPopUpApp1M->trigger();
+        Frm->Actions().mnPopUpApp1M->trigger();
         // The comparison application still starts: the missing side is "".
-        Frm->mnPopUpAppCmp->trigger();
+        Frm->Actions().mnPopUpAppCmp->trigger();
         QCOMPARE(Shell->Programs,
                  (QList<QStringList>{{QStringLiteral("/opt/viewer"), path},
                                      {QStringLiteral("/usr/local/bin/hoge"), path, QString()}}));
@@ -82,11 +82,11 @@ private slots:
         MakeTree(S, {{"sub/a b.txt", "same"}});
         Compare();
         Select(QStringLiteral("a b.txt"));
-        QVERIFY((Frm->GridRowVerdict(Frm->CurrentGridRow()) == TVerdict::Equal));
-        Frm->mnEditCopyRow->trigger();
+        QVERIFY((GridRowVerdict(*Frm, CurrentGridRow(*Frm)) == TVerdict::Equal));
+        Frm->Actions().mnEditCopyRow->trigger();
         // The seven cells, tab-separated; a cell with a blank is quoted.
         QCOMPARE(Clipboard(), QStringLiteral("\"a b.txt\"\tsub/\t\"a b.txt\"\tsub/\t等価\t1\t1"));
-        Frm->mnEditCopyS->trigger();
+        Frm->Actions().mnEditCopyS->trigger();
         QCOMPARE(Clipboard(), S + QStringLiteral("/sub/a b.txt"));
     }
 
@@ -96,21 +96,21 @@ private slots:
         Compare();
         Select(QStringLiteral("a.txt"));
         // "新規" empties the grid; the cursor stays on a row without numbers.
-        Frm->mnFileNew->trigger();
-        QCOMPARE(Frm->CurrentGridRow(), 1);
+        Frm->Actions().mnFileNew->trigger();
+        QCOMPARE(CurrentGridRow(*Frm), 1);
         Frm->Options().CompPath = QStringLiteral("/usr/local/bin/hoge ?m ?s");
         TDialogDriver driver;
-        Frm->mnEditCopyRow->trigger();
-        Frm->mnEditCopyM->trigger();
-        Frm->mnEditOpenM->trigger();
+        Frm->Actions().mnEditCopyRow->trigger();
+        Frm->Actions().mnEditCopyM->trigger();
+        Frm->Actions().mnEditOpenM->trigger();
         QCOMPARE(driver.Messages.size(), 3);
-        Frm->mnPopUpAppCmp->trigger();
+        Frm->Actions().mnPopUpAppCmp->trigger();
         QCOMPARE(
             Shell->Programs,
             (QList<QStringList>{{QStringLiteral("/usr/local/bin/hoge"), QString(), QString()}}));
         // Without a template the command refuses.
         Frm->Options().CompPath.clear();
-        Frm->mnPopUpAppCmp->trigger();
+        Frm->Actions().mnPopUpAppCmp->trigger();
         QCOMPARE(driver.Messages.last(), QStringLiteral("開くことができません"));
     }
 
@@ -121,7 +121,7 @@ private slots:
         Select(QStringLiteral("data.xyz"));
         Shell->Result = TShellResult::NoAssociation;
         TDialogDriver driver;
-        Frm->mnEditOpenM->trigger();
+        Frm->Actions().mnEditOpenM->trigger();
         QCOMPARE(
             driver.Messages,
             QStringList({QStringLiteral("エラーが発生しました\r\n指定されたファイル名の拡張子には､ "
@@ -143,13 +143,13 @@ private slots:
         Frm->Options().Path2 = recorder;
         Select(hostile);
         TDialogDriver driver;
-        Frm->mnPopUpApp2S->trigger();
+        Frm->Actions().mnPopUpApp2S->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out),
                  QByteArray("1\n") + (S + QLatin1Char('/') + hostile).toUtf8() + "\n");
         QFile::remove(out);
         Frm->Options().CompPath = QLatin1Char('"') + recorder + QStringLiteral("\" ?s ?m");
-        Frm->mnPopUpAppCmp->trigger();
+        Frm->Actions().mnPopUpAppCmp->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out), QByteArray("2\n") + (S + QLatin1Char('/') + hostile).toUtf8() +
                                      "\n" + (M + QLatin1Char('/') + hostile).toUtf8() + "\n");

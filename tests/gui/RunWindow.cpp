@@ -9,9 +9,9 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "TPanelBar.h"
 #include "TestFiles.h"
 #include "platform/ThreadNice.h"
+#include "window/TPanelBar.h"
 
 namespace {
 
@@ -75,8 +75,8 @@ RunWindow::~RunWindow() {
 }
 
 void RunWindow::Compare(const QString& pathM, const QString& pathS) {
-    cmbFilePathM->setEditText(pathM);
-    cmbFilePathS->setEditText(pathS);
+    PathBox(TSide::M)->setEditText(pathM);
+    PathBox(TSide::S)->setEditText(pathS);
     Key(Qt::Key_R);
 }
 
@@ -99,7 +99,7 @@ MessageBoxCatcher::MessageBoxCatcher(const TfrmMain* window) {
         Seen = true;
         Text = box->text();
         Icon = box->icon();
-        WindowWasRunning = window->IsRunning();
+        WindowWasRunning = window->ComparisonRun().IsRunning();
         box->accept();
         Poll.stop();
     });
@@ -125,9 +125,35 @@ void TTestFolders::NextFolders(bool made) {
 }
 
 int RowOf(const TfrmMain& frm, const QString& name) {
-    for (int r = 1; r < frm.GridRowCount(); ++r) {
-        if (frm.GridCell(r, 0) == name || frm.GridCell(r, 2) == name)
+    for (int r = 1; r < GridRowCount(frm); ++r) {
+        if (GridCell(frm, r, 0) == name || GridCell(frm, r, 2) == name)
             return r;
     }
     return -1;
+}
+
+int GridRowCount(const TfrmMain& frm) {
+    return frm.Grid()->RowCount() + 1;
+}
+
+int CurrentGridRow(const TfrmMain& frm) {
+    return frm.Grid()->CurrentRow() + 1;
+}
+
+QString GridCell(const TfrmMain& frm, int row, int column) {
+    if (row == 0)
+        return GridModel(frm)->headerData(column, Qt::Horizontal).toString();
+    return frm.Grid()->Cell(row - 1, column);
+}
+
+bool SelectGridRow(TfrmMain& frm, int row) {
+    return frm.Grid()->SelectRow(row - 1);
+}
+
+TVerdict GridRowVerdict(const TfrmMain& frm, int row) {
+    return frm.Grid()->Verdict(row - 1);
+}
+
+const TSameGridModel* GridModel(const TfrmMain& frm) {
+    return static_cast<const TSameGridModel*>(frm.Grid()->model());
 }

@@ -9,8 +9,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "TComparisonRun.h"
-#include "TfrmMain.h"
+#include "run/TComparisonRun.h"
+#include "window/TPathBox.h"
+#include "window/TSameGrid.h"
+#include "window/TSameGridModel.h"
+#include "window/TStatusArea.h"
+#include "window/TfrmMain.h"
 
 // Helpers for window tests that run real comparisons on real folders.
 
@@ -27,6 +31,22 @@ struct TTestFolders {
     QString Settings() const { return Dir.filePath(QStringLiteral("Tandril.ini")); }
     void NextFolders(bool made = false);
 };
+
+// The grid as the tests count its rows, as a user does: row 0 is the header
+// row and row r >= 1 is the grid's row r - 1 (TSameGrid counts from 0).
+int GridRowCount(const TfrmMain& frm);
+int CurrentGridRow(const TfrmMain& frm);
+QString GridCell(const TfrmMain& frm, int row, int column);
+bool SelectGridRow(TfrmMain& frm, int row);
+TVerdict GridRowVerdict(const TfrmMain& frm, int row);
+const TSameGridModel* GridModel(const TfrmMain& frm);
+
+// A part of the window by its object name: toolbars, menus, the export
+// button, labels and find buttons.
+template <class T>
+T* Part(const TfrmMain& frm, const char* name) {
+    return frm.findChild<T*>(QString::fromLatin1(name));
+}
 
 // The grid row whose source or target name is name; -1 when none.
 int RowOf(const TfrmMain& frm, const QString& name);
@@ -47,6 +67,8 @@ public:
     std::atomic<int> PauseAtRow{-1};
     // The worker's nice value, seen from inside its OnCompareBegin.
     std::atomic<int> WorkerNice{1000};
+    // Puts the run into a state without running anything.
+    using TComparisonRun::SetState;
 
     void Release() { Gate.release(); }
     // Lets a held worker go and every later one pass.

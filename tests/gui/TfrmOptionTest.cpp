@@ -16,11 +16,11 @@
 #include "DialogDriver.h"
 #include "RunWindow.h"
 #include "TExcludeFilter.h"
-#include "TPanelBar.h"
-#include "TSameGridModel.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
-#include "settings/TfrmOption.h"
+#include "dialogs/TfrmOption.h"
+#include "window/TPanelBar.h"
+#include "window/TSameGridModel.h"
+#include "window/TfrmMain.h"
 
 class TfrmOptionTest : public QObject {
     Q_OBJECT
@@ -185,7 +185,7 @@ private slots:
         const QString settings = Dir.filePath(QStringLiteral("exclude.ini"));
         QFile::remove(settings);
         RunWindow frm(settings);
-        QCOMPARE(frm.stbMsg->PanelText(1), QString());
+        QCOMPARE(frm.StatusArea()->MessageBar()->PanelText(1), QString());
         TDialogDriver driver;
         driver.OnDialog = [](QDialog* dialog) {
             auto* options = qobject_cast<TfrmOption*>(dialog);
@@ -194,34 +194,37 @@ private slots:
             options->memExclude->setPlainText(QStringLiteral("node_modules/\n*.TMP"));
             options->OKBtn->click();
         };
-        frm.mnOptExclude->trigger();
-        QCOMPARE(frm.stbMsg->PanelText(1), QStringLiteral("除外: node_modules/, *.TMP"));
-        QCOMPARE(frm.stbMsg->Panel(1)->toolTip(), QStringLiteral("node_modules/\n*.TMP"));
+        frm.Actions().mnOptExclude->trigger();
+        QCOMPARE(frm.StatusArea()->MessageBar()->PanelText(1),
+                 QStringLiteral("除外: node_modules/, *.TMP"));
+        QCOMPARE(frm.StatusArea()->MessageBar()->Panel(1)->toolTip(),
+                 QStringLiteral("node_modules/\n*.TMP"));
 
         frm.Compare(m, s);
-        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.ComparisonRun().IsRunning(), 30000);
         // Only a.txt and the folder sub are left; letter case is ignored.
-        QCOMPARE(frm.GridRowCount(), 3);
-        QCOMPARE(frm.GridCell(1, 0), QStringLiteral("a.txt"));
-        QCOMPARE(frm.GridCell(2, 0), QStringLiteral("sub/"));
-        QCOMPARE(frm.stbMsg->PanelText(1), QStringLiteral("除外: node_modules/, *.TMP"));
+        QCOMPARE(GridRowCount(frm), 3);
+        QCOMPARE(GridCell(frm, 1, 0), QStringLiteral("a.txt"));
+        QCOMPARE(GridCell(frm, 2, 0), QStringLiteral("sub/"));
+        QCOMPARE(frm.StatusArea()->MessageBar()->PanelText(1),
+                 QStringLiteral("除外: node_modules/, *.TMP"));
 
         // While a comparison runs the patterns are shown but cannot change.
-        frm.SetRunningState(true);
-        QVERIFY(!frm.mnOptExclude->isEnabled());
+        frm.Held.SetState(TComparisonRun::TState::Running);
+        QVERIFY(!frm.Actions().mnOptExclude->isEnabled());
         driver.OnDialog = [](QDialog* dialog) {
             auto* options = qobject_cast<TfrmOption*>(dialog);
             QVERIFY(options->memExclude->isReadOnly());
             options->CancelBtn->click();
         };
-        frm.mnOptApp->trigger();
-        frm.SetRunningState(false);
+        frm.Actions().mnOptApp->trigger();
+        frm.Held.SetState(TComparisonRun::TState::Idle);
         // Kept in the settings file; without patterns the panel is empty again.
-        frm.FormClose();
+        frm.close();
         QVERIFY(ReadBytes(settings).contains("node_modules/\r\n*.TMP"));
         frm.Options().Compare.Exclude.clear();
-        frm.mnFileNew->trigger();
-        QCOMPARE(frm.stbMsg->PanelText(1), QString());
+        frm.Actions().mnFileNew->trigger();
+        QCOMPARE(frm.StatusArea()->MessageBar()->PanelText(1), QString());
         QVERIFY(driver.Messages.isEmpty());
     }
 
@@ -237,11 +240,12 @@ private slots:
             options->edtAppCmpPath->setText(QStringLiteral("meld ?m ?s"));
             options->OKBtn->click();
         };
-        frm.mnOptApp->trigger();
+        frm.Actions().mnOptApp->trigger();
         QCOMPARE(frm.Options().Path1, QStringLiteral("/usr/bin/viewer"));
-        QVERIFY(frm.mnPopUpApp1M->isVisible() && frm.mnPopUpApp->isVisible());
-        QCOMPARE(frm.mnPopUpApp1S->text(), QStringLiteral("比較先を開く → Viewer"));
-        QVERIFY(frm.mnPopUpAppCmp->isVisible() && !frm.mnPopUpApp2M->isVisible());
+        QVERIFY(frm.Actions().mnPopUpApp1M->isVisible() && frm.Actions().mnPopUpApp->isVisible());
+        QCOMPARE(frm.Actions().mnPopUpApp1S->text(), QStringLiteral("比較先を開く → Viewer"));
+        QVERIFY(frm.Actions().mnPopUpAppCmp->isVisible() &&
+                !frm.Actions().mnPopUpApp2M->isVisible());
 
         driver.OnDialog = [](QDialog* dialog) {
             auto* options = qobject_cast<TfrmOption*>(dialog);
@@ -249,7 +253,7 @@ private slots:
             options->edtApp1Path->clear();
             options->CancelBtn->click();
         };
-        frm.mnOptApp->trigger();
+        frm.Actions().mnOptApp->trigger();
         QCOMPARE(frm.Options().Path1, QStringLiteral("/usr/bin/viewer"));
 
         // All six boxes empty: OK closes, and no application item is left.
@@ -259,10 +263,11 @@ private slots:
                 box->clear();
             options->OKBtn->click();
         };
-        frm.mnOptApp->trigger();
+        frm.Actions().mnOptApp->trigger();
         QVERIFY(driver.Messages.isEmpty());
-        for (QAction* item : {frm.mnPopUpApp, frm.mnPopUpApp1M, frm.mnPopUpApp1S, frm.mnPopUpApp2M,
-                              frm.mnPopUpApp2S, frm.mnPopUpAppCmp})
+        for (QAction* item :
+             {frm.Actions().mnPopUpApp, frm.Actions().mnPopUpApp1M, frm.Actions().mnPopUpApp1S,
+              frm.Actions().mnPopUpApp2M, frm.Actions().mnPopUpApp2S, frm.Actions().mnPopUpAppCmp})
             QVERIFY(!item->isVisible());
     }
 };

@@ -19,14 +19,14 @@
 #include "DialogDriver.h"
 #include "RunWindow.h"
 #include "TCompare.h"
-#include "TPanelBar.h"
-#include "TSameGridModel.h"
 #include "TestFiles.h"
 #include "commands/CommandTypes.h"
 #include "commands/ExportRows.h"
 #include "commands/PathText.h"
 #include "commands/TDesktopShell.h"
 #include "platform/OutputFile.h"
+#include "window/TPanelBar.h"
+#include "window/TSameGridModel.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ void RawFile(const QByteArray& path, const QByteArray& contents) {
 class HostileWindowTest : public QObject, TTestFolders {
     Q_OBJECT
     static void WaitForIdle(RunWindow& frm) {
-        QTRY_VERIFY_WITH_TIMEOUT(!frm.IsRunning(), HostileRunTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.ComparisonRun().IsRunning(), HostileRunTimeoutMs);
     }
 
 private slots:
@@ -69,18 +69,20 @@ private slots:
         RunWindow frm(Settings());
         frm.Compare(M, S);
         WaitForIdle(frm);
-        QCOMPARE(frm.stbMsg->PanelText(0), QStringLiteral("比較処理が終了しました"));
-        QCOMPARE(frm.GridRowCount(), names.size() + 2);
+        QCOMPARE(frm.StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("比較処理が終了しました"));
+        QCOMPARE(GridRowCount(frm), names.size() + 2);
         QStringList shown;
-        for (int row = 1; row < frm.GridRowCount(); ++row) {
-            shown << frm.GridCell(row, 0);
+        for (int row = 1; row < GridRowCount(frm); ++row) {
+            shown << GridCell(frm, row, 0);
             // Each name pairs with itself.
-            QCOMPARE(frm.GridCell(row, 2), frm.GridCell(row, 0));
-            QCOMPARE(frm.GridCell(row, 4), frm.GridCell(row, 0) == QStringLiteral("differs")
-                                               ? QStringLiteral("相違: 内容が不一致")
-                                               : QStringLiteral("等価"));
-            QVERIFY(frm.SelectGridRow(row));
-            QCOMPARE(frm.stbFileInfoM->PanelText(6), M + "/" + frm.GridCell(row, 0));
+            QCOMPARE(GridCell(frm, row, 2), GridCell(frm, row, 0));
+            QCOMPARE(GridCell(frm, row, 4), GridCell(frm, row, 0) == QStringLiteral("differs")
+                                                ? QStringLiteral("相違: 内容が不一致")
+                                                : QStringLiteral("等価"));
+            QVERIFY(SelectGridRow(frm, row));
+            QCOMPARE(frm.StatusArea()->EntryBar(TSide::M)->PanelText(6),
+                     M + "/" + GridCell(frm, row, 0));
         }
         // A byte that is not UTF-8 shows as U+FFFD; the rest as it is.
         QVERIFY(shown.contains(QStringLiteral("\uFFFD\uFFFD")));
@@ -99,18 +101,18 @@ private slots:
         RunWindow frm(Settings());
         frm.Compare(M, S);
         WaitForIdle(frm);
-        QVERIFY(frm.SelectGridRow(1));
+        QVERIFY(SelectGridRow(frm, 1));
         frm.SetShell(std::make_shared<TDesktopShell>());
         TDialogDriver driver;
 
         frm.Options().Path1 = recorder;
-        frm.mnPopUpApp1M->trigger();
+        frm.Actions().mnPopUpApp1M->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out), "1\n" + QFile::encodeName(M) + "/" + name + "\n");
         QFile::remove(out);
 
         frm.Options().CompPath = QLatin1Char('"') + recorder + QStringLiteral("\" ?s ?m");
-        frm.mnPopUpAppCmp->trigger();
+        frm.Actions().mnPopUpAppCmp->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), EventTimeoutMs);
         QCOMPARE(ReadBytes(out), "2\n" + QFile::encodeName(S) + "/" + name + "\n" +
                                      QFile::encodeName(M) + "/" + name + "\n");
@@ -171,13 +173,13 @@ private slots:
             RunWindow frm(Settings());
             frm.Compare(tree[0], tree[1]);
             WaitForIdle(frm);
-            QVERIFY(frm.GridRowCount() > 10);
+            QVERIFY(GridRowCount(frm) > 10);
             for (const auto& format : formats) {
                 for (auto encoding :
                      {platform::TTextEncoding::Cp932, platform::TTextEncoding::Utf8}) {
                     const bool utf8 = encoding == platform::TTextEncoding::Utf8;
                     QVERIFY(WriteExportFile(&frm, exported, format.Delimiter, std::nullopt,
-                                            encoding, frm.ShownResults()));
+                                            encoding, frm.Grid()->ShownResults()));
                     QVERIFY(report(tree[0], tree[1], written, format.Format,
                                    utf8 ? QStringLiteral("utf8") : QStringLiteral("sjis")));
                     QCOMPARE(ReadBytes(exported), ReadBytes(written));
@@ -203,16 +205,16 @@ private slots:
         // While rows arrive the window selects, searches and reads entries.
         int reads = 0;
         for (bool more = true; more;) {
-            more = frm.sgrdSameModel->ShownRows() < 2500;
-            const int shown = frm.ResultRowCount();
+            more = GridModel(frm)->ShownRows() < 2500;
+            const int shown = frm.Grid()->ResultCount();
             if (shown > 0) {
-                frm.SelectGridRow(shown);
-                frm.SelectGridRow(1 + shown / 2);
-                frm.FindRow(1, TVerdict::Different);
-                frm.FindRow(-1, TVerdict::Equal);
-                const TResultRow* row = frm.Engine()->GetRow(shown - 1);
+                SelectGridRow(frm, shown);
+                SelectGridRow(frm, 1 + shown / 2);
+                frm.Grid()->FindRow(1, TVerdict::Different);
+                frm.Grid()->FindRow(-1, TVerdict::Equal);
+                const TResultRow* row = frm.ComparisonRun().Engine().GetRow(shown - 1);
                 QVERIFY(row && (row->EntryM() || row->EntryS()));
-                QVERIFY(frm.Engine()->GetRowEntryM(shown - 1) == row->EntryM());
+                QVERIFY(frm.ComparisonRun().Engine().GetRowEntryM(shown - 1) == row->EntryM());
                 ++reads;
             }
             QTest::qWait(1);
@@ -221,15 +223,16 @@ private slots:
         frm.Key(Qt::Key_B);
         frm.Release();
         WaitForIdle(frm);
-        QCOMPARE(frm.stbMsg->PanelText(0), QStringLiteral("処理が中断されました"));
-        const int rows = frm.Engine()->GetRowCount();
+        QCOMPARE(frm.StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("処理が中断されました"));
+        const int rows = frm.ComparisonRun().Engine().GetRowCount();
         QCOMPARE(rows, 2501);
-        QCOMPARE(frm.GridRowCount(), rows + 1);
-        QCOMPARE(frm.stbSu->PanelText(0), QStringLiteral("総数:%1").arg(rows));
+        QCOMPARE(GridRowCount(frm), rows + 1);
+        QCOMPARE(frm.StatusArea()->CountsBar()->PanelText(0), QStringLiteral("総数:%1").arg(rows));
         // Every grid row is the engine's row.
         for (int row = 1; row <= rows; row += 97)
-            QCOMPARE(frm.GridCell(row, 4),
-                     QString::fromStdString((*frm.Engine()->GetRow(row - 1))[4]));
+            QCOMPARE(GridCell(frm, row, 4),
+                     QString::fromStdString((*frm.ComparisonRun().Engine().GetRow(row - 1))[4]));
     }
 
     void SettingsThatCannotBeWrittenKeepTheOldFile() {
@@ -248,7 +251,7 @@ private slots:
                 16, old.rlim_max
             };
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-            frm.FormClose();
+            frm.close();
             setrlimit(RLIMIT_FSIZE, &old);
         }
         QCOMPARE(ReadBytes(Settings()), before);
@@ -270,7 +273,7 @@ private slots:
         }
         {
             RunWindow frm(settings);
-            frm.FormClose();
+            frm.close();
         }
         const QByteArray after = ReadBytes(settings);
         umount(QFile::encodeName(disk).constData());
@@ -292,8 +295,9 @@ private slots:
             8192, old.rlim_max
         };
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = WriteExportFile(&frm, name, ',', std::nullopt,
-                                             platform::TTextEncoding::Cp932, frm.ShownResults());
+        const bool written =
+            WriteExportFile(&frm, name, ',', std::nullopt, platform::TTextEncoding::Cp932,
+                            frm.Grid()->ShownResults());
         setrlimit(RLIMIT_FSIZE, &old);
         // Not taken for a complete export: the failure is shown with its reason.
         QVERIFY(!written);
@@ -304,7 +308,7 @@ private slots:
         // Without the limit the same export is whole.
         driver.Messages.clear();
         QVERIFY(WriteExportFile(&frm, name, ',', std::nullopt, platform::TTextEncoding::Cp932,
-                                frm.ShownResults()));
+                                frm.Grid()->ShownResults()));
         QCOMPARE(ReadLines(name).size(), 301);  // the header and 300 rows
         QVERIFY(driver.Messages.isEmpty());
     }

@@ -307,4 +307,11 @@ void SetActionIcons(TMainActions& a) {
         p.drawPath(mark);
         p.restore();
     }));
+
+    // In the menus a toggle shows its state as a check mark: beside an icon
+    // the style would only frame the icon, which hardly shows.
+    for (QAction* action : a.AllActions()) {
+        if (action->isCheckable() && !action->icon().isNull())
+            action->setIconVisibleInMenu(false);
+    }
 }

@@ -17,7 +17,9 @@ void TSameGridSelection::setCurrentIndex(const QModelIndex& index,
         if (MayBecomeCurrent && !MayBecomeCurrent(index))
             return;
         // The cursor row is always the selected row, whatever the keys held.
-        command = ClearAndSelect | Rows;
+        QItemSelectionModel::setCurrentIndex(index, ClearAndSelect | Rows);
+        emit RowAccepted(index.row());
+        return;
     }
     QItemSelectionModel::setCurrentIndex(index, command);
 }

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ProgramInfo.h"
+#include "commands/ProgramInfo.h"
 
 namespace {
 constexpr int IconSide = 41;

@@ -70,6 +70,3 @@ private:
 
     AppOption& Option;
 };
-
-// Removes blanks and control characters (codes up to 32) from both ends.
-QString TrimBlanks(const QString& text);

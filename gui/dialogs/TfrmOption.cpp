@@ -20,6 +20,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "commands/PathText.h"
 #include "commands/ShowMessageBox.h"
 #include "settings/AppOption.h"
 #include "settings/ExcludePatterns.h"
@@ -62,16 +63,6 @@ private:
 };
 
 }  // namespace
-
-QString TrimBlanks(const QString& text) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start].unicode() <= 32)
-        ++start;
-    while (end > start && text[end - 1].unicode() <= 32)
-        --end;
-    return text.mid(start, end - start);
-}
 
 TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Option(option) {
     setObjectName(QStringLiteral("frmOption"));

@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QKeySequence>
 
-#include "ActionIcons.h"
-
 namespace {
 
 using Member = QAction* TMainActions::*;
@@ -114,13 +112,6 @@ void TMainActions::CreateActions(QObject* owner) {
     for (QAction* hide : {mnViewSame, mnViewDiff}) {
         hide->setEnabled(false);
         hide->setChecked(true);
-    }
-    SetActionIcons(*this);
-    // In the menus a toggle shows its state as a check mark: beside an icon
-    // the style would only frame the icon, which hardly shows.
-    for (QAction* action : AllActions()) {
-        if (action->isCheckable() && !action->icon().isNull())
-            action->setIconVisibleInMenu(false);
     }
 }
 

@@ -7,7 +7,8 @@
 // The result grid's cursor: one current row, always the one selected row.
 // Every move of the current row, by mouse, keys or the window itself, first
 // asks MayBecomeCurrent (given the cell); a refused move leaves the
-// cursor and the selection where they were. Selections other than the current
+// cursor and the selection where they were, an allowed one emits RowAccepted
+// (also when the row was current already). Selections other than the current
 // row are refused, so that the cursor row is the one highlighted row.
 class TSameGridSelection : public QItemSelectionModel {
     Q_OBJECT
@@ -25,6 +26,9 @@ public:
                          QItemSelectionModel::SelectionFlags command) override;
     void select(const QItemSelection& selection,
                 QItemSelectionModel::SelectionFlags command) override;
+
+signals:
+    void RowAccepted(int row);
 
 private:
     bool Forcing = false;

@@ -61,9 +61,9 @@ struct TMainActions {
     QAction* mnHelpGoUrl_New = nullptr;
 
     // Makes every action, owned by owner, with its caption, hint (tool tip: the
-    // part before "|"; status tip: the whole hint), shortcut, check mode, icon
-    // and its state at creation: mnFileCompStop disabled, mnViewSame and
-    // mnViewDiff disabled and checked, all others enabled and unchecked.
+    // part before "|"; status tip: the whole hint), shortcut, check mode and
+    // its state at creation (SetActionIcons gives the icons): mnFileCompStop disabled, mnViewSame
+    // and mnViewDiff disabled and checked, all others enabled and unchecked.
     void CreateActions(QObject* owner);
 
     // Every action (the separator included), in the order above.

@@ -20,13 +20,17 @@ class ThreadComp;
 // signals on the window's thread, in callback order. Rows come in batches:
 // one signal for every run of rows that arrived meanwhile.
 //
-// The end of a run waits for the window: the worker goes on only when the
-// slots of Ended have returned (an end dialog included), so the window leaves
-// the running state while the worker still exists and no stop request can
-// reach a finished worker.
+// The run's state is its own: Idle, Running from Start, Stopping once a stop
+// is asked for, and Idle again when the slots of Ended have returned;
+// stateChanged tells each change. The end of a run waits for the window: the
+// worker goes on only when the slots of Ended have returned (an end dialog
+// included), so the run is Idle again while the worker still exists and no
+// stop request can reach a finished worker.
 class TComparisonRun : public QObject, public ICompareCallBack {
     Q_OBJECT
 public:
+    enum class TState { Idle, Running, Stopping };
+
     explicit TComparisonRun(QObject* parent = nullptr);
     // Abandons a run still going (Abandon).
     ~TComparisonRun() override;
@@ -34,17 +38,22 @@ public:
     TCompare& Engine() { return *CompareEngine; }
     const TCompare& Engine() const { return *CompareEngine; }
 
+    TState State() const { return RunState; }
+    bool IsRunning() const { return RunState != TState::Idle; }
+
     // Starts a run of the engine, with the options and folders it holds, on a
-    // new worker at the priority of Speed (0..6).
+    // new worker at the priority of Speed (0..6): Running.
     void Start(uint8_t speed);
-    // Asks the engine to stop; the run ends as a stopped run.
+    // Asks the engine to stop; the run ends as a stopped run. A stop asked
+    // for before the engine began is asked for again when it begins, since
+    // its start clears the request. Stopping, when it was Running.
     void RequestStop();
     // Waits for a worker that has ended its run but not yet its thread. Until
     // then the engine's state is the worker's; call it before touching it.
     void WaitForWorkerEnd();
     // Ends a running comparison without telling its remaining effects:
-    // requests the stop and waits for the worker. Returns whether a run was
-    // going. For the window's end only.
+    // requests the stop and waits for the worker; Idle, without telling.
+    // Returns whether a run was going. For the window's end only.
     bool Abandon();
 
     // --- ICompareCallBack (called on the worker) ---
@@ -56,6 +65,7 @@ public:
     void OnCompareEnd(TCompare* sender) override;
 
 signals:
+    void stateChanged(TComparisonRun::TState state);
     void Begun();
     void ListReady(int countM, int countS);
     // Rows up to rows.LastIndex have been made: rows.LastRow is the last,
@@ -64,6 +74,9 @@ signals:
     void Done(int rows, int equal, int different);
     // The run is over; the engine holds its status, message and summary.
     void Ended();
+
+protected:
+    void SetState(TState state);
 
 private:
     void EventsArrived(bool urgent);
@@ -78,4 +91,5 @@ private:
     QTimer* EventsTimer = nullptr;  // takes rows that need not be taken at once
     QElapsedTimer LastTake;
     bool Taking = false;
+    TState RunState = TState::Idle;
 };

@@ -13,8 +13,8 @@ class TCompare;
 
 // The result grid's table: seven columns under their headers and a number of
 // rows that stays apart from the number of results (320 empty rows after a
-// clear, growing by 256 while rows arrive). Grid row r (from 1) is model row
-// r - 1; the header row is the view's header.
+// clear, growing by 256 while rows arrive). Rows count from 0; the headers
+// are the view's header.
 //
 // The table holds no text of its own: it reads the engine's result rows, and
 // shows only the rows that the window has been told about through the engine's

@@ -4,7 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "ExportFileType.h"
+#include "commands/ExportFileType.h"
 
 TExportDialog::TExportDialog(QWidget* parent) : QFileDialog(parent) {
     setObjectName(QStringLiteral("SaveDialog"));

@@ -32,11 +32,21 @@ void TComparisonRun::Start(uint8_t speed) {
     Events.Restart();
     auto* worker = new ThreadComp(*CompareEngine, speed);
     Worker = worker;
+    SetState(TState::Running);
     worker->start();
 }
 
 void TComparisonRun::RequestStop() {
     CompareEngine->RequestStop(true);
+    if (RunState == TState::Running)
+        SetState(TState::Stopping);
+}
+
+void TComparisonRun::SetState(TState state) {
+    if (state == RunState)
+        return;
+    RunState = state;
+    emit stateChanged(state);
 }
 
 void TComparisonRun::WaitForWorkerEnd() {
@@ -51,6 +61,7 @@ bool TComparisonRun::Abandon() {
     CompareEngine->RequestStop(true);
     Worker->wait();
     delete Worker.data();
+    RunState = TState::Idle;
     return true;
 }
 
@@ -117,6 +128,9 @@ void TComparisonRun::TakeEvents() {
 void TComparisonRun::Tell(const TRunEvent& event) {
     switch (event.Kind) {
         case TRunEvent::TKind::Begin:
+            // The engine's start cleared a stop asked for before it.
+            if (RunState == TState::Stopping)
+                CompareEngine->RequestStop(true);
             emit Begun();
             break;
         case TRunEvent::TKind::ListReady:
@@ -130,6 +144,7 @@ void TComparisonRun::Tell(const TRunEvent& event) {
             break;
         case TRunEvent::TKind::End:
             emit Ended();
+            SetState(TState::Idle);
             Events.EndDone();
             break;
     }
