@@ -13,8 +13,10 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -116,6 +118,7 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     compare->addWidget(lblAppCmpExample, 2, 1);
     pageLayout->addStretch(1);
     CreateExcludePage();
+    CreatePairViewPage();
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -143,6 +146,8 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     edtAppCmpTitle->setText(Option.CompTitle);
     edtAppCmpPath->setText(Option.CompPath);
     memExclude->setPlainText(ExcludePatternsText(Option.Compare.Exclude));
+    (Option.EnterStartsCompApp ? rbtnEnterApp : rbtnEnterView)->setChecked(true);
+    spnViewLimit->setValue(Option.ViewLimitMB);
 
     setTabOrder(edtApp1Title, edtApp1Path);
     setTabOrder(edtApp1Path, edtApp2Title);
@@ -150,12 +155,44 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     setTabOrder(edtApp2Path, edtAppCmpTitle);
     setTabOrder(edtAppCmpTitle, edtAppCmpPath);
     setTabOrder(edtAppCmpPath, memExclude);
-    setTabOrder(memExclude, OKBtn);
+    setTabOrder(memExclude, rbtnEnterView);
+    setTabOrder(rbtnEnterView, rbtnEnterApp);
+    setTabOrder(rbtnEnterApp, spnViewLimit);
+    setTabOrder(spnViewLimit, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
     edtApp1Title->setFocus();
 
     // A fixed border: the dialog keeps the size its layout asks for.
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmOption::CreatePairViewPage() {
+    tabPairView = new QWidget(pgcOption);
+    tabPairView->setObjectName(QStringLiteral("tabPairView"));
+    pgcOption->addTab(tabPairView, QStringLiteral("内容の比較"));
+    auto* layout = new QVBoxLayout(tabPairView);
+    layout->addWidget(Heading(QStringLiteral("Enter キーとダブルクリックで開くもの"), tabPairView));
+    rbtnEnterView = new QRadioButton(QStringLiteral("内容を比較するウィンドウ(&W)"), tabPairView);
+    rbtnEnterApp = new QRadioButton(
+        QStringLiteral("比較用アプリケーション (設定されているとき)(&A)"), tabPairView);
+    for (QRadioButton* button : {rbtnEnterView, rbtnEnterApp}) {
+        button->setContentsMargins(16, 0, 0, 0);
+        layout->addWidget(button);
+    }
+    layout->addSpacing(8);
+    layout->addWidget(Heading(QStringLiteral("行を比較するファイルの大きさの上限"), tabPairView));
+    auto* limit = new QHBoxLayout;
+    limit->setContentsMargins(16, 0, 0, 0);
+    spnViewLimit = new QSpinBox(tabPairView);
+    spnViewLimit->setObjectName(QStringLiteral("spnViewLimit"));
+    spnViewLimit->setRange(1, AppOption::MaxViewLimitMB);
+    spnViewLimit->setSuffix(QStringLiteral(" MB"));
+    limit->addWidget(spnViewLimit);
+    limit->addWidget(
+        new QLabel(QStringLiteral("これより大きいファイルはバイトで表示します"), tabPairView));
+    limit->addStretch(1);
+    layout->addLayout(limit);
+    layout->addStretch(1);
 }
 
 void TfrmOption::CreateExcludePage() {
@@ -236,6 +273,8 @@ void TfrmOption::OKBtnClick() {
     Option.CompTitle = edtAppCmpTitle->text();
     Option.CompPath = edtAppCmpPath->text();
     Option.Compare.Exclude = ExcludePatternsOf(memExclude->toPlainText());
+    Option.EnterStartsCompApp = rbtnEnterApp->isChecked();
+    Option.ViewLimitMB = spnViewLimit->value();
     accept();
 }
 

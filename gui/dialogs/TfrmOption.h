@@ -7,11 +7,14 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 
 // The options dialog: on its first page the titles and programs of external
 // applications 1 and 2 and of the comparison application with its command
-// template, on its second the exclude patterns, one a line. Made for one
+// template, on its second the exclude patterns, one a line, on its third what
+// Enter and a double click open and the pair view's size limit. Made for one
 // opening on the window's options record; OK copies the boxes into the record
 // only after they pass the checks, Cancel leaves the record alone.
 class TfrmOption : public QDialog {
@@ -24,8 +27,12 @@ public:
     TfrmOption(QWidget* owner, AppOption& option);
 
     QTabWidget* pgcOption = nullptr;
-    QWidget* tabApp = nullptr;      // the external applications' page
-    QWidget* tabExclude = nullptr;  // the exclude patterns' page
+    QWidget* tabApp = nullptr;       // the external applications' page
+    QWidget* tabExclude = nullptr;   // the exclude patterns' page
+    QWidget* tabPairView = nullptr;  // the pair view's page
+    QRadioButton* rbtnEnterView = nullptr;
+    QRadioButton* rbtnEnterApp = nullptr;
+    QSpinBox* spnViewLimit = nullptr;
     QPlainTextEdit* memExclude = nullptr;
     QLineEdit* edtApp1Title = nullptr;
     QLineEdit* edtApp1Path = nullptr;
@@ -66,6 +73,7 @@ protected:
 
 private:
     void CreateExcludePage();
+    void CreatePairViewPage();
     QLineEdit* ProgramBoxOf(QLabel* label) const;
 
     AppOption& Option;

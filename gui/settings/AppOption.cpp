@@ -60,6 +60,7 @@ constexpr const char* ExcludeKey = "Exclude";
 constexpr const char* ThreadSection = "Thread";
 constexpr const char* SpeedKey = "Speed";
 constexpr const char* ApplicationSection = "Application";
+constexpr const char* PairViewSection = "PairView";
 
 }  // namespace
 
@@ -86,6 +87,9 @@ void AppOption::Load(const IniFile& ini) {
     Speed = speed > 6 ? DefaultSpeed : speed;
     for (const TextKey& k : TextKeys)
         this->*k.Field = ini.ReadString(ApplicationSection, k.Key, {});
+    EnterStartsCompApp = ini.ReadBool(PairViewSection, "Enter", false);
+    const int limit = ini.ReadInteger(PairViewSection, "Limit", DefaultViewLimitMB);
+    ViewLimitMB = limit >= 1 && limit <= MaxViewLimitMB ? limit : DefaultViewLimitMB;
 }
 
 void AppOption::Save(IniFile& ini) const {
@@ -98,6 +102,8 @@ void AppOption::Save(IniFile& ini) const {
     ini.WriteInteger(ThreadSection, SpeedKey, Speed);
     for (const TextKey& k : TextKeys)
         ini.WriteString(ApplicationSection, k.Key, this->*k.Field);
+    ini.WriteBool(PairViewSection, "Enter", EnterStartsCompApp);
+    ini.WriteInteger(PairViewSection, "Limit", ViewLimitMB);
 }
 
 int SpeedNiceValue(uint8_t speed) {

@@ -35,14 +35,22 @@ struct AppOption {
     QString Path2;
     QString CompTitle;  // comparison application: menu caption
     QString CompPath;   // and command template with "?m" and "?s"
+    // Section "PairView": Enter and a double click on a row start the
+    // comparison application ("Enter" 1, when one is configured) or the pair
+    // view (0); files larger than ViewLimitMB megabytes ("Limit", 1 to 65536)
+    // are shown as bytes there, not compared by lines.
+    bool EnterStartsCompApp = false;
+    int ViewLimitMB = DefaultViewLimitMB;
 
     static constexpr uint8_t DefaultSpeed = 2;
+    static constexpr int DefaultViewLimitMB = 256;
+    static constexpr int MaxViewLimitMB = 65536;
 
-    // Reads all twenty-one keys in order, and the exclude patterns ("Option"
+    // Reads all twenty-three keys in order, and the exclude patterns ("Option"
     // "Exclude", one a line). A missing key or a non-numeric value gives the
     // default; a Speed whose low 8 bits exceed 6 gives 2.
     void Load(const IniFile& ini);
-    // Writes all twenty-one keys in order into the store (not to disk), and the
+    // Writes all twenty-three keys in order into the store (not to disk), and the
     // exclude patterns when there are any (else their key is removed).
     void Save(IniFile& ini) const;
 };

@@ -86,7 +86,8 @@ private slots:
     void SaveWritesAllKeysInOrder() {
         AppOption o = LoadFrom(Path());
         SaveTo(o, Path());
-        QCOMPARE(Sections(Path()), QStringList({"View", "Option", "Thread", "Application"}));
+        QCOMPARE(Sections(Path()),
+                 QStringList({"View", "Option", "Thread", "Application", "PairView"}));
         QCOMPARE(SectionLines(Path(), "View"),
                  QStringList({"SameOff=0", "DiffOff=0", "ShowFront=0", "EndDialog=0"}));
         QCOMPARE(SectionLines(Path(), "Option"),
@@ -97,6 +98,21 @@ private slots:
         QCOMPARE(
             SectionLines(Path(), "Application"),
             QStringList({"Title1=", "Path1=", "Title2=", "Path2=", "CompTitle=", "CompPath="}));
+        QCOMPARE(SectionLines(Path(), "PairView"), QStringList({"Enter=0", "Limit=256"}));
+    }
+
+    void PairViewLimitOutOfRangeGivesTheDefault() {
+        for (const auto& [stored, expected] : {std::pair{"64", 64},
+                                               {"65536", 65536},
+                                               {"0", 256},
+                                               {"65537", 256},
+                                               {"-5", 256},
+                                               {"big", 256}}) {
+            WriteLines(Path(), {"[PairView]", "Enter=1", QStringLiteral("Limit=") + stored});
+            const AppOption o = LoadFrom(Path());
+            QVERIFY(o.EnterStartsCompApp);
+            QCOMPARE(o.ViewLimitMB, expected);
+        }
     }
 
     void TextsRoundTripUnchanged() {

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -238,10 +240,16 @@ private slots:
             options->edtApp1Path->setText(QStringLiteral("/usr/bin/viewer"));
             options->edtAppCmpTitle->setText(QStringLiteral("比較"));
             options->edtAppCmpPath->setText(QStringLiteral("meld ?m ?s"));
+            QVERIFY(options->rbtnEnterView->isChecked());
+            QCOMPARE(options->spnViewLimit->value(), 256);
+            options->rbtnEnterApp->setChecked(true);
+            options->spnViewLimit->setValue(64);
             options->OKBtn->click();
         };
         frm.Actions().mnOptApp->trigger();
         QCOMPARE(frm.Options().Path1, QStringLiteral("/usr/bin/viewer"));
+        QVERIFY(frm.Options().EnterStartsCompApp);
+        QCOMPARE(frm.Options().ViewLimitMB, 64);
         QVERIFY(frm.Actions().mnPopUpApp1M->isVisible() && frm.Actions().mnPopUpApp->isVisible());
         QCOMPARE(frm.Actions().mnPopUpApp1S->text(), QStringLiteral("比較先を開く → Viewer"));
         QVERIFY(frm.Actions().mnPopUpAppCmp->isVisible() &&
@@ -250,6 +258,8 @@ private slots:
         driver.OnDialog = [](QDialog* dialog) {
             auto* options = qobject_cast<TfrmOption*>(dialog);
             QCOMPARE(options->edtApp1Path->text(), QStringLiteral("/usr/bin/viewer"));
+            QVERIFY(options->rbtnEnterApp->isChecked());
+            QCOMPARE(options->spnViewLimit->value(), 64);
             options->edtApp1Path->clear();
             options->CancelBtn->click();
         };
