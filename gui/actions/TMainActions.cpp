@@ -50,6 +50,10 @@ const ActionSpec Specs[] = {
            "比較元ファイルを関連づけられたアプリケーションで開く", None, false),
     ACTION(mnEditOpenS, "比較先ファイルを開く",
            "比較先ファイルを関連づけられたアプリケーションで開く", None, false),
+    // "\tEnter" shows the grid's own key in the menus: Enter belongs to the
+    // grid (and follows the options' choice), not to the whole window.
+    ACTION(mnEditCompare, "内容を比較(&V)\tEnter",
+           "内容を比較|カーソル行の 2 つのファイルを並べて比較", None, false),
     ACTION(mnPopUpApp, "", "", None, false),
     ACTION(mnPopUpApp1M, "比較元ファイルをApp1で開く", "", None, false),
     ACTION(mnPopUpApp1S, "比較先ファイルをApp1で開く", "", None, false),

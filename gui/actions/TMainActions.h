@@ -28,6 +28,8 @@ struct TMainActions {
     QAction* mnPopUpCopyToM = nullptr;
     QAction* mnEditOpenM = nullptr;
     QAction* mnEditOpenS = nullptr;
+    // The pair view on the cursor row's two files; enabled when the row pairs two files.
+    QAction* mnEditCompare = nullptr;
     QAction* mnPopUpApp = nullptr;  // the separator before the external applications
     QAction* mnPopUpApp1M = nullptr;
     QAction* mnPopUpApp1S = nullptr;

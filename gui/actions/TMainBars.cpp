@@ -56,9 +56,10 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
         MenuMain, "ファイル(&F)",
         {a.mnFileNew, a.mnFileOpenM, a.mnFileOpenS, Separator, a.mnFileExpCsv, a.mnFileExpCsvSame,
          a.mnFileExpCsvDiff, Separator, a.mnFileComp, a.mnFileCompStop, Separator, a.mnFileExit});
-    AddMenu(MenuMain, "編集(&E)",
-            {a.mnEditCopyRow, a.mnEditCopyM, a.mnEditCopyS, Separator, a.mnPopUpCopyToS,
-             a.mnPopUpCopyToM, Separator, a.mnEditOpenM, a.mnEditOpenS});
+    AddMenu(
+        MenuMain, "編集(&E)",
+        {a.mnEditCopyRow, a.mnEditCopyM, a.mnEditCopyS, Separator, a.mnPopUpCopyToS,
+         a.mnPopUpCopyToM, Separator, a.mnEditOpenM, a.mnEditOpenS, Separator, a.mnEditCompare});
     QMenu* view = MenuMain->addMenu(QStringLiteral("表示(&V)"));
     QMenu* toolBars = view->addMenu(QStringLiteral("ツールバー(&T)"));
     toolBars->addAction(a.mnViewTBarMain);
@@ -81,8 +82,8 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
     for (QAction* action :
          {a.mnEditCopyRow, a.mnEditCopyM, a.mnEditCopyS, Separator, a.mnPopUpCopyToS,
-          a.mnPopUpCopyToM, Separator, a.mnEditOpenM, a.mnEditOpenS, a.mnPopUpApp, a.mnPopUpApp1M,
-          a.mnPopUpApp1S, a.mnPopUpApp2M, a.mnPopUpApp2S, a.mnPopUpAppCmp}) {
+          a.mnPopUpCopyToM, Separator, a.mnEditCompare, a.mnEditOpenM, a.mnEditOpenS, a.mnPopUpApp,
+          a.mnPopUpApp1M, a.mnPopUpApp1S, a.mnPopUpApp2M, a.mnPopUpApp2S, a.mnPopUpAppCmp}) {
         if (action == nullptr) {
             PopupMenu->addSeparator();
         } else {

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -18,6 +19,8 @@
 #include "TSameGrid.h"
 #include "TStatusArea.h"
 #include "actions/ActionIcons.h"
+#include "commands/OpenPairView.h"
+#include "commands/RowCommands.h"
 #include "commands/TDesktopShell.h"
 
 namespace {
@@ -161,6 +164,11 @@ void TfrmMain::ConnectWidgets() {
                 [this, find] { sgrdSame->FindRow(find.Direction, find.Wanted); });
     }
     connect(sgrdSame, &TSameGrid::cursorRowChanged, this, &TfrmMain::ShowCursorRow);
+    // Enter and a double click on a row open what the options choose. Enter
+    // is taken before the view turns it into "activated", which some styles
+    // also emit on a click.
+    sgrdSame->installEventFilter(this);
+    connect(sgrdSame, &QAbstractItemView::doubleClicked, this, &TfrmMain::OpenCursorPair);
     connect(lblFilePathM, &TPathLabel::clicked, MainActions.mnFileOpenM, &QAction::trigger);
     connect(lblFilePathS, &TPathLabel::clicked, MainActions.mnFileOpenS, &QAction::trigger);
     connect(Run.get(), &TComparisonRun::stateChanged, this, &TfrmMain::ApplyRunState);
@@ -177,6 +185,36 @@ void TfrmMain::ConnectWidgets() {
 void TfrmMain::ShowCursorRow(int row) {
     pnlBottom->ShowEntryInfo(TSide::M, sgrdSame->Entry(row, TSide::M));
     pnlBottom->ShowEntryInfo(TSide::S, sgrdSame->Entry(row, TSide::S));
+    MainActions.mnEditCompare->setEnabled(PairsTwoFiles(sgrdSame->CursorRow()));
+}
+
+TPairDiffOptions TfrmMain::PairViewOptions() const {
+    TPairDiffOptions options;
+    // The rule of the run whose rows the grid shows, so that the view and the
+    // row agree even when the option has changed since.
+    options.IgnoreLineEnds = Run->Engine().GetOption().IgnoreLineEnds;
+    options.TextLimit = int64_t(Option.ViewLimitMB) << 20;
+    return options;
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sgrdSame && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier)) {
+            OpenCursorPair();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::OpenCursorPair() {
+    const TCursorRow row = sgrdSame->CursorRow();
+    if (Option.EnterStartsCompApp && !Option.CompPath.isEmpty())
+        RunCompareApp(this, Shell(), Option.CompPath, row);
+    else
+        OpenPairView(this, row, PairViewOptions());
 }
 
 IShellStarter& TfrmMain::Shell() {

@@ -10,6 +10,7 @@
 #include "actions/TMainActions.h"
 #include "actions/TMainBars.h"
 #include "commands/CommandTypes.h"
+#include "pairview/TPairDiff.h"
 #include "run/TComparisonRun.h"
 #include "settings/AppOption.h"
 
@@ -65,6 +66,8 @@ protected:
     // For the window's end only (closing is refused during a run).
     void AbandonRun();
 
+    // Enter on the grid opens the cursor row's pair (OpenCursorPair).
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Refused while a comparison runs; otherwise writes the settings file.
     void closeEvent(QCloseEvent* event) override;
     // The tool area's own pop-up menu: the two toolbar toggles.
@@ -75,6 +78,10 @@ private:
     QWidget* CreatePathArea();
     void ConnectWidgets();
     void ShowCursorRow(int row);
+    // Enter or a double click on the grid: the comparison application when
+    // the options choose it and it is configured, else the pair view.
+    void OpenCursorPair();
+    TPairDiffOptions PairViewOptions() const;
     void SetTopMost(bool flag);
     IShellStarter& Shell();
 

@@ -16,6 +16,7 @@
 #include "TStatusArea.h"
 #include "TfrmMain.h"
 #include "commands/CopyBetweenSides.h"
+#include "commands/OpenPairView.h"
 #include "commands/OpenWithShell.h"
 #include "commands/ProgramInfo.h"
 #include "commands/RowCommands.h"
@@ -66,6 +67,7 @@ void TfrmMain::ConnectActions() {
         {a.mnEditCopyS, [this] { CopyEntryPath(this, sgrdSame->CursorRow(), TSide::S); }},
         {a.mnPopUpCopyToS, [=] { copy(TCopyDirection::ToS); }},
         {a.mnPopUpCopyToM, [=] { copy(TCopyDirection::ToM); }},
+        {a.mnEditCompare, [this] { OpenPairView(this, sgrdSame->CursorRow(), PairViewOptions()); }},
         {a.mnEditOpenM, [this] { OpenEntry(this, Shell(), sgrdSame->CursorRow(), TSide::M); }},
         {a.mnEditOpenS, [this] { OpenEntry(this, Shell(), sgrdSame->CursorRow(), TSide::S); }},
         {a.mnPopUpApp1M, [=, this] { openWith(Option.Path1, TSide::M); }},

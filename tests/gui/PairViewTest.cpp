@@ -1,16 +1,21 @@
 // The pair view on the offscreen platform: the rows, marks and F7 positions of
 // a fixed pair of text files, the bytes of a binary pair, the reason for a file
 // that cannot be read, Japanese text in CP932 and EUC-JP, the line-end rule and
-// the size limit.
+// the size limit; opened from the main window's menus, Enter and a double click.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "RecordingShell.h"
+#include "RunWindow.h"
 #include "TestFiles.h"
 #include "pairview/TDiffTextView.h"
 #include "pairview/THexDiffView.h"
 #include "pairview/TfrmPairView.h"
+#include "window/TSameGrid.h"
 
 namespace {
 
@@ -195,6 +200,71 @@ private slots:
                                                     QStringLiteral("): No such file or directory"));
         auto folder = OpenPaths(Dir.path(), m);
         QVERIFY(folder->ErrorText(TPaneSide::M).contains(QStringLiteral("Is a directory")));
+    }
+
+    void MainWindowOpensTheViewFromItsMenusEnterAndDoubleClick() {
+        TTestFolders folders;
+        folders.NextFolders();
+        MakeTree(folders.M, {{"a.txt", FixedM}, {"crlf.txt", "one\r\ntwo\r\n"}, {"dir/", {}}});
+        MakeTree(folders.S, {{"a.txt", FixedS}, {"crlf.txt", "one\ntwo\n"}, {"dir/", {}}});
+        RunWindow frm(folders.Settings());
+        auto shell = std::make_shared<TRecordingShell>();
+        frm.SetShell(shell);
+        frm.Options().Compare.IgnoreLineEnds = true;
+        frm.Compare(folders.M, folders.S);
+        QTRY_VERIFY_WITH_TIMEOUT(!frm.ComparisonRun().IsRunning(), RunTimeoutMs);
+        QAction* compare = frm.Actions().mnEditCompare;
+        QVERIFY(frm.Grid()->PopupMenu()->actions().contains(compare));
+        const auto views = [&] { return frm.findChildren<TfrmPairView*>(); };
+
+        // A row of two folders: nothing to compare.
+        QVERIFY(SelectGridRow(frm, RowOf(frm, QStringLiteral("dir/"))));
+        QVERIFY(!compare->isEnabled());
+        QTest::keyClick(frm.Grid(), Qt::Key_Return);
+        QCOMPARE(views().size(), 0);
+
+        // The differing pair, from the menu, Enter and a double click: a window each.
+        const int row = RowOf(frm, QStringLiteral("a.txt"));
+        QVERIFY(SelectGridRow(frm, row));
+        QVERIFY(compare->isEnabled());
+        compare->trigger();
+        QCOMPARE(views().size(), 1);
+        QTest::keyClick(frm.Grid(), Qt::Key_Return);
+        QCOMPARE(views().size(), 2);
+        const QRect cell = frm.Grid()->visualRect(frm.Grid()->model()->index(row - 1, 0));
+        // A double click as a mouse gives it: a click, then the second press.
+        QTest::mouseClick(frm.Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(frm.Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(views().size(), 3);
+        for (TfrmPairView* view : views()) {
+            QTRY_VERIFY_WITH_TIMEOUT(view->IsLoaded(), EventTimeoutMs);
+            QCOMPARE(view->TextView()->DifferenceCount(), size_t(3));
+            view->close();
+        }
+        QTRY_COMPARE(views().size(), 0);
+
+        // A row made equal by IgnoreLineEnds shows no difference in the view either.
+        QCOMPARE(GridCell(frm, RowOf(frm, QStringLiteral("crlf.txt")), 4),
+                 QStringLiteral("等価 (改行・空白)"));
+        QVERIFY(SelectGridRow(frm, RowOf(frm, QStringLiteral("crlf.txt"))));
+        compare->trigger();
+        QCOMPARE(views().size(), 1);
+        TfrmPairView* view = views().front();
+        QTRY_VERIFY_WITH_TIMEOUT(view->IsLoaded(), EventTimeoutMs);
+        QVERIFY(view->chkLineEnds->isChecked());
+        QCOMPARE(view->TextView()->DifferenceCount(), size_t(0));
+        view->close();
+
+        // Enter starts the comparison application when the options choose it.
+        frm.Options().CompPath = QStringLiteral("cmp ?m ?s");
+        frm.Options().EnterStartsCompApp = true;
+        QTest::keyClick(frm.Grid(), Qt::Key_Return);
+        QCOMPARE(shell->Programs.size(), 1);
+        QCOMPARE(shell->Programs.front().front(), QStringLiteral("cmp"));
+        QTRY_COMPARE(views().size(), 0);
+        // The menu item still opens the view.
+        compare->trigger();
+        QCOMPARE(views().size(), 1);
     }
 
     void ViewsClosedWhileLoadingGoQuietly() {
