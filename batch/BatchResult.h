@@ -2,35 +2,41 @@
 
 #include "TCompare.h"
 
-// Result codes of TandrilB: what ParseCommandLine and Run give, and what the
-// program entry turns into the exit status.
+// Result codes of TandrilB: what ParseCommandLine and Run give (Run also
+// gives the engine's status, CompareStatus), and what the program entry turns
+// into the exit status. Each outcome has a value of its own, apart from the
+// engine's statuses but -1, which NoFileName shares as both read 255; the
+// values that the exit statuses do not follow lie above 1000.
 namespace BatchResult {
-constexpr int Success = 0;                  // the comparison ran to its end
-constexpr int Usage = 1;                    // no argument, "/?" or "/help": usage text printed
-constexpr int OpenFailed = 1;               // the report file could not be created
-constexpr int WriteFailed = 4;              // the report file could not be written completely
-constexpr int NoFileName = -1;              // no "/file" value
-constexpr int NoFromDir = -2;               // no "/fromdir" value
-constexpr int NoToDir = -3;                 // no "/todir" value
-constexpr int BadFormat = -4;               // "/format" is none of csv, tsv, txt
-constexpr int BadEncoding = -5;             // "/encoding" is neither sjis nor utf8
-constexpr int NoExcludePattern = -6;        // no "/exclude" value
-constexpr int NoExcludeFile = -7;           // no "/excludefrom" value
-constexpr int BadExcludePattern = -8;       // a malformed exclude pattern
-constexpr int ExcludeNegation = -9;         // a pattern beginning with "!"
-constexpr int ExcludeFileUnreadable = -10;  // a "/excludefrom" file cannot be read
-constexpr int BadMovedMinSize = -11;        // "/movedmin" is not a whole number of 1 or more
-constexpr int BadTimeShift = -12;           // "/timeshift" is not a whole number from 1 to 24
-constexpr int BadTimeTolerance = -13;       // "/timetolerance" is not one from 0 to 3600
-constexpr int NoSnapshotFile = -14;         // "/snapshot" without a value
-constexpr int BadDigest = -15;              // "/digest" is neither sha256 nor xxh128
-constexpr int BadPath = -255;               // a folder does not exist
-constexpr int Version = 5;                  // "/version": the version printed; exit status 0
-constexpr int Help = 7;                     // "--help" or "-h": usage printed; exit status 0
+enum TCode : int {
+    Success = 0,                  // the comparison ran to its end
+    Usage = 1,                    // no argument, "/?" or "/help": usage text printed
+    WriteFailed = 4,              // the report file could not be written completely
+    NoFileName = -1,              // no "/file" value
+    NoFromDir = -2,               // no "/fromdir" value
+    NoToDir = -3,                 // no "/todir" value
+    BadFormat = -4,               // "/format" is none of csv, tsv, txt
+    BadEncoding = -5,             // "/encoding" is neither sjis nor utf8
+    NoExcludePattern = -6,        // no "/exclude" value
+    NoExcludeFile = -7,           // no "/excludefrom" value
+    BadExcludePattern = -8,       // a malformed exclude pattern
+    ExcludeNegation = -9,         // a pattern beginning with "!"
+    ExcludeFileUnreadable = -10,  // a "/excludefrom" file cannot be read
+    BadMovedMinSize = -11,        // "/movedmin" is not a whole number of 1 or more
+    BadTimeShift = -12,           // "/timeshift" is not a whole number from 1 to 24
+    BadTimeTolerance = -13,       // "/timetolerance" is not one from 0 to 3600
+    NoSnapshotFile = -14,         // "/snapshot" without a value
+    BadDigest = -15,              // "/digest" is neither sha256 nor xxh128
+    BadPath = -255,               // a folder does not exist
+    OpenFailed = 1001,            // the report file could not be created: exit status 1
+    Version = 1002,               // "/version": the version printed; exit status 0
+    Help = 1003,                  // "--help" or "-h": usage printed; exit status 0
+};
+}  // namespace BatchResult
+
 // Exit statuses under "/diffstatus" of the two failures that read 1 otherwise.
 constexpr int DiffStatusUsage = 5;       // the usage text was printed
 constexpr int DiffStatusOpenFailed = 6;  // the report file could not be created
-}  // namespace BatchResult
 
 // The exit status of a result code. Each code has its own status in 0..255 so
 // that scripts can tell them apart; a snapshot that cannot be read (13) and
@@ -39,9 +45,14 @@ constexpr int DiffStatusOpenFailed = 6;  // the report file could not be created
 constexpr int ExitStatus(int result) {
     switch (result) {
         case BatchResult::Success:
-        case BatchResult::Usage:  // also OpenFailed
+        case BatchResult::Usage:
         case BatchResult::WriteFailed:
             return result;
+        case BatchResult::OpenFailed:
+            return 1;
+        case BatchResult::Version:
+        case BatchResult::Help:
+            return 0;
         case BatchResult::NoFileName:  // also the engine's runtime failure
         case BatchResult::NoFromDir:
         case BatchResult::NoToDir:

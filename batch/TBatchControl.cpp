@@ -78,6 +78,30 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// "/format" and "/encoding" values in any letter case; false, leaving the
+// value as it was, for any other.
+bool ParseFormat(std::string_view text, TBatchControl::TFormat& format) {
+    using TFormat = TBatchControl::TFormat;
+    for (auto [name, value] : {std::pair{"csv", TFormat::Csv}, std::pair{"tsv", TFormat::Tsv},
+                               std::pair{"txt", TFormat::Txt}}) {
+        if (EqualsIgnoreCase(text, name)) {
+            format = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseEncoding(std::string_view text, platform::TTextEncoding& encoding) {
+    if (EqualsIgnoreCase(text, "sjis"))
+        encoding = platform::TTextEncoding::Cp932;
+    else if (EqualsIgnoreCase(text, "utf8"))
+        encoding = platform::TTextEncoding::Utf8;
+    else
+        return false;
+    return true;
+}
+
 // The option word an argument names, written with "/", "-" or "--" in front
 // and in any letter case. Anything else, even when it begins with "/" or "-",
 // is a value: absolute paths begin with "/". For a comparison or report
@@ -178,17 +202,16 @@ TBatchControl::~TBatchControl() {
 void TBatchControl::ResetSettings() {
     Message.clear();
     FileName.clear();
-    Format = "csv";
+    Format = TFormat::Csv;
     FromDir.clear();
     ToDir.clear();
     Comment = true;
     Header = true;
     Appendix = false;
-    Encoding = "sjis";
+    Encoding = platform::TTextEncoding::Cp932;
     Console = stdout;
     Option = TCompareOption();
     DiffStatus = false;
-    UsageShown = false;
     SnapshotFile.clear();
     SnapshotGiven = false;
     Digest = "sha256";
@@ -209,6 +232,9 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         bool Source = false, Target = false, File = false, Format = false, Encoding = false,
              Snapshot = false, Digest = false;
     } pending;
+    // Whether the last "/format" and "/encoding" values were known ones: an
+    // unknown one is reported only once the report file and both folders are.
+    bool formatKnown = true, encodingKnown = true;
     bool help = false;
     bool gnuHelp = false;  // "--help" or "-h": the usage asked for, a success
     bool version = false;
@@ -233,9 +259,9 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
                 if (pending.File)
                     FileName = argument;
                 if (pending.Format)
-                    Format = argument;
+                    formatKnown = ParseFormat(argument, Format);
                 if (pending.Encoding)
-                    Encoding = argument;
+                    encodingKnown = ParseEncoding(argument, Encoding);
                 if (pending.Snapshot)
                     SnapshotFile = argument;
                 if (pending.Digest)
@@ -317,7 +343,6 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (arguments.size() <= 1 || help) {
         Message = UsageText(programName);
-        UsageShown = true;
         return gnuHelp ? BatchResult::Help : BatchResult::Usage;
     }
     if (SnapshotGiven)
@@ -337,12 +362,11 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
         Message = "比較先のパスが指定されていません \"/todir [比較先のパス]\"";
         return BatchResult::NoToDir;
     }
-    if (!EqualsIgnoreCase(Format, "csv") && !EqualsIgnoreCase(Format, "tsv") &&
-        !EqualsIgnoreCase(Format, "txt")) {
+    if (!formatKnown) {
         Message = "書式が不正です \"/format [csv,tsv,txt]\"";
         return BatchResult::BadFormat;
     }
-    if (!EqualsIgnoreCase(Encoding, "sjis") && !EqualsIgnoreCase(Encoding, "utf8")) {
+    if (!encodingKnown) {
         Message = "文字コードが不正です \"/encoding [sjis,utf8]\"";
         return BatchResult::BadEncoding;
     }
@@ -389,10 +413,14 @@ int TBatchControl::ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 char TBatchControl::Delimiter() const {
-    if (EqualsIgnoreCase(Format, "tsv"))
-        return '\t';
-    if (EqualsIgnoreCase(Format, "txt"))
-        return ' ';
+    switch (Format) {
+        case TFormat::Tsv:
+            return '\t';
+        case TFormat::Txt:
+            return ' ';
+        case TFormat::Csv:
+            break;
+    }
     return ',';
 }
 
@@ -439,14 +467,9 @@ int TBatchControl::ExitStatusOf(int result) const {
     // failures that read 1 otherwise get statuses of their own.
     if (result == BatchResult::Success)
         return Different > 0 ? 1 : 0;
-    if (result == BatchResult::Usage && UsageShown)
-        return BatchResult::DiffStatusUsage;
+    if (result == BatchResult::Usage)
+        return DiffStatusUsage;
     if (result == BatchResult::OpenFailed)
-        return BatchResult::DiffStatusOpenFailed;
+        return DiffStatusOpenFailed;
     return ExitStatus(result);
-}
-
-platform::TTextEncoding TBatchControl::ReportEncoding() const {
-    return EqualsIgnoreCase(Encoding, "utf8") ? platform::TTextEncoding::Utf8
-                                              : platform::TTextEncoding::Cp932;
 }

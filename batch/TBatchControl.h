@@ -64,10 +64,12 @@ public:
 
     const std::string& GetMessage() const { return Message; }
     const std::string& GetFileName() const { return FileName; }
-    const std::string& GetFormat() const { return Format; }
+    // "/format": how the report's fields are separated.
+    enum class TFormat { Csv, Tsv, Txt };
+    TFormat GetFormat() const { return Format; }
     const std::string& GetFromDir() const { return FromDir; }
     const std::string& GetToDir() const { return ToDir; }
-    const std::string& GetEncoding() const { return Encoding; }
+    platform::TTextEncoding GetEncoding() const { return Encoding; }
     // "/snapshot": the snapshot file to write; empty without it.
     const std::string& GetSnapshotFile() const { return SnapshotFile; }
     const std::string& GetDigest() const { return Digest; }
@@ -104,7 +106,6 @@ private:
     bool IsWritten(LineKind kind) const;
     // Comma, tab or space by Format.
     char Delimiter() const;
-    platform::TTextEncoding ReportEncoding() const;
     // Prints the count line once the report is complete, when both share
     // standard output's file and the count line must come after the report.
     void PrintPendingCountLine();
@@ -119,23 +120,22 @@ private:
     std::string Message;                    // printed at the end when the result is not 0
     std::unique_ptr<TReportWriter> Report;  // the open report file, or null
     std::string FileName;                   // "/file": the report file, used unchanged
-    std::string Format;                     // "/format": csv, tsv or txt in any case
+    TFormat Format = TFormat::Csv;          // "/format"
     std::string FromDir;                    // "/fromdir": the source folder (side M)
     std::string ToDir;                      // "/todir": the target folder (side S)
     bool Comment = true;                    // "/[no]Comment": comment lines
     bool Header = true;                     // "/[no]Header": the column-name line
     bool Appendix = false;                  // "/[no]Appendix": twelve more columns
-    std::string Encoding;                   // "/encoding": sjis or utf8 in any case
-    TCompareOption Option;                  // "/[no]Size" ..., "/exclude": the comparison options
-    bool DiffStatus = false;                // "/diffstatus": exit status tells differences
-    std::string SnapshotFile;               // "/snapshot": the snapshot to write
-    bool SnapshotGiven = false;             // "/snapshot" was given (with a value or not)
-    std::string Digest;                     // "/digest": sha256 or xxh128 in any case
-    bool DeferredReport = false;            // the report is opened at OnListReady
-    bool ReportFailed = false;              // ... and could not be
-    bool UsageShown = false;                // the result 1 is the usage text's
-    int Different = 0;                      // different rows of the complete run
-    std::FILE* Console = stdout;            // the count line's and messages' stream
-    bool ReportOnConsole = false;           // the report is written through stdout
-    std::string PendingCountLine;           // held back until the report is complete
+    platform::TTextEncoding Encoding = platform::TTextEncoding::Cp932;  // "/encoding"
+    TCompareOption Option;         // "/[no]Size" ..., "/exclude": the comparison options
+    bool DiffStatus = false;       // "/diffstatus": exit status tells differences
+    std::string SnapshotFile;      // "/snapshot": the snapshot to write
+    bool SnapshotGiven = false;    // "/snapshot" was given (with a value or not)
+    std::string Digest;            // "/digest": sha256 or xxh128 in any case
+    bool DeferredReport = false;   // the report is opened at OnListReady
+    bool ReportFailed = false;     // ... and could not be
+    int Different = 0;             // different rows of the complete run
+    std::FILE* Console = stdout;   // the count line's and messages' stream
+    bool ReportOnConsole = false;  // the report is written through stdout
+    std::string PendingCountLine;  // held back until the report is complete
 };

@@ -78,7 +78,7 @@ bool TBatchControl::OpenReportWhenListed() {
 }
 
 int TBatchControl::OpenReport(const std::string& name) {
-    auto file = std::make_unique<TReportWriter>(Delimiter(), ReportEncoding(), Appendix);
+    auto file = std::make_unique<TReportWriter>(Delimiter(), Encoding, Appendix);
     // A second open of standard output's file would start at its offset 0,
     // and the count line would overwrite the report's first bytes.
     ReportOnConsole = name == StandardOutputName || platform::IsStandardOutput(name);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "BatchResult.h"
 #include "BatchTestSupport.h"
 #include "TBatchControl.h"
 
@@ -511,7 +512,7 @@ TEST_F(ParsedSettings, LastOccurrenceWins) {
     Parse({"/file", "a.csv", "/noComment", "/Comment", "/Header", "/noHeader", "/Appendix",
            "/noAppendix", "/format", "tsv", "/file", "b.csv", "/format", "txt"});
     EXPECT_EQ(control.GetFileName(), "b.csv");
-    EXPECT_EQ(control.GetFormat(), "txt");
+    EXPECT_EQ(control.GetFormat(), TBatchControl::TFormat::Txt);
     EXPECT_TRUE(control.GetComment());
     EXPECT_FALSE(control.GetHeader());
     EXPECT_FALSE(control.GetAppendix());
@@ -526,7 +527,7 @@ TEST_F(ParsedSettings, OptionWordsTakeAnyCaseAndDashes) {
     EXPECT_FALSE(control.GetHeader());
     EXPECT_FALSE(control.GetComment());
     EXPECT_TRUE(control.GetAppendix());
-    EXPECT_EQ(control.GetFormat(), "tsv");
+    EXPECT_EQ(control.GetFormat(), TBatchControl::TFormat::Tsv);
 }
 
 TEST_F(ParsedSettings, UnknownWordsAreValuesAndStrayValuesAreIgnored) {
@@ -556,8 +557,8 @@ TEST_F(ParsedSettings, ParsingStartsFromTheDefaults) {
     EXPECT_TRUE(control.GetHeader());
     EXPECT_TRUE(control.GetComment());
     EXPECT_FALSE(control.GetAppendix());
-    EXPECT_EQ(control.GetFormat(), "csv");
-    EXPECT_EQ(control.GetEncoding(), "sjis");
+    EXPECT_EQ(control.GetFormat(), TBatchControl::TFormat::Csv);
+    EXPECT_EQ(control.GetEncoding(), platform::TTextEncoding::Cp932);
 }
 
 TEST_F(ParsedSettings, ComparisonSwitchesSetTheirFlagBothWays) {
@@ -617,6 +618,29 @@ TEST_F(ParsedSettings, ExcludePatternsKeepTheirOrderAndTakeTheNextArgument) {
 TEST_F(ParsedSettings, UsageNamesTheProgramByItsFileName) {
     EXPECT_EQ(Parse({}), 1);
     EXPECT_EQ(control.GetMessage() + "\n", ExpectedUsage());
+}
+
+// Results that share no value keep the exit statuses scripts read.
+TEST(ExitStatus, ResultsKeepTheirStatuses) {
+    using namespace BatchResult;
+    const std::pair<int, int> statuses[] = {
+        {Success, 0},
+        {Usage, 1},
+        {OpenFailed, 1},
+        {Version, 0},
+        {Help, 0},
+        {WriteFailed, 4},
+        {NoFileName, 255},
+        {BadDigest, 241},
+        {BadPath, 2},
+        {CompareStatus::RuntimeFailure, 255},
+        {CompareStatus::BadSnapshot, 13},
+        {CompareStatus::RemoteDropped, CompareStatus::RemoteDropped},
+        {CompareStatus::PairingStopped, 3},
+    };
+    for (auto [result, status] : statuses)
+        EXPECT_EQ(ExitStatus(result), status) << result;
+    EXPECT_NE(int(Usage), int(OpenFailed));
 }
 
 }  // namespace
