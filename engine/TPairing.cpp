@@ -189,7 +189,10 @@ bool TPairing::AnnounceContents(const TEntryList& listM, const TEntryList& listS
 }
 
 bool TPairing::AlikeIgnoringLineEnds(const TSearchRecEx& m, const TSearchRecEx& s) {
-    if (!Option.IgnoreLineEnds || m.Kind != TFileKind::Regular || s.Kind != TFileKind::Regular)
+    // Only files that can be read here: an entry of a snapshot or a far side
+    // has no file at its path on this machine (another file may be there).
+    if (!Option.IgnoreLineEnds || m.Kind != TFileKind::Regular || s.Kind != TFileKind::Regular ||
+        !HasFile(m) || !HasFile(s))
         return false;
     return LineEndContents.Alike(m.FullPath(), s.FullPath());
 }

@@ -320,6 +320,8 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     MakeFile(dir / "m/bytes.txt", "left");
     MakeFile(dir / "s/bytes.txt", "rght");
     MakeFile(dir / "m/crlf.txt", "one\r\ntwo\r\n");
+    MakeFile(dir / "m/blank.txt", "one \n");  // same size, other bytes
+    MakeFile(dir / "s/blank.txt", "one\t\n");
     MakeFile(dir / "s/crlf.txt", "one\ntwo \n");
     MakeFolder(dir / "m/folder");
     MakeFolder(dir / "s/folder");
@@ -373,6 +375,10 @@ TEST_F(CommandLine, ComparisonSwitchesReachTheEngine) {
     // A snapshot holds no bytes to confirm a match with.
     ASSERT_EQ(RunTandrilB({"/snapshot", dir / "s.mtree", "/fromdir", dir / "s"}).Status, 0);
     EXPECT_EQ(resultOf({"/moved", "/todir", dir / "s.mtree"}, "moved.bin"), "比較先無し");
+    // Nor lines to read: the file at a snapshot's path is not the one it recorded.
+    EXPECT_EQ(resultOf({"/IgnoreLineEnds"}, "blank.txt"), "\"等価 (改行・空白)\"");
+    EXPECT_EQ(resultOf({"/IgnoreLineEnds", "/todir", dir / "s.mtree"}, "blank.txt"),
+              "\"相違: 内容が不一致\"");
 }
 
 TEST_F(CommandLine, ExcludePatternsLeaveEntriesOutOfTheReport) {
