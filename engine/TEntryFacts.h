@@ -22,6 +22,10 @@ struct TEntryFacts {
 
     platform::TDigestValue Digest;  // Kind None when no digest was recorded
     uint8_t Recorded = 0;
+    // Where the digest of a snapshot being written stands (pending, being
+    // made, made), for std::atomic_ref: the threads that make digests and the
+    // one that writes lines meet here.
+    uint8_t DigestState = 0;
     uint16_t Mode = 0;  // permission bits, 07777
     uint32_t Uid = 0;
     uint32_t Gid = 0;
@@ -30,10 +34,6 @@ struct TEntryFacts {
     int64_t Seconds = 0;                      // modification time, seconds since the epoch (UTC)
     uint64_t Line = 0;                        // the snapshot line it was read from; 0 when listed
     const std::string* LinkTarget = nullptr;  // a link's target (Kind Link), owned by the list
-    // Where the digest of a snapshot being written stands (pending, being
-    // made, made), for std::atomic_ref: the threads that make digests and the
-    // one that writes lines meet here.
-    uint8_t DigestState = 0;
 };
 
 // True when the entry's size (time, mode) is known: always for entries

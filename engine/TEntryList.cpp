@@ -16,7 +16,7 @@ const TFolder& TEntryList::AddFolder(std::string dir, size_t rootLength) {
 }
 
 TEntryFacts& TEntryList::AddFacts(TSearchRecEx& entry) {
-    TEntryFacts& facts = Facts.emplace_back();
+    TEntryFacts& facts = Facts.Add();
     entry.Facts = &facts;
     return facts;
 }
@@ -29,7 +29,7 @@ TSearchRecEx& TEntryList::AddEntry(const TFolder& folder) {
     // Room first, so that a failure cannot leave an entry outside Items.
     if (Items.size() == Items.capacity())
         Items.reserve(std::max<size_t>(1024, 2 * Items.size()));
-    TSearchRecEx& entry = Entries.emplace_back();
+    TSearchRecEx& entry = Entries.Add();
     entry.Folder = &folder;
     Items.push_back(&entry);
     return entry;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "TBlockStore.h"
 #include "TEntryFacts.h"
 #include "TSearchRec.h"
 
@@ -96,9 +97,9 @@ private:
     std::shared_ptr<TEntrySource> Source;
     std::vector<TSearchRecEx*> Items;
     std::vector<const TSearchRecEx*> UnreadableFolders;
-    std::deque<TSearchRecEx> Entries;
+    TBlockStore<TSearchRecEx> Entries;
     std::deque<TFolder> Folders;
-    std::deque<TEntryFacts> Facts;
+    TBlockStore<TEntryFacts> Facts;
     std::deque<std::string> Texts;
     // Sort keys, packed into blocks that are never reallocated.
     std::vector<std::unique_ptr<char[]>> KeyBlocks;
