@@ -14,7 +14,7 @@ run_packages=(
 )
 test_packages=(
     libgtest-dev libgmock-dev
-    xvfb xauth
+    xvfb xauth openbox x11-utils
     clang libclang-rt-dev
     rsync openssh-server openssh-client mtree-netbsd libarchive-tools
     dpkg-dev file lintian desktop-file-utils appstream man-db locales

@@ -1,5 +1,7 @@
 #include "ExportRows.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QGuiApplication>
 
@@ -35,6 +37,11 @@ bool WriteExportFile(QWidget* owner, const QString& name, char delimiter,
         return false;
     }
     return true;
+}
+
+bool AnyRowToExport(std::span<const TResultRow* const> rows, std::optional<TVerdict> only) {
+    return std::any_of(rows.begin(), rows.end(),
+                       [only](const TResultRow* row) { return !only || row->Verdict() == *only; });
 }
 
 bool ExportWithDialog(QWidget* owner, TExportDialog& dialog, const QString& title,

@@ -22,6 +22,9 @@ bool WriteExportFile(QWidget* owner, const QString& name, char delimiter,
                      std::optional<TVerdict> only, platform::TTextEncoding encoding,
                      std::span<const TResultRow* const> rows);
 
+// True when rows holds a row of verdict `only` (any row when it holds none).
+bool AnyRowToExport(std::span<const TResultRow* const> rows, std::optional<TVerdict> only);
+
 // Asks for the file in the save dialog (titled title) and writes the rows of
 // verdict `only` there, with the file type and encoding chosen, as
 // WriteExportFile does; false when the dialog was cancelled.

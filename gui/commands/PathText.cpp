@@ -1,5 +1,9 @@
 #include "PathText.h"
 
+#include <QDir>
+#include <QStringList>
+
+#include "TRemoteUrl.h"
 #include "platform/Encoding.h"
 
 QString PathText(const std::string& bytes) {
@@ -22,4 +26,18 @@ QString TrimBlanks(const QString& text) {
     while (end > begin && IsBlank(text.at(end - 1)))
         --end;
     return text.mid(begin, end - begin);
+}
+
+QString AbsolutePath(const QString& path) {
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')) || IsRemoteUrl(path.toStdString()))
+        return path;
+    QString absolute = QDir::currentPath();
+    for (const QString& step : path.split(QLatin1Char('/'))) {
+        if (step.isEmpty() || step == QLatin1String("."))
+            continue;
+        if (!absolute.endsWith(QLatin1Char('/')))
+            absolute += QLatin1Char('/');
+        absolute += step;
+    }
+    return absolute;
 }

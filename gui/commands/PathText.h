@@ -16,3 +16,7 @@ std::string PathBytes(const QString& text);
 bool IsBlank(QChar c);
 // The text without its blanks and control characters at both ends.
 QString TrimBlanks(const QString& text);
+// A folder path as the working folder resolves it now: an absolute path as it
+// stands, a relative one after the working folder, without "." steps. ".."
+// steps stay: through a symbolic link they lead elsewhere than by the name.
+QString AbsolutePath(const QString& path);

@@ -1,7 +1,7 @@
 #include "RunFileCopy.h"
 
 #include <atomic>
-#include <limits>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -91,7 +91,7 @@ public:
     QWidget* Owner;
     // Window's thread only. A question is owned by the progress dialog once
     // that shows, so that it stands above it and takes the input; while a
-    // question is open the progress dialog does not show, so it never covers
+    // question is open the progress dialog is not made, so it never covers
     // one that was asked before it.
     QWidget* Asker = nullptr;
     bool Asking = false;
@@ -111,40 +111,46 @@ platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
                                   const std::string& destination, bool createDestination) {
     TWindowCopyHandler handler(owner);
     handler.Quiet.start();
-    QProgressDialog progress(QStringLiteral("コピーしています..."), QStringLiteral("キャンセル"), 0,
-                             ProgressSteps, owner);
-    progress.setObjectName(QStringLiteral("CopyProgress"));
-    progress.setWindowTitle(owner ? owner->window()->windowTitle() : QString());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    // Shown by the refresh below, never by the dialog's own timer: that one
-    // would open it over a question still waiting for its answer.
-    progress.setMinimumDuration(std::numeric_limits<int>::max());
-    progress.setMinimumWidth(420);
-    QObject::connect(&progress, &QProgressDialog::canceled, [&handler, &progress] {
-        handler.Stop = true;
-        progress.setLabelText(QStringLiteral("中止しています..."));
-    });
+    // Made only when it is to show: a QProgressDialog starts a timer of its
+    // own when it is made, which shows it after four seconds whatever its
+    // minimum duration, and it would then open over a question still waiting
+    // for its answer and take the keyboard and mouse from it.
+    std::unique_ptr<QProgressDialog> progress;
+    const auto showProgress = [&] {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("コピーしています..."),
+                                                     QStringLiteral("キャンセル"), 0, ProgressSteps,
+                                                     owner);
+        progress->setObjectName(QStringLiteral("CopyProgress"));
+        progress->setWindowTitle(owner ? owner->window()->windowTitle() : QString());
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setAutoClose(false);
+        progress->setAutoReset(false);
+        progress->setMinimumWidth(420);
+        QObject::connect(progress.get(), &QProgressDialog::canceled, [&handler, &progress] {
+            handler.Stop = true;
+            progress->setLabelText(QStringLiteral("中止しています..."));
+        });
+        handler.Asker = progress.get();
+        progress->show();
+    };
 
     QTimer refresh;
     refresh.setInterval(RefreshMs);
     QObject::connect(&refresh, &QTimer::timeout, [&] {
         if (handler.Stop)
             return;
-        if (!progress.isVisible()) {
+        if (!progress) {
             // Half a second of copying with no question open.
             if (handler.Asking || handler.Quiet.elapsed() < ShowProgressAfterMs)
                 return;
-            handler.Asker = &progress;
-            progress.show();
+            showProgress();
         }
         const uint64_t total = handler.Total.load(std::memory_order_relaxed);
         const uint64_t done = std::min(handler.Done.load(std::memory_order_relaxed), total);
         if (total > 0)
-            progress.setValue(static_cast<int>(done * ProgressSteps / total));
-        progress.setLabelText(QStringLiteral("コピーしています...\n") +
-                              QString::fromUtf8(handler.CurrentFile()));
+            progress->setValue(static_cast<int>(done * ProgressSteps / total));
+        progress->setLabelText(QStringLiteral("コピーしています...\n") +
+                               QString::fromUtf8(handler.CurrentFile()));
     });
     refresh.start();
 
@@ -166,7 +172,7 @@ platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
     // no closing while this one runs.
     bool inputHeld = true;
     QObject::connect(&refresh, &QTimer::timeout, &loop, [&] {
-        if (inputHeld && progress.isVisible())
+        if (inputHeld && progress)
             loop.quit();
     });
     loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -175,6 +181,7 @@ platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
         loop.exec();
     worker.join();
     refresh.stop();
-    progress.close();
+    if (progress)
+        progress->close();
     return result;
 }

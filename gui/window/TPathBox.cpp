@@ -50,7 +50,8 @@ void TPathBox::AddHistory(const QString& text) {
     const int limit = HistoryLimit();
     if (limit == 0)
         return;
-    const QString path = TrimBlanks(text);
+    // Absolute, so that a later start from another working folder finds it.
+    const QString path = AbsolutePath(TrimBlanks(text));
     if (path.isEmpty() || !QFileInfo(path).isDir())
         return;
     int found = -1;

@@ -18,9 +18,10 @@ public:
     void SetHistory(const QStringList& history, int limit);
     QStringList History() const;
     int HistoryLimit() const { return maxCount(); }
-    // Puts the text, trimmed of blanks, at the top of the history when it
-    // names an existing folder (moving it up when the history holds it in any
-    // letter case), dropping the oldest entry of a full history.
+    // Puts the text, trimmed of blanks and made absolute (AbsolutePath), at
+    // the top of the history and into the box when it names an existing
+    // folder (moving it up when the history holds it in any letter case),
+    // dropping the oldest entry of a full history.
     void AddHistory(const QString& text);
     // Puts the first local file or folder of a drop into the box. Returns
     // whether the drop held one and the box took it (a disabled box takes none).

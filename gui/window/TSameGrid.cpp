@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 
 #include "TCompare.h"
@@ -76,6 +77,17 @@ TSameGrid::TSameGrid(QWidget* parent) : QTableView(parent) {
         columns->resizeSection(c, std::max(widths[c], columns->sectionSizeHint(c) + 4));
     // At start-up the cursor is on the first row, though no row may be selected yet.
     Selection->ForceCurrentRow(0);
+}
+
+void TSameGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        // Below the cursor row's first cell, or at the grid's corner without one.
+        const QRect cell = visualRect(currentIndex());
+        emit customContextMenuRequested(cell.isValid() ? cell.bottomLeft() : QPoint(0, 0));
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void TSameGrid::SetEngine(const TCompare* engine) {

@@ -86,6 +86,10 @@ signals:
     // entries are to be shown.
     void cursorRowChanged(int row);
 
+protected:
+    // Shift+F10 opens the pop-up menu at the cursor row, as the Menu key does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     TSameGridModel* Model;
     TSameGridSelection* Selection;

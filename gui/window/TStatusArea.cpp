@@ -40,11 +40,23 @@ TPanelBar* Bar(const char* name, QWidget* parent) {
     return bar;
 }
 
+// A panel's width; the size panel holds the largest size a file can have
+// (2^63 - 1 bytes) whole, since a right-aligned number cut off at the left
+// would show a plausible wrong size.
+int PanelWidth(const PanelSpec& p, const QFontMetrics& metrics) {
+    if (&p != &InfoPanels[0])
+        return p.Width;
+    // The frame and the text's distance from it on both sides.
+    constexpr int Framing = 2 * (1 + 2) + 2;
+    return std::max(p.Width,
+                    metrics.horizontalAdvance(QStringLiteral("9223372036854775807")) + Framing);
+}
+
 TPanelBar* EntryInfoBar(const char* name, const char* side, QWidget* parent) {
     TPanelBar* bar = Bar(name, parent);
     bar->AddPanel(QString::fromUtf8(side), 50, Qt::AlignRight, false);
     for (const PanelSpec& p : InfoPanels)
-        bar->AddPanel({}, p.Width, p.Alignment);
+        bar->AddPanel({}, PanelWidth(p, parent->fontMetrics()), p.Alignment);
     return bar;
 }
 
@@ -60,7 +72,8 @@ TStatusArea::TStatusArea(QWidget* parent) : QWidget(parent), TickCount(SteadyMil
     stbFileInfoHeader = Bar("stbFileInfoHeader", this);
     stbFileInfoHeader->AddPanel(QStringLiteral("<<詳細>>"), 50, Qt::AlignHCenter, false);
     for (const PanelSpec& p : InfoPanels)
-        stbFileInfoHeader->AddPanel(QString::fromUtf8(p.Text), p.Width, p.Alignment);
+        stbFileInfoHeader->AddPanel(QString::fromUtf8(p.Text), PanelWidth(p, fontMetrics()),
+                                    p.Alignment);
     stbFileInfoM = EntryInfoBar("stbFileInfoM", "比較元 :", this);
     stbFileInfoS = EntryInfoBar("stbFileInfoS", "比較先 :", this);
 

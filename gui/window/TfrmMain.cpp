@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -171,6 +172,10 @@ void TfrmMain::ConnectWidgets() {
     connect(sgrdSame, &QAbstractItemView::doubleClicked, this, &TfrmMain::OpenCursorPair);
     connect(lblFilePathM, &TPathLabel::clicked, MainActions.mnFileOpenM, &QAction::trigger);
     connect(lblFilePathS, &TPathLabel::clicked, MainActions.mnFileOpenS, &QAction::trigger);
+    // Enter in a path box starts the comparison, as Ctrl+R does.
+    for (TPathBox* box : {cmbFilePathM, cmbFilePathS})
+        connect(box->lineEdit(), &QLineEdit::returnPressed, MainActions.mnFileComp,
+                &QAction::trigger);
     connect(Run.get(), &TComparisonRun::stateChanged, this, &TfrmMain::ApplyRunState);
     connect(Run.get(), &TComparisonRun::Begun, this, &TfrmMain::ApplyCompareBegin);
     connect(Run.get(), &TComparisonRun::ListReady, pnlBottom, [this](int countM, int countS) {

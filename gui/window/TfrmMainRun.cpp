@@ -11,6 +11,7 @@
 #include "TSameGrid.h"
 #include "TStatusArea.h"
 #include "TfrmMain.h"
+#include "commands/PathText.h"
 #include "commands/ShowMessageBox.h"
 
 namespace {
@@ -24,16 +25,22 @@ QString Utf8(const std::string& text) {
 void TfrmMain::StartComparison() {
     if (Run->IsRunning())
         return;
-    // The boxes' texts exactly as they stand: no trimming. A refused start
-    // leaves the engine as it was, so that the results on screen keep
-    // belonging to the folders of their own run.
-    const std::string pathM = cmbFilePathM->currentText().toStdString();
-    const std::string pathS = cmbFilePathS->currentText().toStdString();
+    // The boxes' texts as they stand (no trimming), a relative folder made
+    // absolute: the run, the boxes and the histories keep the folder the
+    // working folder gives it now. A refused start leaves the engine as it
+    // was, so that the results on screen keep belonging to the folders of
+    // their own run.
+    const QString textM = AbsolutePath(cmbFilePathM->currentText());
+    const QString textS = AbsolutePath(cmbFilePathS->currentText());
+    const std::string pathM = textM.toStdString();
+    const std::string pathS = textS.toStdString();
     const TPathCheck check = CheckFolders(pathM, pathS);
     if (check.Status != CompareStatus::Success) {
         ShowMessageBox(this, QMessageBox::Warning, Utf8(check.Message));
         return;
     }
+    cmbFilePathM->setEditText(textM);
+    cmbFilePathS->setEditText(textS);
     ClearResults();
     TCompare& engine = Run->Engine();
     engine.SetOption(Option.Compare);

@@ -17,10 +17,12 @@
 #include <QScreen>
 #include <QToolBar>
 
+#include "TCompare.h"
 #include "TPathBox.h"
 #include "TSameGrid.h"
 #include "TfrmMain.h"
 #include "commands/ExportRows.h"
+#include "commands/ShowMessageBox.h"
 #include "dialogs/TExportDialog.h"
 #include "settings/IniFile.h"
 #include "settings/WindowSettings.h"
@@ -85,6 +87,16 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::ExportResults(const QString& title, std::optional<TVerdict> only) {
+    // Results there are, but the hide toggles or the kind chosen leave none:
+    // a file of the header alone would pass for an export of them. (Before
+    // any comparison, or after one that found nothing, the file is the
+    // header alone.)
+    const std::vector<const TResultRow*> shown = sgrdSame->ShownResults();
+    if (Run->Engine().GetRowCount() > 0 && !AnyRowToExport(shown, only)) {
+        ShowMessageBox(this, QMessageBox::Warning,
+                       QStringLiteral("エクスポートする行がありません"));
+        return;
+    }
     if (SaveDialog == nullptr)
         SaveDialog = new TExportDialog(this);
     IniFile ini;
@@ -97,7 +109,7 @@ void TfrmMain::ExportResults(const QString& title, std::optional<TVerdict> only)
         SaveDialog->SetFilterIndex(choice.FilterIndex);
         SaveDialog->SetEncoding(choice.Encoding);
     }
-    if (!ExportWithDialog(this, *SaveDialog, title, only, sgrdSame->ShownResults()))
+    if (!ExportWithDialog(this, *SaveDialog, title, only, shown))
         return;
     // Remembered at once, also when the file could not be written.
     if (!settingsRead)

@@ -201,6 +201,21 @@ private slots:
         QVERIFY(written.at(1).startsWith(QStringLiteral("diff.txt / diff.txt / \"相違: ")));
         QVERIFY(written.at(2).startsWith(QStringLiteral("only.txt /   比較先無し 2  1 ----- ")));
         QVERIFY(driver.Messages.isEmpty());
+
+        // With the different rows hidden none is left to export: no file dialog,
+        // no header-only file that would pass for them.
+        frm.Actions().mnViewDiff->trigger();
+        driver.OnFileDialog = [](QFileDialog* files) {
+            QFAIL("the save dialog opened");
+            files->reject();
+        };
+        frm.Actions().mnFileExpCsvDiff->trigger();
+        QCOMPARE(driver.Messages, QStringList({QStringLiteral("エクスポートする行がありません")}));
+        // The equal rows are there.
+        Answer(driver, 1, Dir.filePath(QStringLiteral("equal again")));
+        frm.Actions().mnFileExpCsvSame->trigger();
+        QCOMPARE(ReadBytes(Dir.filePath(QStringLiteral("equal again.csv"))), ReadBytes(equal));
+        QCOMPARE(driver.Messages.size(), 1);
     }
 
     void FailuresAreReported() {

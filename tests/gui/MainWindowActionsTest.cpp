@@ -307,6 +307,11 @@ private slots:
         QSignalSpy stop(frm->Actions().mnFileCompStop, &QAction::triggered);
         QTest::keyClick(frm->PathBox(TSide::M)->lineEdit(), Qt::Key_B, Qt::ControlModifier);
         QCOMPARE(stop.count(), 0);
+        // Shift+F10 opens the grid's pop-up menu, as the Menu key does.
+        frm->Grid()->setFocus();
+        QTest::keyClick(frm->Grid(), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(frm->Grid()->PopupMenu()->isVisible());
+        frm->Grid()->PopupMenu()->hide();
     }
 
     void MenusHoldTheirActionsOnce() {

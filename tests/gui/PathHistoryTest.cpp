@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "RunWindow.h"
+#include "TCompare.h"
 #include "TestFiles.h"
 #include "window/TfrmMain.h"
 
@@ -138,12 +139,25 @@ private slots:
         QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
     }
 
-    void EnterDoesNotAddToTheHistory() {
+    void EnterStartsTheComparisonAndRelativeFoldersBecomeAbsolute() {
+        const QString m = Folder(QStringLiteral("trees/src"));
+        const QString s = Folder(QStringLiteral("trees/dst"));
+        const QString home = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(Dir.path()));
         auto frm = Open();
-        frm->PathBox(TSide::M)->setFocus();
-        frm->PathBox(TSide::M)->setEditText(Folder(QStringLiteral("typed")));
-        QTest::keyClick(frm->PathBox(TSide::M)->lineEdit(), Qt::Key_Return);
+        frm->PathBox(TSide::M)->setEditText(QStringLiteral("trees/src"));
+        frm->PathBox(TSide::S)->setEditText(QStringLiteral("./trees/./dst"));
+        QTest::keyClick(frm->PathBox(TSide::S)->lineEdit(), Qt::Key_Return);
+        // Enter itself adds nothing: the run's end does.
         QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
+        QVERIFY(frm->ComparisonRun().IsRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!frm->ComparisonRun().IsRunning(), RunTimeoutMs);
+        QVERIFY(QDir::setCurrent(home));
+        // What a start from another working folder finds again.
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), m);
+        QCOMPARE(Items(frm->PathBox(TSide::M)), QStringList({m}));
+        QCOMPARE(Items(frm->PathBox(TSide::S)), QStringList({s}));
+        QCOMPARE(frm->ComparisonRun().Engine().GetPathS(), s.toStdString());
     }
 
     void FirstDroppedNameLandsInTheBoxUnderTheCursor() {

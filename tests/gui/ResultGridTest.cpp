@@ -1,10 +1,12 @@
 // The result grid after and during real runs: the selection rule, the find
 // buttons, the entry information bars, the counts bar and the result colour.
+#include <cstdint>
 #include <ctime>
 #include <memory>
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -363,6 +365,16 @@ private slots:
                               "99/12/30 00:00:00", "12/12/14", "/data/sub/big.bin"}));
         QCOMPARE(frm->StatusArea()->EntryBar(TSide::M)->toolTip(),
                  QStringLiteral("/data/sub/big.bin"));
+        // Sizes show whole up to the largest a file can have.
+        const QLabel* size = frm->StatusArea()->EntryBar(TSide::M)->Panel(1);
+        for (int64_t big : {int64_t(3221225472), int64_t(8589934592), INT64_MAX}) {
+            entry.Size = big;
+            frm->StatusArea()->ShowEntryInfo(TSide::M, &entry);
+            QCOMPARE(size->text(), QString::number(big));
+            QVERIFY2(
+                size->fontMetrics().horizontalAdvance(size->text()) <= size->contentsRect().width(),
+                qPrintable(size->text()));
+        }
 
         TSearchRecEx dir;
         dir.Folder = &folder;
