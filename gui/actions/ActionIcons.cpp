@@ -308,6 +308,55 @@ void SetActionIcons(TMainActions& a) {
         p.restore();
     }));
 
+    // A page that an arrow carries to the right.
+    a.mnOptIdou->setIcon(MakeIcon([](QPainter& p) {
+        Page(p, QRectF(1.5, 3.5, 8, 11));
+        p.save();
+        p.setPen(QPen(Go, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath arrow;
+        arrow.moveTo(7.0, 8.0);
+        arrow.lineTo(14.5, 8.0);
+        arrow.moveTo(12.0, 5.5);
+        arrow.lineTo(14.5, 8.0);
+        arrow.lineTo(12.0, 10.5);
+        p.drawPath(arrow);
+        p.restore();
+    }));
+
+    // A clock with a turn of the hour hand around it.
+    a.mnOptJisa->setIcon(MakeIcon([](QPainter& p) {
+        Clock(p, QPointF(8, 8), 5);
+        p.save();
+        p.setPen(QPen(Go, 1.4, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(0.8, 0.8, 14.4, 14.4), 30 * 16, 120 * 16);
+        p.restore();
+    }));
+
+    // A clock beside a "±".
+    a.mnOptKyoyou->setIcon(MakeIcon([](QPainter& p) {
+        Clock(p, QPointF(6, 9), 5);
+        p.save();
+        p.setPen(QPen(Go, 1.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(11.5, 3.5), QPointF(15.0, 3.5));
+        p.drawLine(QPointF(13.25, 1.75), QPointF(13.25, 5.25));
+        p.drawLine(QPointF(11.5, 7.0), QPointF(15.0, 7.0));
+        p.restore();
+    }));
+
+    // A capital and a small letter.
+    a.mnOptDaishou->setIcon(MakeIcon([](QPainter& p) {
+        p.save();
+        QFont font = p.font();
+        font.setPixelSize(11);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(QColor(0x30, 0x30, 0x30));
+        p.drawText(QRectF(0, 1, 16, 14), Qt::AlignCenter, QStringLiteral("Aa"));
+        p.restore();
+    }));
+
     // In the menus a toggle shows its state as a check mark: beside an icon
     // the style would only frame the icon, which hardly shows.
     for (QAction* action : a.AllActions()) {

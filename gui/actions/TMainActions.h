@@ -54,6 +54,11 @@ struct TMainActions {
     QAction* mnOptUpdYmdtDir = nullptr;
     QAction* mnOptNaiyou = nullptr;
     QAction* mnOptKaigyou = nullptr;  // line ends and trailing blanks ignored
+    // Opt-in verdicts: moved files, time shift, time tolerance, letter case.
+    QAction* mnOptIdou = nullptr;
+    QAction* mnOptJisa = nullptr;
+    QAction* mnOptKyoyou = nullptr;
+    QAction* mnOptDaishou = nullptr;
     QAction* mnOptExclude = nullptr;
     QAction* mnOptApp = nullptr;
     // Help

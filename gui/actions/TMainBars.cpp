@@ -70,10 +70,11 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     view->addSeparator();
     view->addAction(a.mnViewSame);
     view->addAction(a.mnViewDiff);
-    AddMenu(MenuMain, "オプション(&O)",
-            {a.mnOptSize, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH, a.mnOptAttrS, a.mnOptAttrA,
-             a.mnOptUpdYmdt, a.mnOptUpdYmdtDir, a.mnOptNaiyou, a.mnOptKaigyou, Separator,
-             a.mnOptExclude, a.mnOptApp});
+    AddMenu(
+        MenuMain, "オプション(&O)",
+        {a.mnOptSize, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH, a.mnOptAttrS, a.mnOptAttrA,
+         a.mnOptUpdYmdt, a.mnOptUpdYmdtDir, a.mnOptNaiyou, a.mnOptKaigyou, Separator, a.mnOptIdou,
+         a.mnOptJisa, a.mnOptKyoyou, a.mnOptDaishou, Separator, a.mnOptExclude, a.mnOptApp});
     AddMenu(
         MenuMain, "ヘルプ(&H)",
         {a.mnHelpContents, a.mnHelpVersionInfo, Separator, a.mnHelpGoUrl_Dev, a.mnHelpGoUrl_New});
@@ -115,7 +116,8 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     ToolBarOption = MakeToolBar("ToolBarOption", "オプション", window);
     AddActions(ToolBarOption, {a.mnOptSize, Separator, a.mnOptAttr, a.mnOptAttrR, a.mnOptAttrH,
                                a.mnOptAttrS, a.mnOptAttrA, Separator, a.mnOptUpdYmdt, Separator,
-                               a.mnOptUpdYmdtDir, Separator, a.mnOptNaiyou, a.mnOptKaigyou});
+                               a.mnOptUpdYmdtDir, Separator, a.mnOptNaiyou, a.mnOptKaigyou,
+                               Separator, a.mnOptIdou, a.mnOptJisa, a.mnOptKyoyou, a.mnOptDaishou});
     ShowPressedToggles(ToolBarMain);
     ShowPressedToggles(ToolBarOption);
 }

@@ -11,11 +11,11 @@ namespace {
 using TGroup = TOptionFlag::TGroup;
 
 #define VIEW_FLAG(section, field, action, group) \
-    { section, #field, &AppOption::field, nullptr, &TMainActions::action, group, false }
+    { section, #field, &AppOption::field, nullptr, &TMainActions::action, group, false, false }
 #define COMPARE_FLAG(key, field, action, updatesStates)                                         \
     {                                                                                           \
         "Option", key, nullptr, &TCompareOption::field, &TMainActions::action, TGroup::Compare, \
-            updatesStates                                                                       \
+            updatesStates, false                                                                \
     }
 
 // The truth values in the order of the settings file. Their defaults are
@@ -35,7 +35,38 @@ constexpr TOptionFlag Flags[] = {
     COMPARE_FLAG("UpdYmdtDir", IgnoreDirTimeSize, mnOptUpdYmdtDir, false),
     COMPARE_FLAG("Naiyou", SkipContents, mnOptNaiyou, false),
     COMPARE_FLAG("Kaigyou", IgnoreLineEnds, mnOptKaigyou, false),
+    {"Option", "Idou", nullptr, &TCompareOption::DetectMoved, &TMainActions::mnOptIdou,
+     TGroup::Compare, false, true},
+    {"Option", "Jisa", &AppOption::TimeShiftOn, nullptr, &TMainActions::mnOptJisa, TGroup::Compare,
+     false, true},
+    {"Option", "Kyoyou", &AppOption::TimeToleranceOn, nullptr, &TMainActions::mnOptKyoyou,
+     TGroup::Compare, false, true},
+    {"Option", "Daishou", nullptr, &TCompareOption::CaseSensitive, &TMainActions::mnOptDaishou,
+     TGroup::Compare, false, true},
 };
+
+// The numbers that go with the opt-in verdicts, with their ranges; written
+// only when they differ from the default.
+struct TNumberKey {
+    const char* Key;
+    int Least, Most;
+    int Default;
+};
+constexpr TNumberKey MovedMinKey{"IdouMin", 1, 2147483647, 1};
+constexpr TNumberKey ShiftKey{"JisaH", 1, 24, 1};
+constexpr TNumberKey ToleranceKey{"KyoyouS", 0, 3600, 2};
+
+int ReadNumber(const IniFile& ini, const TNumberKey& key) {
+    const int value = ini.ReadInteger("Option", key.Key, key.Default);
+    return value >= key.Least && value <= key.Most ? value : key.Default;
+}
+
+void WriteNumber(IniFile& ini, const TNumberKey& key, int64_t value) {
+    if (value == key.Default)
+        ini.DeleteKey("Option", key.Key);
+    else
+        ini.WriteInteger("Option", key.Key, static_cast<int>(value));
+}
 
 #undef VIEW_FLAG
 #undef COMPARE_FLAG
@@ -82,6 +113,9 @@ void AppOption::Load(const IniFile& ini) {
     for (const TOptionFlag& flag : Flags)
         flag.In(*this) = ini.ReadBool(flag.Section, flag.Key, flag.In(defaults));
     Compare.Exclude = ExcludePatternsOf(ini.ReadString("Option", ExcludeKey, {}));
+    Compare.MovedMinSize = ReadNumber(ini, MovedMinKey);
+    TimeShiftHours = ReadNumber(ini, ShiftKey);
+    TimeToleranceSeconds = ReadNumber(ini, ToleranceKey);
     // Only the low 8 bits count: 256 is 0 (idle), -1 is 255 and so out of range.
     const auto speed = static_cast<uint8_t>(ini.ReadInteger(ThreadSection, SpeedKey, DefaultSpeed));
     Speed = speed > 6 ? DefaultSpeed : speed;
@@ -93,8 +127,15 @@ void AppOption::Load(const IniFile& ini) {
 }
 
 void AppOption::Save(IniFile& ini) const {
-    for (const TOptionFlag& flag : Flags)
-        ini.WriteBool(flag.Section, flag.Key, flag.In(*this));
+    for (const TOptionFlag& flag : Flags) {
+        if (flag.OptIn && !flag.In(*this))
+            ini.DeleteKey(flag.Section, flag.Key);
+        else
+            ini.WriteBool(flag.Section, flag.Key, flag.In(*this));
+    }
+    WriteNumber(ini, MovedMinKey, Compare.MovedMinSize);
+    WriteNumber(ini, ShiftKey, TimeShiftHours);
+    WriteNumber(ini, ToleranceKey, TimeToleranceSeconds);
     if (Compare.Exclude.empty())
         ini.DeleteKey("Option", ExcludeKey);
     else
@@ -104,6 +145,13 @@ void AppOption::Save(IniFile& ini) const {
         ini.WriteString(ApplicationSection, k.Key, this->*k.Field);
     ini.WriteBool(PairViewSection, "Enter", EnterStartsCompApp);
     ini.WriteInteger(PairViewSection, "Limit", ViewLimitMB);
+}
+
+TCompareOption AppOption::EngineOption() const {
+    TCompareOption option = Compare;
+    option.TimeShift = TimeShiftOn ? TimeShiftHours : 0;
+    option.TimeTolerance = TimeToleranceOn ? TimeToleranceSeconds : 0;
+    return option;
 }
 
 int SpeedNiceValue(uint8_t speed) {

@@ -26,6 +26,15 @@ struct AppOption {
     // keys "Size" to "Kaigyou" of "Option" (OptionFlags); a member added to it
     // gets its keys in Load and Save beside them.
     TCompareOption Compare;
+    // The opt-in verdicts of "Option": "Idou" (Compare.DetectMoved, with
+    // "IdouMin" its least size), "Jisa" with "JisaH" (hours, 1 to 24), "Kyoyou"
+    // with "KyoyouS" (seconds, 0 to 3600) and "Daishou" (Compare.CaseSensitive).
+    // Their keys are written only when they differ from the defaults, so that
+    // a settings file stays as it was until they are used.
+    bool TimeShiftOn = false;
+    int TimeShiftHours = 1;
+    bool TimeToleranceOn = false;
+    int TimeToleranceSeconds = 2;
     // Priority of the comparison's worker thread, 0 (idle) to 6 (time-critical).
     // Only the settings file changes it; 0 until Load, which always follows.
     uint8_t Speed = 0;
@@ -45,6 +54,10 @@ struct AppOption {
     static constexpr uint8_t DefaultSpeed = 2;
     static constexpr int DefaultViewLimitMB = 256;
     static constexpr int MaxViewLimitMB = 65536;
+
+    // Compare with the time shift and tolerance as they are switched: what
+    // the engine is given at each start.
+    TCompareOption EngineOption() const;
 
     // Reads all twenty-three keys in order, and the exclude patterns ("Option"
     // "Exclude", one a line). A missing key or a non-numeric value gives the
@@ -71,6 +84,7 @@ struct TOptionFlag {
     QAction* TMainActions::*Action;
     TGroup Group;
     bool UpdatesStates;  // whether the enabling rules of the actions read it
+    bool OptIn = false;  // its key is written only when set
 
     bool& In(AppOption& option) const {
         return ViewField ? option.*ViewField : option.Compare.*CompareField;
@@ -80,7 +94,7 @@ struct TOptionFlag {
     }
 };
 
-// The fourteen truth values in the order of the settings file.
+// The eighteen truth values in the order of the settings file.
 std::span<const TOptionFlag> OptionFlags();
 
 // The toggle actions of one group of flags, in the order of the settings file.

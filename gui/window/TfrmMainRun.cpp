@@ -43,7 +43,7 @@ void TfrmMain::StartComparison() {
     cmbFilePathS->setEditText(textS);
     ClearResults();
     TCompare& engine = Run->Engine();
-    engine.SetOption(Option.Compare);
+    engine.SetOption(Option.EngineOption());
     engine.SetPathM(pathM);
     engine.SetPathS(pathS);
     Run->Start(Option.Speed);

@@ -163,7 +163,9 @@ private slots:
             {"UpdYmdt", &TCompareOption::IgnoreTime},
             {"UpdYmdtDir", &TCompareOption::IgnoreDirTimeSize},
             {"Naiyou", &TCompareOption::SkipContents},
-            {"Kaigyou", &TCompareOption::IgnoreLineEnds}};
+            {"Kaigyou", &TCompareOption::IgnoreLineEnds},
+            {"Idou", &TCompareOption::DetectMoved},
+            {"Daishou", &TCompareOption::CaseSensitive}};
         const TCompareOption defaults;
         for (const auto& [key, flag] : keys) {
             WriteLines(Path(), {"[Option]", key + (defaults.*flag ? "=0" : "=1")});
@@ -171,6 +173,29 @@ private slots:
             for (const auto& [otherKey, other] : keys)
                 QCOMPARE(c.*other, other == flag ? !(defaults.*other) : defaults.*other);
         }
+    }
+
+    void OptInVerdictsHaveKeysOnlyWhileUsed() {
+        // Read with their numbers (out of range: the default), and handed to
+        // the engine as switched.
+        WriteLines(Path(), {"[Option]", "Idou=1", "IdouMin=4096", "Jisa=1", "JisaH=2", "Kyoyou=0",
+                            "KyoyouS=3601", "Daishou=1"});
+        AppOption o = LoadFrom(Path());
+        const TCompareOption engine = o.EngineOption();
+        QVERIFY(engine.DetectMoved && engine.CaseSensitive);
+        QCOMPARE(engine.MovedMinSize, int64_t(4096));
+        QCOMPARE(engine.TimeShift, 2);
+        QCOMPARE(engine.TimeTolerance, 0);
+        QCOMPARE(o.TimeToleranceSeconds, 2);
+        o.TimeToleranceOn = true;
+        QCOMPARE(o.EngineOption().TimeTolerance, 2);
+        SaveTo(o, Path());
+        QCOMPARE(IniValue(Path(), "Option", "JisaH"), QStringLiteral("2"));
+        QCOMPARE(IniValue(Path(), "Option", "Kyoyou"), QStringLiteral("1"));
+        QVERIFY(IniValue(Path(), "Option", "KyoyouS").isNull());
+        // Switched off and at their defaults again, the file reads as before.
+        SaveTo(AppOption(), Path());
+        QCOMPARE(SectionLines(Path(), "Option").size(), 10);
     }
 
     void SpeedTableKeepsTheDefaultBelowNormal() {

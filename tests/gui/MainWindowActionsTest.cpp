@@ -224,7 +224,7 @@ private slots:
                 ++shown;
             }
         }
-        QCOMPARE(shown, 11 + 10);
+        QCOMPARE(shown, 11 + 14);
         QCOMPARE(Part<QToolButton>(*frm, "tbtnExpCsv")->defaultAction(),
                  frm->Actions().mnFileExpCsv);
         QCOMPARE(Part<QToolButton>(*frm, "tbtnExpCsv")->menu(), Part<QMenu>(*frm, "PopupExport"));
