@@ -119,6 +119,7 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     pageLayout->addStretch(1);
     CreateExcludePage();
     CreatePairViewPage();
+    CreateRemotePage();
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -148,6 +149,8 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     memExclude->setPlainText(ExcludePatternsText(Option.Compare.Exclude));
     (Option.EnterStartsCompApp ? rbtnEnterApp : rbtnEnterView)->setChecked(true);
     spnViewLimit->setValue(Option.ViewLimitMB);
+    edtSsh->setText(Option.Ssh);
+    edtRemoteProgram->setText(Option.RemoteProgram);
 
     setTabOrder(edtApp1Title, edtApp1Path);
     setTabOrder(edtApp1Path, edtApp2Title);
@@ -158,7 +161,9 @@ TfrmOption::TfrmOption(QWidget* owner, AppOption& option) : QDialog(owner), Opti
     setTabOrder(memExclude, rbtnEnterView);
     setTabOrder(rbtnEnterView, rbtnEnterApp);
     setTabOrder(rbtnEnterApp, spnViewLimit);
-    setTabOrder(spnViewLimit, OKBtn);
+    setTabOrder(spnViewLimit, edtSsh);
+    setTabOrder(edtSsh, edtRemoteProgram);
+    setTabOrder(edtRemoteProgram, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
     edtApp1Title->setFocus();
 
@@ -192,6 +197,41 @@ void TfrmOption::CreatePairViewPage() {
         new QLabel(QStringLiteral("これより大きいファイルはバイトで表示します"), tabPairView));
     limit->addStretch(1);
     layout->addLayout(limit);
+    layout->addStretch(1);
+}
+
+void TfrmOption::CreateRemotePage() {
+    tabRemote = new QWidget(pgcOption);
+    tabRemote->setObjectName(QStringLiteral("tabRemote"));
+    pgcOption->addTab(tabRemote, QStringLiteral("リモート"));
+    auto* layout = new QVBoxLayout(tabRemote);
+    layout->addWidget(Heading(
+        QStringLiteral("ssh://[ユーザー@]ホスト[:ポート]/パス の比較 (空欄は環境変数か既定値)"),
+        tabRemote));
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(16, 0, 0, 0);
+    const auto row = [this, grid](int at, const QString& caption, const QString& name,
+                                  const QString& placeholder) {
+        auto* box = new QLineEdit(tabRemote);
+        box->setObjectName(name);
+        box->setPlaceholderText(placeholder);
+        box->setMinimumWidth(320);
+        auto* label = new QLabel(caption, tabRemote);
+        label->setBuddy(box);
+        grid->addWidget(label, at, 0);
+        grid->addWidget(box, at, 1);
+        return box;
+    };
+    edtSsh = row(0, QStringLiteral("ssh コマンド(&S)"), QStringLiteral("edtSsh"),
+                 QStringLiteral("ssh ($TANDRIL_SSH)"));
+    edtRemoteProgram =
+        row(1, QStringLiteral("相手のプログラム(&R)"), QStringLiteral("edtRemoteProgram"),
+            QStringLiteral("TandrilB ($TANDRIL_REMOTE_PROGRAM)"));
+    layout->addLayout(grid);
+    auto* example =
+        new QLabel(QStringLiteral("ex.) ssh -i /home/hoge/.ssh/backup -o Port=2222"), tabRemote);
+    example->setContentsMargins(16, 0, 0, 0);
+    layout->addWidget(example);
     layout->addStretch(1);
 }
 
@@ -275,6 +315,8 @@ void TfrmOption::OKBtnClick() {
     Option.Compare.Exclude = ExcludePatternsOf(memExclude->toPlainText());
     Option.EnterStartsCompApp = rbtnEnterApp->isChecked();
     Option.ViewLimitMB = spnViewLimit->value();
+    Option.Ssh = TrimBlanks(edtSsh->text());
+    Option.RemoteProgram = TrimBlanks(edtRemoteProgram->text());
     accept();
 }
 

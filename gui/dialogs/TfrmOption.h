@@ -27,9 +27,12 @@ public:
     TfrmOption(QWidget* owner, AppOption& option);
 
     QTabWidget* pgcOption = nullptr;
-    QWidget* tabApp = nullptr;       // the external applications' page
-    QWidget* tabExclude = nullptr;   // the exclude patterns' page
-    QWidget* tabPairView = nullptr;  // the pair view's page
+    QWidget* tabApp = nullptr;              // the external applications' page
+    QWidget* tabExclude = nullptr;          // the exclude patterns' page
+    QWidget* tabPairView = nullptr;         // the pair view's page
+    QWidget* tabRemote = nullptr;           // far sides' page
+    QLineEdit* edtSsh = nullptr;            // the ssh command
+    QLineEdit* edtRemoteProgram = nullptr;  // the far program
     QRadioButton* rbtnEnterView = nullptr;
     QRadioButton* rbtnEnterApp = nullptr;
     QSpinBox* spnViewLimit = nullptr;
@@ -74,6 +77,7 @@ protected:
 private:
     void CreateExcludePage();
     void CreatePairViewPage();
+    void CreateRemotePage();
     QLineEdit* ProgramBoxOf(QLabel* label) const;
 
     AppOption& Option;

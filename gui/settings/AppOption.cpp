@@ -92,6 +92,7 @@ constexpr const char* ThreadSection = "Thread";
 constexpr const char* SpeedKey = "Speed";
 constexpr const char* ApplicationSection = "Application";
 constexpr const char* PairViewSection = "PairView";
+constexpr const char* RemoteSection = "Remote";
 
 }  // namespace
 
@@ -124,6 +125,8 @@ void AppOption::Load(const IniFile& ini) {
     EnterStartsCompApp = ini.ReadBool(PairViewSection, "Enter", false);
     const int limit = ini.ReadInteger(PairViewSection, "Limit", DefaultViewLimitMB);
     ViewLimitMB = limit >= 1 && limit <= MaxViewLimitMB ? limit : DefaultViewLimitMB;
+    Ssh = ini.ReadString(RemoteSection, "Ssh", {});
+    RemoteProgram = ini.ReadString(RemoteSection, "Program", {});
 }
 
 void AppOption::Save(IniFile& ini) const {
@@ -145,6 +148,22 @@ void AppOption::Save(IniFile& ini) const {
         ini.WriteString(ApplicationSection, k.Key, this->*k.Field);
     ini.WriteBool(PairViewSection, "Enter", EnterStartsCompApp);
     ini.WriteInteger(PairViewSection, "Limit", ViewLimitMB);
+    // Unset, they leave the file as it was.
+    for (auto [key, value] : {std::pair{"Ssh", &Ssh}, std::pair{"Program", &RemoteProgram}}) {
+        if (value->isEmpty())
+            ini.DeleteKey(RemoteSection, key);
+        else
+            ini.WriteString(RemoteSection, key, *value);
+    }
+}
+
+TRemoteSettings AppOption::RemoteSettings() const {
+    TRemoteSettings settings = TRemoteSettings::FromEnvironment();
+    if (!Ssh.isEmpty())
+        settings.Ssh = Ssh.toStdString();
+    if (!RemoteProgram.isEmpty())
+        settings.Program = RemoteProgram.toStdString();
+    return settings;
 }
 
 TCompareOption AppOption::EngineOption() const {

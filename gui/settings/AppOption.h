@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "TCompareOption.h"
+#include "TRemoteSettings.h"
 
 class IniFile;
 class QAction;
@@ -49,6 +50,12 @@ struct AppOption {
     // view (0); files larger than ViewLimitMB megabytes ("Limit", 1 to 65536)
     // are shown as bytes there, not compared by lines.
     bool EnterStartsCompApp = false;
+    // Far sides (ssh://...): the ssh command and the far program, section
+    // "Remote" keys "Ssh" and "Program", written only while set. Empty: the
+    // environment's $TANDRIL_SSH and $TANDRIL_REMOTE_PROGRAM, or ssh and
+    // TandrilB.
+    QString Ssh;
+    QString RemoteProgram;
     int ViewLimitMB = DefaultViewLimitMB;
 
     static constexpr uint8_t DefaultSpeed = 2;
@@ -58,6 +65,9 @@ struct AppOption {
     // Compare with the time shift and tolerance as they are switched: what
     // the engine is given at each start.
     TCompareOption EngineOption() const;
+    // How the engine reaches far sides: Ssh and RemoteProgram where set, the
+    // environment's otherwise.
+    TRemoteSettings RemoteSettings() const;
 
     // Reads all twenty-three keys in order, and the exclude patterns ("Option"
     // "Exclude", one a line). A missing key or a non-numeric value gives the

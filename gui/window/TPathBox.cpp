@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "TRemoteUrl.h"
 #include "commands/PathText.h"
 
 namespace {
@@ -52,7 +53,11 @@ void TPathBox::AddHistory(const QString& text) {
         return;
     // Absolute, so that a later start from another working folder finds it.
     const QString path = AbsolutePath(TrimBlanks(text));
-    if (path.isEmpty() || !QFileInfo(path).isDir())
+    // A far side (ssh://...) is kept by its form: whether its folder exists
+    // is known once the far side answers.
+    TRemoteUrl url;
+    const bool remote = ParseRemoteUrl(path.toStdString(), url);
+    if (path.isEmpty() || !(remote || QFileInfo(path).isDir()))
         return;
     int found = -1;
     for (int i = 0; i < count(); ++i) {

@@ -44,6 +44,7 @@ void TfrmMain::StartComparison() {
     ClearResults();
     TCompare& engine = Run->Engine();
     engine.SetOption(Option.EngineOption());
+    engine.SetRemoteSettings(Option.RemoteSettings());
     engine.SetPathM(pathM);
     engine.SetPathS(pathS);
     Run->Start(Option.Speed);

@@ -129,6 +129,23 @@ private slots:
         QCOMPARE(back.CompPath, o.CompPath);
     }
 
+    void FarSideSettingsRoundTripAndLeaveNoKeyUnset() {
+        AppOption o = LoadFrom(Path());
+        QVERIFY(o.Ssh.isEmpty() && o.RemoteProgram.isEmpty());
+        o.Ssh = QStringLiteral("ssh -i /home/me/.ssh/比較 -o BatchMode=yes");
+        o.RemoteProgram = QStringLiteral("/opt/tandril/bin/TandrilB");
+        SaveTo(o, Path());
+        const AppOption back = LoadFrom(Path());
+        QCOMPARE(back.Ssh, o.Ssh);
+        QCOMPARE(back.RemoteProgram, o.RemoteProgram);
+        QCOMPARE(back.RemoteSettings().Ssh, o.Ssh.toStdString());
+        QCOMPARE(back.RemoteSettings().Program, o.RemoteProgram.toStdString());
+        SaveTo(AppOption(), Path());
+        QVERIFY(IniValue(Path(), "Remote", "Ssh").isNull());
+        QVERIFY(IniValue(Path(), "Remote", "Program").isNull());
+        QCOMPARE(AppOption().RemoteSettings(), TRemoteSettings::FromEnvironment());
+    }
+
     void ExcludePatternsKeepOneALineAndNoKeyWithoutThem() {
         // An earlier file has no key: no pattern.
         WriteLines(Path(), {"[Option]", "Size=1"});

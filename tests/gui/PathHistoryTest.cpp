@@ -134,9 +134,13 @@ private slots:
         const QString file = Dir.filePath(QStringLiteral("plain.txt"));
         WriteBytes(file, "x");
         auto frm = Open();
-        for (const QString& text : {file, Dir.filePath(QStringLiteral("missing")), QString("  ")})
+        for (const QString& text : {file, Dir.filePath(QStringLiteral("missing")), QString("  "),
+                                    QString("ssh://host"), QString("ssh://-oX=y/srv")})
             frm->PathBox(TSide::M)->AddHistory(text);
         QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
+        // A far side is kept by its form: its folder is known only once it answers.
+        frm->PathBox(TSide::M)->AddHistory(QStringLiteral("ssh://me@host:2222/srv/www "));
+        QCOMPARE(Items(frm->PathBox(TSide::M)), QStringList({"ssh://me@host:2222/srv/www"}));
     }
 
     void EnterStartsTheComparisonAndRelativeFoldersBecomeAbsolute() {
