@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../remote/SshServer.h"
 #include "RunWindow.h"
 #include "TCompare.h"
 #include "TestFiles.h"
@@ -32,6 +33,23 @@ private slots:
     void init() {
         QFile::remove(Settings());
         NextFolders();
+    }
+
+    void AFarSideFillsTheGridAsALocalFolderDoes() {
+        MakeTree(M, {{"a.txt", "same"}, {"b.txt", "left"}});
+        MakeTree(S, {{"a.txt", "same"}, {"b.txt", "rght"}, {"c.txt", "new"}});
+        const TSshServer& server = TSshServer::Instance();
+        WriteLines(Settings(), {"[Remote]", "Ssh=" + QString::fromStdString(server.SshCommand()),
+                                QStringLiteral("Program=" TANDRILB_PATH)});
+        auto frm = Open();
+        const QString far = QString::fromStdString(server.Url(S.toStdString()));
+        frm->Compare(M, far);
+        WaitForIdle(*frm);
+        QCOMPARE(GridRowCount(*frm), 4);
+        QCOMPARE(GridCell(*frm, 1, 4), QStringLiteral("等価"));
+        QCOMPARE(GridCell(*frm, 2, 4), QStringLiteral("相違: 内容が不一致"));
+        QCOMPARE(GridCell(*frm, 3, 4), QStringLiteral("比較元無し"));
+        QCOMPARE(frm->PathBox(TSide::S)->itemText(0), far);
     }
 
     void ThreeResultsFillTheGridAndEndIdle() {
