@@ -121,6 +121,17 @@ public:
     const TSearchRecEx* GetRowEntryM(int index) const;
     const TSearchRecEx* GetRowEntryS(int index) const;
 
+    // After entries were copied from one side to the other, between runs:
+    // examines the entries of `row` (one of GetRow's) again on both sides,
+    // for a folder those of every row below it, and those of the folders
+    // above it (which the copy may have made), and judges each pair as the
+    // run judged it (its options; contents compared on this thread). An entry
+    // that the copy made on a side that had none becomes an entry of that
+    // side's list. A row with a side still missing keeps its result, as does
+    // a row of a moved file. Returns the indexes of the rows whose result
+    // changed, in order.
+    std::vector<int> CompareRowsAgain(const TResultRow* row);
+
     // Reset, then frees the results and both lists.
     void Clear();
     // Clears the stop flag, Status 0, empty ErrorMessage and Summary.

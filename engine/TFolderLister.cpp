@@ -115,35 +115,24 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
 
     TSearchRecEx& entry = List.AddEntry(*level.Folder);
     entry.Name.assign(name);
-    uint32_t attr = 0;
     if (known) {
-        entry.Kind = status.Kind;
-        entry.Size = folder ? 0 : status.Size;
-        entry.Time = EvenSeconds(LocalClock.Reading(status.ModifyTime.Seconds));
-        entry.FindData.LastWriteTime = FileTime(status.ModifyTime);
-        entry.FindData.LastAccessTime = FileTime(status.AccessTime);
-        entry.FindData.CreationTime = status.HasBirthTime ? FileTime(status.BirthTime) : 0;
-        if (!status.OwnerWritable)
-            attr |= Attr::ReadOnly;
-        if (IsSpecial(status.Kind))
-            attr |= Attr::System;
-        if (status.IsLink)
-            attr |= Attr::SymLink;
+        Fill(entry, status, LocalClock);
     } else {
         // The name is listed but cannot be examined (a folder readable without
         // search permission): only what the folder itself said is known.
         entry.Kind = folder ? TFileKind::Directory : TFileKind::Unexamined;
+        uint32_t attr = 0;
         if (hint == THint::Link)
             attr |= Attr::SymLink;
+        if (folder)
+            attr |= Attr::Directory;
+        if (name[0] == '.')
+            attr |= Attr::Hidden;
+        entry.Attr = attr;
         // Such a folder cannot be entered either: its names are unknown.
         if (folder && status.Error != 0)
             List.SetListError(entry, status.Error);
     }
-    if (folder)
-        attr |= Attr::Directory;
-    if (name[0] == '.')
-        attr |= Attr::Hidden;
-    entry.Attr = attr;
     if (Facts)
         RecordFacts(entry, known ? status : platform::TFileStatus{}, known ? name.data() : nullptr);
     level.Count++;
@@ -152,6 +141,47 @@ void TFolderLister::ListEntry(std::string_view name, platform::TNameList::THint 
 
     if (known && folder && !OnCurrentPath(status.Device, status.Inode))
         Enter(entry, name, status.Device, status.Inode);
+}
+
+void TFolderLister::Fill(TSearchRecEx& entry, const platform::TFileStatus& status,
+                         platform::TLocalClock& clock) {
+    const bool folder = status.Kind == TFileKind::Directory;
+    entry.Kind = status.Kind;
+    entry.Size = folder ? 0 : status.Size;
+    entry.Time = EvenSeconds(clock.Reading(status.ModifyTime.Seconds));
+    entry.FindData.LastWriteTime = FileTime(status.ModifyTime);
+    entry.FindData.LastAccessTime = FileTime(status.AccessTime);
+    entry.FindData.CreationTime = status.HasBirthTime ? FileTime(status.BirthTime) : 0;
+    uint32_t attr = 0;
+    if (!status.OwnerWritable)
+        attr |= Attr::ReadOnly;
+    if (IsSpecial(status.Kind))
+        attr |= Attr::System;
+    if (status.IsLink)
+        attr |= Attr::SymLink;
+    if (folder)
+        attr |= Attr::Directory;
+    if (!entry.Name.empty() && entry.Name[0] == '.')
+        attr |= Attr::Hidden;
+    entry.Attr = attr;
+}
+
+bool TFolderLister::ExamineAgain(TSearchRecEx& entry, platform::TLocalClock& clock) {
+    platform::TDirectory folder;
+    platform::TFileStatus status;
+    if (!folder.OpenPath(entry.Dir()) ||
+        !folder.Stat(entry.Name.c_str(), platform::TNameList::THint::Unknown, status))
+        return false;
+    Fill(entry, status, clock);
+    if (entry.Facts) {
+        entry.Facts->Mode = static_cast<uint16_t>(status.Mode);
+        entry.Facts->Uid = status.Uid;
+        entry.Facts->Gid = status.Gid;
+        entry.Facts->Links = status.Links;
+        entry.Facts->Seconds = status.ModifyTime.Seconds;
+        entry.Facts->Nanoseconds = status.ModifyTime.Nanoseconds;
+    }
+    return true;
 }
 
 void TFolderLister::RecordFacts(TSearchRecEx& entry, const platform::TFileStatus& status,

@@ -49,6 +49,13 @@ public:
     // Lists everything below root (not root itself). Returns -1 when stopped,
     // otherwise the count of the top folder.
     int ListTree(const std::string& root);
+
+    // Examines one entry again as a listing examines it, for a tree that
+    // changed since it was listed (a copy between the sides): the file or
+    // folder at entry.Dir() + entry.Name, links followed. False when nothing
+    // can be examined there; the entry then stays as it was. Its facts, when
+    // it has any, follow the new status.
+    static bool ExamineAgain(TSearchRecEx& entry, platform::TLocalClock& clock);
     // True when the last ListTree's root was opened and read, so that it
     // delivered at least "." and "..".
     bool RootDelivered() const { return Delivered; }
@@ -73,6 +80,10 @@ private:
     };
 
     void ListEntry(std::string_view name, platform::TNameList::THint hint);
+    // The kind, size, times and attribute bits of an entry whose status the
+    // file system gave (the folder bit from the kind, the hidden bit from the name).
+    static void Fill(TSearchRecEx& entry, const platform::TFileStatus& status,
+                     platform::TLocalClock& clock);
     // Lists the folder `entry` (named `name`), or marks it unreadable.
     void Enter(TSearchRecEx& entry, std::string_view name, uint64_t device, uint64_t inode);
     void RecordFacts(TSearchRecEx& entry, const platform::TFileStatus& status, const char* name);

@@ -172,6 +172,30 @@ TPairing::TPlanned::TKind TPairing::JudgePair(const TSearchRecEx& m, const TSear
     return TKind::Contents;
 }
 
+const TResultText* TPairing::JudgeNow(const TSearchRecEx& m, const TSearchRecEx& s,
+                                      TResultList& results) {
+    using TKind = TPlanned::TKind;
+    std::string reason;
+    int code = ContentResult::Different;
+    switch (JudgePair(m, s, reason)) {
+        case TKind::Equal:
+            return results.Intern(TextEqual, TVerdict::Equal);
+        case TKind::Contents:
+            code = Contents.Compare(m, s, reason);
+            if (code == ContentResult::Equal)
+                return results.Intern(TextEqual, TVerdict::Equal);
+            [[fallthrough]];
+        case TKind::LineEnds:
+            if (code == ContentResult::Different && AlikeIgnoringLineEnds(m, s))
+                return results.Intern(TextEqualLineEnds, TVerdict::Equal);
+            break;
+        default:
+            break;
+    }
+    Text.assign(TextDifferent).append(reason);
+    return results.Intern(Text, TVerdict::Different);
+}
+
 bool TPairing::AnnounceContents(const TEntryList& listM, const TEntryList& listS) const {
     TPairingSteps steps(listM, listS, Option.CaseSensitive);
     TPairingStep step;

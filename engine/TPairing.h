@@ -66,6 +66,11 @@ public:
 
     TPairingResult Run(const TEntryList& listM, const TEntryList& listS, TResultList& results);
 
+    // The result of one pair with the same RelPath, judged as the pass judges
+    // it, its contents compared on the calling thread: for a pair examined
+    // again after the pass (a copy between the sides). The text is results'.
+    const TResultText* JudgeNow(const TSearchRecEx& m, const TSearchRecEx& s, TResultList& results);
+
     // Appends the reason tokens for two entries with the same RelPath, in
     // check order: "サイズ ", "更新日 ", then "フォルダとファイル " (which
     // replaces the others), then "属性 ". Empty when nothing but the contents

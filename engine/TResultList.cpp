@@ -17,6 +17,19 @@ const TResultText* TResultList::Intern(std::string_view text, TVerdict verdict) 
     return &*Texts.insert(TResultText{std::string(text), verdict}).first;
 }
 
+void TResultList::Replace(int index, const TResultRow& row) {
+    if (index < 0 || index >= Count())
+        throw std::logic_error("no such result row");
+    Rows[static_cast<size_t>(index)] = row;
+}
+
+int TResultList::IndexOf(const TResultRow* row) const {
+    const TResultRow* first = Rows.get();
+    if (row == nullptr || row < first || row >= first + Count())
+        return -1;
+    return static_cast<int>(row - first);
+}
+
 void TResultList::Append(const TResultRow& row) {
     int count = Published.load(std::memory_order_relaxed);
     if (static_cast<size_t>(count) >= RowCapacity)

@@ -27,6 +27,11 @@ public:
     const TResultText* Intern(std::string_view text, TVerdict verdict);
     // Appends a row; at most Capacity rows.
     void Append(const TResultRow& row);
+    // Puts row in the place of row index (below Count()), for a pair judged
+    // again after the pass; only where no other thread reads the rows.
+    void Replace(int index, const TResultRow& row);
+    // The index of a row of this list, or -1 for any other pointer.
+    int IndexOf(const TResultRow* row) const;
 
     int Count() const { return Published.load(std::memory_order_acquire); }
     // Row index, or null when index is not below Count().

@@ -193,10 +193,17 @@ bool TCopyRun::Plan(const std::string& from, const std::string& to, const struct
         if (::stat(child.c_str(), &childStat) != 0) {
             // A link whose target is missing has no contents to copy.
             if (errno == ENOENT || errno == ELOOP) {
-                Result.NotCopied.push_back(child);
+                if (Handler.LeaveOut(child, false))
+                    ++Result.LeftOut;
+                else
+                    Result.NotCopied.push_back(child);
                 continue;
             }
             return Fail(CallError("stat", child, errno));
+        }
+        if (Handler.LeaveOut(child, S_ISDIR(childStat.st_mode))) {
+            ++Result.LeftOut;
+            continue;
         }
         if (!Plan(child, Join(to, name), childStat, above))
             return false;

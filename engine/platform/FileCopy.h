@@ -31,6 +31,14 @@ public:
     virtual void Progress(uint64_t bytesDone, uint64_t bytesTotal, const std::string& current) = 0;
     // True once the user wants the copy to end; read between blocks.
     virtual bool StopRequested() = 0;
+    // True when the entry at path, inside a folder being copied, is to be
+    // left out (a folder is then not entered): the comparison's exclude
+    // patterns. Asked once per entry, before anything is written.
+    virtual bool LeaveOut(const std::string& path, bool folder) {
+        (void)path;
+        (void)folder;
+        return false;
+    }
 };
 
 enum class TCopyStatus {
@@ -44,6 +52,7 @@ struct TCopyResult {
     std::string Error;
     int FilesCopied = 0;
     int FilesDeclined = 0;  // existing files the user chose to keep
+    int LeftOut = 0;        // entries LeaveOut kept out of the copy
     // Entries that hold no contents to copy (FIFOs, devices, sockets, links
     // whose target is missing): left out, by their origin path.
     std::vector<std::string> NotCopied;
@@ -56,8 +65,9 @@ struct TCopyResult {
 // created). With createDestination, destination is a folder that is first
 // created with every missing parent, and origin is copied into it.
 //
-// Folders are copied recursively and merged into folders of the same name;
-// every existing file is replaced only after AskReplace allows it. Nothing is
+// Folders are copied recursively and merged into folders of the same name,
+// leaving out what the handler's LeaveOut names; every existing file is
+// replaced only after AskReplace allows it. Nothing is
 // ever deleted. Symbolic links are followed (a link back to a folder above it
 // is copied as an empty folder).
 //

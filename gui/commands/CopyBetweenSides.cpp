@@ -37,22 +37,20 @@ void ReportCopy(QWidget* owner, const platform::TCopyResult& result) {
 
 }  // namespace
 
-void CopyBetweenSides(QWidget* owner, const TCompare& engine, const TCursorRow& row,
-                      TCopyDirection direction) {
+std::optional<platform::TCopyResult> CopyBetweenSides(QWidget* owner, const TCompare& engine,
+                                                      const TCursorRow& row,
+                                                      TCopyDirection direction) {
     const auto refuse = [owner] {
         ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("コピーできません"));
+        return std::nullopt;
     };
-    if (row.Row < 0 || engine.TestPaths() != CompareStatus::Success) {
-        refuse();
-        return;
-    }
+    if (row.Row < 0 || engine.TestPaths() != CompareStatus::Success)
+        return refuse();
     const bool toTarget = direction == TCopyDirection::ToS;
     const TSearchRecEx* giving = row.Entry(toTarget ? TSide::M : TSide::S);
     const TSearchRecEx* receiving = row.Entry(toTarget ? TSide::S : TSide::M);
-    if (giving == nullptr) {
-        refuse();
-        return;
-    }
+    if (giving == nullptr)
+        return refuse();
     const std::string origin = giving->FullPath();
     std::string destination;
     bool createDestination = false;
@@ -68,5 +66,37 @@ void CopyBetweenSides(QWidget* owner, const TCompare& engine, const TCursorRow& 
         destination = IncludeTrailingDelimiter(root) + std::string(giving->RelDir());
         createDestination = true;
     }
-    ReportCopy(owner, RunFileCopy(owner, origin, destination, createDestination));
+    // The patterns of the comparison whose rows these are, below the giving root.
+    const TCompareOption& option = engine.GetOption();
+    const TCopyExclusion exclusion{
+        IncludeTrailingDelimiter(toTarget ? engine.GetPathM() : engine.GetPathS()), option.Exclude,
+        option.CaseSensitive};
+    platform::TCopyResult result =
+        RunFileCopy(owner, origin, destination, createDestination, exclusion);
+    ReportCopy(owner, result);
+    return result;
+}
+
+QString CopyOutcomeText(const platform::TCopyResult& result) {
+    QString text;
+    switch (result.Status) {
+        case platform::TCopyStatus::Done:
+            text = QStringLiteral("コピーしました: ファイル %1 個").arg(result.FilesCopied);
+            break;
+        case platform::TCopyStatus::Cancelled:
+            text = QStringLiteral("コピーを中止しました: ファイル %1 個をコピー済み")
+                       .arg(result.FilesCopied);
+            break;
+        case platform::TCopyStatus::Failed:
+            text = QStringLiteral("コピーに失敗しました: ファイル %1 個をコピー済み")
+                       .arg(result.FilesCopied);
+            break;
+    }
+    if (result.FilesDeclined > 0)
+        text += QStringLiteral("、置き換えなかったファイル %1 個").arg(result.FilesDeclined);
+    if (result.LeftOut > 0)
+        text += QStringLiteral("、除外 %1 個").arg(result.LeftOut);
+    if (!result.NotCopied.empty())
+        text += QStringLiteral("、中身のない項目 %1 個").arg(result.NotCopied.size());
+    return text;
 }

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string_view>
 #include <thread>
 
 #include <QDateTime>
@@ -12,7 +14,10 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
+
+#include "TExcludeFilter.h"
 
 namespace {
 
@@ -27,15 +32,20 @@ QString FileFacts(const std::string& path, int64_t size, int64_t time) {
            QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }
 
-// The question before a file is replaced, on the window's thread.
+// The question before a file is replaced, on the window's thread; `excluded`
+// names the exclude patterns in force, or is empty.
 platform::ICopyHandler::TAnswer AskReplace(QWidget* owner,
-                                           const platform::TReplaceQuestion& question) {
-    QMessageBox box(
-        QMessageBox::Question, owner ? owner->window()->windowTitle() : QString(),
+                                           const platform::TReplaceQuestion& question,
+                                           const QString& excluded) {
+    QString text =
         QStringLiteral("次のファイルは既に存在します。置き換えますか?\n\n") +
-            FileFacts(question.Destination, question.DestinationSize, question.DestinationTime) +
-            QStringLiteral("\n\n置き換えるファイル:\n") +
-            FileFacts(question.Origin, question.OriginSize, question.OriginTime),
+        FileFacts(question.Destination, question.DestinationSize, question.DestinationTime) +
+        QStringLiteral("\n\n置き換えるファイル:\n") +
+        FileFacts(question.Origin, question.OriginSize, question.OriginTime);
+    if (!excluded.isEmpty())
+        text += QStringLiteral("\n\n除外パターンに合う項目はコピーしません: ") + excluded;
+    QMessageBox box(
+        QMessageBox::Question, owner ? owner->window()->windowTitle() : QString(), text,
         QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel, owner);
     box.setTextFormat(Qt::PlainText);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
@@ -60,7 +70,16 @@ platform::ICopyHandler::TAnswer AskReplace(QWidget* owner,
 // for the answer; progress and the stop request pass through atomics.
 class TWindowCopyHandler : public platform::ICopyHandler {
 public:
-    explicit TWindowCopyHandler(QWidget* owner) : Owner(owner) {}
+    TWindowCopyHandler(QWidget* owner, const TCopyExclusion& exclusion)
+        : Owner(owner), Root(exclusion.Root), Folder(!exclusion.CaseSensitive) {
+        if (!exclusion.Patterns.empty()) {
+            Filter.emplace(exclusion.Patterns, exclusion.CaseSensitive);
+            QStringList patterns;
+            for (const std::string& pattern : exclusion.Patterns)
+                patterns << QString::fromUtf8(pattern);
+            Excluded = patterns.join(QStringLiteral(", "));
+        }
+    }
 
     TAnswer AskReplace(const platform::TReplaceQuestion& question) override {
         TAnswer answer = TAnswer::Cancel;
@@ -68,7 +87,7 @@ public:
             Owner,
             [&] {
                 Asking = true;
-                answer = ::AskReplace(Asker ? Asker : Owner, question);
+                answer = ::AskReplace(Asker ? Asker : Owner, question, Excluded);
                 Asking = false;
                 Quiet.restart();
             },
@@ -82,6 +101,20 @@ public:
         Current = current;
     }
     bool StopRequested() override { return Stop.load(std::memory_order_relaxed); }
+    // On the copying thread: the path below the giving root, folded as the
+    // listing folds it, through the same patterns.
+    bool LeaveOut(const std::string& path, bool folder) override {
+        if (!Filter || !path.starts_with(Root))
+            return false;
+        Dir.clear();
+        std::string_view rest(path);
+        rest.remove_prefix(Root.size());
+        for (size_t slash; (slash = rest.find('/')) != std::string_view::npos;) {
+            Dir.push_back(TExcludeFilter::Fold(Folder, rest.substr(0, slash)));
+            rest.remove_prefix(slash + 1);
+        }
+        return Filter->Excludes(Dir, TExcludeFilter::Fold(Folder, rest), folder);
+    }
 
     std::string CurrentFile() {
         std::lock_guard<std::mutex> lock(CurrentLock);
@@ -89,6 +122,7 @@ public:
     }
 
     QWidget* Owner;
+    QString Excluded;  // the patterns, as the question names them
     // Window's thread only. A question is owned by the progress dialog once
     // that shows, so that it stands above it and takes the input; while a
     // question is open the progress dialog is not made, so it never covers
@@ -103,13 +137,19 @@ public:
 private:
     std::mutex CurrentLock;
     std::string Current;
+    // The copying thread's.
+    const std::string Root;
+    std::optional<TExcludeFilter> Filter;
+    platform::TCaseFolder Folder;
+    std::vector<std::u32string> Dir;
 };
 
 }  // namespace
 
 platform::TCopyResult RunFileCopy(QWidget* owner, const std::string& origin,
-                                  const std::string& destination, bool createDestination) {
-    TWindowCopyHandler handler(owner);
+                                  const std::string& destination, bool createDestination,
+                                  const TCopyExclusion& exclusion) {
+    TWindowCopyHandler handler(owner, exclusion);
     handler.Quiet.start();
     // Made only when it is to show: a QProgressDialog starts a timer of its
     // own when it is made, which shows it after four seconds whatever its

@@ -200,6 +200,21 @@ void TSameGrid::SetHidden(std::optional<TVerdict> hidden) {
     viewport()->update();
 }
 
+void TSameGrid::ResultsChanged() {
+    int result = Model->ResultOf(CurrentRow());
+    if (result < 0)
+        result = Model->ShownRows();
+    Model->ResultsChanged();
+    const int row = Model->NearestRow(result);
+    if (row < 0 || !SelectRow(row)) {
+        Selection->ForceCurrentRow(0);
+        emit cursorRowChanged(-1);
+    } else {
+        emit cursorRowChanged(row);
+    }
+    viewport()->update();
+}
+
 std::vector<const TResultRow*> TSameGrid::ShownResults() const {
     const int held = Model->ResultCount();
     std::vector<const TResultRow*> rows;

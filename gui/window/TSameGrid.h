@@ -78,6 +78,11 @@ public:
     // Leaves out the results of a verdict (none: shows all) at once; the cursor
     // stays on its result or goes to the nearest one shown.
     void SetHidden(std::optional<TVerdict> hidden);
+    // Results already shown were judged again (after a copy between the
+    // sides): shows them anew, through the hide filter; the cursor stays on
+    // its result or goes to the nearest one shown, and cursorRowChanged
+    // tells the window either way.
+    void ResultsChanged();
     // The results the grid shows, in order: what an export writes.
     std::vector<const TResultRow*> ShownResults() const;
 

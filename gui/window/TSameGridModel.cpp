@@ -62,12 +62,22 @@ const TResultRow* TSameGridModel::Told(int result) const {
 void TSameGridModel::SetHidden(std::optional<TVerdict> hidden) {
     if (hidden == HiddenKind)
         return;
-    if (Shown == 0) {
-        HiddenKind = hidden;
-        return;
-    }
-    beginResetModel();
     HiddenKind = hidden;
+    if (Shown > 0)
+        Refilter();
+}
+
+void TSameGridModel::ResultsChanged() {
+    // A verdict that changed may change what the filter keeps.
+    if (HiddenKind && Shown > 0)
+        Refilter();
+    else if (Rows > 0)
+        emit dataChanged(index(0, 0), index(Rows - 1, ColumnCount - 1));
+}
+
+void TSameGridModel::Refilter() {
+    const std::optional<TVerdict> hidden = HiddenKind;
+    beginResetModel();
     Visible.clear();
     if (hidden) {
         for (int r = 0; r < Shown; ++r) {

@@ -58,6 +58,9 @@ public:
     // those already shown; the table is reset when the results shown change.
     void SetHidden(std::optional<TVerdict> hidden);
     std::optional<TVerdict> Hidden() const { return HiddenKind; }
+    // Results already shown changed their text or verdict (judged again
+    // after a copy): shows them anew, through the filter.
+    void ResultsChanged();
     // The index of the result that a table row shows; -1 for an empty row.
     int ResultOf(int row) const;
     // The table row nearest to result `result` (its own when it is shown;
@@ -99,6 +102,8 @@ private:
     std::vector<int> Visible;
 
     bool Keeps(const TResultRow* row) const;
+    // Sets Visible from the results told, under the filter.
+    void Refilter();
     // Result `result` (below Shown) as told.
     const TResultRow* Told(int result) const;
 };

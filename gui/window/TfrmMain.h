@@ -23,9 +23,13 @@ class TPathBox;
 class TPathLabel;
 class TSameGrid;
 class TStatusArea;
+struct TCursorRow;
 struct TOptionFlag;
 struct TRunEvent;
 struct TWindowSettings;
+namespace platform {
+struct TCopyResult;
+}
 
 // The desktop program's one window: two path boxes with their histories, the
 // result grid with its find buttons, the bars along the bottom edge, the menus
@@ -109,6 +113,10 @@ private:
     void ApplyCompareDone(int rows, int equal, int different);
     void ApplyCompareEnd();
     void ApplyRunState(TComparisonRun::TState state);
+    // After a copy between the sides from the row: its pairs compared again,
+    // their rows, the counts and the entry bars shown anew (not while a run
+    // makes new rows), and what was copied said in the status bar.
+    void ApplyCopy(const TCursorRow& row, const platform::TCopyResult& result);
     void SetOptionChecks();
     void UpdateOptionActionStates();
     void UpdateAppMenuItems();

@@ -35,7 +35,9 @@ void TfrmMain::ConnectActions() {
         ExportResults(action->statusTip(), only);
     };
     const auto copy = [this](TCopyDirection direction) {
-        CopyBetweenSides(this, Run->Engine(), sgrdSame->CursorRow(), direction);
+        const TCursorRow row = sgrdSame->CursorRow();
+        if (const auto result = CopyBetweenSides(this, Run->Engine(), row, direction))
+            ApplyCopy(row, *result);
     };
     const auto openWith = [this](const QString& program, TSide side) {
         OpenEntryWith(this, Shell(), program, sgrdSame->CursorRow(), side);

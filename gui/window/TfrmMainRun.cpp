@@ -11,6 +11,7 @@
 #include "TSameGrid.h"
 #include "TStatusArea.h"
 #include "TfrmMain.h"
+#include "commands/CopyBetweenSides.h"
 #include "commands/PathText.h"
 #include "commands/ShowMessageBox.h"
 
@@ -118,6 +119,22 @@ void TfrmMain::ApplyCompareEnd() {
     if (Option.EndDialog)
         ShowMessageBox(this, QMessageBox::Information, message + detail);
     QApplication::restoreOverrideCursor();
+}
+
+void TfrmMain::ApplyCopy(const TCursorRow& row, const platform::TCopyResult& result) {
+    TCompare& engine = Run->Engine();
+    if (!Run->IsRunning() && row.Result != nullptr) {
+        engine.CompareRowsAgain(row.Result);
+        // Entries examined again show their new sizes and times even where
+        // their result stayed.
+        sgrdSame->ResultsChanged();
+        const int rows = engine.GetRowCount();
+        int equal = 0;
+        for (int i = 0; i < rows; ++i)
+            equal += engine.GetRow(i)->Verdict() == TVerdict::Equal ? 1 : 0;
+        pnlBottom->ShowCounts(rows, equal, rows - equal, 0);
+    }
+    pnlBottom->ShowStatusMessage(CopyOutcomeText(result));
 }
 
 void TfrmMain::ApplyRunState(TComparisonRun::TState state) {

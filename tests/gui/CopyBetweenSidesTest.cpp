@@ -25,6 +25,8 @@
 #include "RunWindow.h"
 #include "TCompare.h"
 #include "TestFiles.h"
+#include "window/TPanelBar.h"
+#include "window/TStatusArea.h"
 
 namespace {
 
@@ -126,6 +128,8 @@ class CopyBetweenSidesTest : public QObject, TTestFolders {
         QVERIFY2(row > 0, qPrintable(name));
         QVERIFY(SelectGridRow(*Frm, row));
     }
+    QString Result(const QString& name) const { return GridCell(*Frm, RowOf(*Frm, name), 4); }
+    QString Status() const { return Frm->StatusArea()->MessageBar()->PanelText(0); }
 
 private slots:
     void init() { NextFolders(); }
@@ -144,13 +148,25 @@ private slots:
         QCOMPARE(driver.Messages.size(), 1);
         QCOMPARE(ReadBytes(S + QStringLiteral("/a/b/only.txt")), QByteArray("only"));
         QCOMPARE(Listing(S), QStringList({"a", "a/b", "a/b/only.txt", "x.txt"}));
-        // The row keeps its old result until the next comparison, which finds
-        // the pair equal: the time came along.
-        QCOMPARE(GridCell(*Frm, RowOf(*Frm, QStringLiteral("only.txt")), 4),
-                 QStringLiteral("比較先無し"));
+        // The pair and the folders made above it are compared again at once
+        // (the time came along), with the counts and the entry bar; the status
+        // bar says what was copied. The next comparison agrees.
+        const QStringList rows = {"a/", "b/", "only.txt", "x.txt"};
+        const auto results = [&] {
+            QStringList shown;
+            for (const QString& name : rows)
+                shown << Result(name);
+            return shown;
+        };
+        const QStringList after = {"等価", "等価", "等価", "比較元無し"};
+        QCOMPARE(results(), after);
+        QCOMPARE(PanelTexts(Frm->StatusArea()->CountsBar()).mid(0, 3),
+                 QStringList({"総数:4", "等価:3", "相違:1"}));
+        QCOMPARE(Frm->StatusArea()->EntryBar(TSide::S)->PanelText(6),
+                 S + QStringLiteral("/a/b/only.txt"));
+        QCOMPARE(Status(), QStringLiteral("コピーしました: ファイル 1 個"));
         Compare();
-        QCOMPARE(GridCell(*Frm, RowOf(*Frm, QStringLiteral("only.txt")), 4),
-                 QStringLiteral("等価"));
+        QCOMPARE(results(), after);
     }
 
     void EqualFileAsksBeforeReplacing() {
@@ -167,10 +183,35 @@ private slots:
         QVERIFY(driver.Messages.at(0).contains(M + QStringLiteral("/d/e.txt")));
         // Into the folder that holds the namesake, not into a sub-folder.
         QCOMPARE(Listing(S), QStringList({"d", "d/e.txt"}));
+        QCOMPARE(Status(),
+                 QStringLiteral("コピーしました: ファイル 0 個、置き換えなかったファイル 1 個"));
         driver.Answers = {QMessageBox::Cancel};
         Frm->Actions().mnPopUpCopyToM->trigger();
         QCOMPARE(driver.Messages.size(), 2);
         QCOMPARE(Listing(M), QStringList({"d", "d/e.txt"}));
+        QCOMPARE(Status(), QStringLiteral("コピーを中止しました: ファイル 0 個をコピー済み"));
+    }
+
+    void CopyLeavesOutWhatTheComparisonExcludes() {
+        MakeTree(M, {{"sub/deep.log", "log"}, {"sub/keep.txt", "new"}, {"sub/inner/x.log", "x"}});
+        MakeTree(S, {{"sub/keep.txt", "old"}});
+        Frm = std::make_unique<RunWindow>(Settings());
+        Frm->Options().Compare.Exclude = {"*.log"};
+        Compare();
+        QCOMPARE(RowOf(*Frm, QStringLiteral("deep.log")), -1);
+        Select(QStringLiteral("sub/"));
+        TDialogDriver driver;
+        driver.Answers = {QMessageBox::Yes};
+        Frm->Actions().mnPopUpCopyToS->trigger();
+        QCOMPARE(driver.Messages.size(), 1);
+        QVERIFY2(driver.Messages.at(0).endsWith(
+                     QStringLiteral("\n\n除外パターンに合う項目はコピーしません: *.log")),
+                 qPrintable(driver.Messages.at(0)));
+        QCOMPARE(Listing(S), QStringList({"sub", "sub/inner", "sub/keep.txt"}));
+        QCOMPARE(ReadBytes(S + QStringLiteral("/sub/keep.txt")), QByteArray("new"));
+        QCOMPARE(Status(), QStringLiteral("コピーしました: ファイル 1 個、除外 2 個"));
+        QCOMPARE(Result(QStringLiteral("keep.txt")), QStringLiteral("等価"));
+        QCOMPARE(Result(QStringLiteral("inner/")), QStringLiteral("等価"));
     }
 
     void AQuestionLeftOpenStaysAnswerable() {
