@@ -4,8 +4,12 @@
 #include "TSnapshotSource.h"
 #include "platform/Directory.h"
 
+bool IsSnapshotPath(const std::string& path) {
+    return !platform::IsFolder(path) && platform::IsReadableFile(path);
+}
+
 std::shared_ptr<TEntrySource> MakeEntrySource(const std::string& path) {
-    if (!platform::IsFolder(path) && platform::IsReadableFile(path))
+    if (IsSnapshotPath(path))
         return std::make_shared<TSnapshotSource>(path);
     return std::make_shared<TFolderSource>(path);
 }

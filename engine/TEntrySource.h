@@ -115,6 +115,9 @@ std::shared_ptr<TEntrySource> MakeEntrySource(const std::string& path);
 // regular file that can be read (a snapshot).
 bool IsComparableSide(const std::string& path);
 
+// True when path is read as a snapshot: a regular file that can be read.
+bool IsSnapshotPath(const std::string& path);
+
 // True when the entry's bytes can be read here: it was listed from a live
 // folder (or by a lister on its own, as tests do).
 inline bool HasFile(const TSearchRecEx& entry) {

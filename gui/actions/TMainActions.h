@@ -17,6 +17,8 @@ struct TMainActions {
     QAction* mnFileExpCsv = nullptr;
     QAction* mnFileExpCsvSame = nullptr;
     QAction* mnFileExpCsvDiff = nullptr;
+    // Writes the snapshot of the source box's folder.
+    QAction* mnFileSnapshot = nullptr;
     QAction* mnFileComp = nullptr;
     QAction* mnFileCompStop = nullptr;
     QAction* mnFileExit = nullptr;

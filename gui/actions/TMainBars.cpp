@@ -52,10 +52,10 @@ void TMainBars::CreateBars(QMainWindow* window, const TMainActions& actions) {
     const TMainActions& a = actions;
     MenuMain = window->menuBar();
     MenuMain->setObjectName(QStringLiteral("MenuMain"));
-    AddMenu(
-        MenuMain, "ファイル(&F)",
-        {a.mnFileNew, a.mnFileOpenM, a.mnFileOpenS, Separator, a.mnFileExpCsv, a.mnFileExpCsvSame,
-         a.mnFileExpCsvDiff, Separator, a.mnFileComp, a.mnFileCompStop, Separator, a.mnFileExit});
+    AddMenu(MenuMain, "ファイル(&F)",
+            {a.mnFileNew, a.mnFileOpenM, a.mnFileOpenS, Separator, a.mnFileExpCsv,
+             a.mnFileExpCsvSame, a.mnFileExpCsvDiff, a.mnFileSnapshot, Separator, a.mnFileComp,
+             a.mnFileCompStop, Separator, a.mnFileExit});
     AddMenu(
         MenuMain, "編集(&E)",
         {a.mnEditCopyRow, a.mnEditCopyM, a.mnEditCopyS, Separator, a.mnPopUpCopyToS,

@@ -6,6 +6,7 @@
 #include "RunFileCopy.h"
 #include "ShowMessageBox.h"
 #include "TCompare.h"
+#include "TEntrySource.h"
 
 namespace {
 
@@ -37,6 +38,10 @@ void ReportCopy(QWidget* owner, const platform::TCopyResult& result) {
 
 }  // namespace
 
+bool CopiesBetweenSides(const TCompare& engine) {
+    return !IsSnapshotPath(engine.GetPathM()) && !IsSnapshotPath(engine.GetPathS());
+}
+
 std::optional<platform::TCopyResult> CopyBetweenSides(QWidget* owner, const TCompare& engine,
                                                       const TCursorRow& row,
                                                       TCopyDirection direction) {
@@ -46,6 +51,13 @@ std::optional<platform::TCopyResult> CopyBetweenSides(QWidget* owner, const TCom
     };
     if (row.Row < 0 || engine.TestPaths() != CompareStatus::Success)
         return refuse();
+    // A snapshot holds no file to copy, and no file can be copied into it.
+    if (!CopiesBetweenSides(engine)) {
+        ShowMessageBox(owner, QMessageBox::Warning,
+                       QStringLiteral("スナップショットの側とはコピーできません\r\n"
+                                      "(スナップショットにはコピーするファイルがありません)"));
+        return std::nullopt;
+    }
     const bool toTarget = direction == TCopyDirection::ToS;
     const TSearchRecEx* giving = row.Entry(toTarget ? TSide::M : TSide::S);
     const TSearchRecEx* receiving = row.Entry(toTarget ? TSide::S : TSide::M);

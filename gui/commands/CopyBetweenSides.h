@@ -25,3 +25,7 @@ std::optional<platform::TCopyResult> CopyBetweenSides(QWidget* owner, const TCom
 // The status bar's account of a copy: what was copied, kept, left out, and
 // whether it was cancelled or failed.
 QString CopyOutcomeText(const platform::TCopyResult& result);
+
+// False when either side of the engine's comparison is a snapshot file: it
+// holds no file to copy, and none can be copied into it.
+bool CopiesBetweenSides(const TCompare& engine);

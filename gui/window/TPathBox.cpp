@@ -57,7 +57,9 @@ void TPathBox::AddHistory(const QString& text) {
     // is known once the far side answers.
     TRemoteUrl url;
     const bool remote = ParseRemoteUrl(path.toStdString(), url);
-    if (path.isEmpty() || !(remote || QFileInfo(path).isDir()))
+    // Folders, and files read as snapshots.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !(remote || info.isDir() || info.isFile()))
         return;
     int found = -1;
     for (int i = 0; i < count(); ++i) {

@@ -20,7 +20,7 @@ public:
     int HistoryLimit() const { return maxCount(); }
     // Puts the text, trimmed of blanks and made absolute (AbsolutePath), at
     // the top of the history and into the box when it names an existing
-    // folder (moving it up when the history holds it in any letter case),
+    // folder or file (a snapshot) (moving it up when the history holds it in any letter case),
     // dropping the oldest entry of a full history.
     void AddHistory(const QString& text);
     // Puts the first local file or folder of a drop into the box. Returns

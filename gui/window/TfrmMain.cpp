@@ -68,6 +68,7 @@ TfrmMain::TfrmMain(const QString& settingsPath, std::unique_ptr<TComparisonRun> 
                    QWidget* parent)
     : QMainWindow(parent), SettingsFile(settingsPath), Run(std::move(run)) {
     setWindowTitle(QStringLiteral("Tandril"));
+    Snapshot = new TSnapshotRun(this);
     setFont(MainFont());
     MainActions.CreateActions(this);
     SetActionIcons(MainActions);
@@ -185,12 +186,15 @@ void TfrmMain::ConnectWidgets() {
     connect(Run.get(), &TComparisonRun::RowsMade, this, &TfrmMain::ApplyRows);
     connect(Run.get(), &TComparisonRun::Done, this, &TfrmMain::ApplyCompareDone);
     connect(Run.get(), &TComparisonRun::Ended, this, &TfrmMain::ApplyCompareEnd);
+    connect(Snapshot, &TSnapshotRun::Progress, this, &TfrmMain::ApplySnapshotProgress);
+    connect(Snapshot, &TSnapshotRun::Ended, this, &TfrmMain::ApplySnapshotEnd);
 }
 
 void TfrmMain::ShowCursorRow(int row) {
     pnlBottom->ShowEntryInfo(TSide::M, sgrdSame->Entry(row, TSide::M));
     pnlBottom->ShowEntryInfo(TSide::S, sgrdSame->Entry(row, TSide::S));
     MainActions.mnEditCompare->setEnabled(PairsTwoFiles(sgrdSame->CursorRow()));
+    UpdateCopyActionStates();
 }
 
 TPairDiffOptions TfrmMain::PairViewOptions() const {
@@ -229,7 +233,7 @@ IShellStarter& TfrmMain::Shell() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    if (Run->IsRunning()) {
+    if (Run->IsRunning() || Snapshot->IsRunning()) {
         event->ignore();
         return;
     }

@@ -61,6 +61,7 @@ void TfrmMain::ConnectActions() {
         {a.mnFileExpCsv, [=] { exportRows(a.mnFileExpCsv, std::nullopt); }},
         {a.mnFileExpCsvSame, [=] { exportRows(a.mnFileExpCsvSame, TVerdict::Equal); }},
         {a.mnFileExpCsvDiff, [=] { exportRows(a.mnFileExpCsvDiff, TVerdict::Different); }},
+        {a.mnFileSnapshot, [this] { SaveSnapshot(); }},
         {a.mnFileComp, [this] { StartComparison(); }},
         {a.mnFileCompStop, [this] { StopComparison(); }},
         {a.mnFileExit, [this] { close(); }},

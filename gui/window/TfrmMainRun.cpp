@@ -24,7 +24,7 @@ QString Utf8(const std::string& text) {
 }  // namespace
 
 void TfrmMain::StartComparison() {
-    if (Run->IsRunning())
+    if (Run->IsRunning() || Snapshot->IsRunning())
         return;
     // The boxes' texts as they stand (no trimming), a relative folder made
     // absolute: the run, the boxes and the histories keep the folder the
@@ -52,6 +52,11 @@ void TfrmMain::StartComparison() {
 }
 
 void TfrmMain::StopComparison() {
+    if (Snapshot->IsRunning()) {
+        pnlBottom->ShowStatusMessage(QStringLiteral("処理を中断します..."));
+        Snapshot->RequestStop();
+        return;
+    }
     // Only while running, and once per run.
     if (Run->State() != TComparisonRun::TState::Running)
         return;
@@ -81,6 +86,7 @@ void TfrmMain::ClearResults() {
     pnlBottom->ShowExcludeStatus(Option.Compare.Exclude);
     pnlBottom->ShowEntryInfo(TSide::M, nullptr);
     pnlBottom->ShowEntryInfo(TSide::S, nullptr);
+    UpdateCopyActionStates();
 }
 
 void TfrmMain::ApplyCompareBegin() {
@@ -105,6 +111,7 @@ void TfrmMain::ApplyCompareDone(int rows, int equal, int different) {
 void TfrmMain::ApplyCompareEnd() {
     cmbFilePathM->AddHistory(cmbFilePathM->currentText());
     cmbFilePathS->AddHistory(cmbFilePathS->currentText());
+    UpdateCopyActionStates();
     pnlBottom->EndProgress();
     const TCompare& engine = Run->Engine();
     const QString message = engine.GetStatus() != CompareStatus::Success
@@ -143,8 +150,8 @@ void TfrmMain::ApplyRunState(TComparisonRun::TState state) {
     cmbFilePathM->setEnabled(!running);
     cmbFilePathS->setEnabled(!running);
     for (QAction* action : {a.mnFileNew, a.mnFileOpenM, a.mnFileOpenS, a.mnFileComp, a.mnFileExpCsv,
-                            a.mnFileExpCsvSame, a.mnFileExpCsvDiff, a.mnFileExit, a.mnViewSame,
-                            a.mnViewDiff, a.mnOptExclude})
+                            a.mnFileExpCsvSame, a.mnFileExpCsvDiff, a.mnFileSnapshot, a.mnFileExit,
+                            a.mnViewSame, a.mnViewDiff, a.mnOptExclude})
         action->setEnabled(!running);
     for (QAction* action : OptionActions(a, TOptionFlag::TGroup::Compare))
         action->setEnabled(!running);

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -13,14 +14,42 @@
 #include <QTest>
 
 #include "../remote/SshServer.h"
+#include "DialogDriver.h"
 #include "RunWindow.h"
 #include "TCompare.h"
+#include "TSnapshotWriter.h"
 #include "TestFiles.h"
 #include "platform/ThreadNice.h"
 #include "window/TPanelBar.h"
 #include "window/TSameGridModel.h"
 
-namespace {}  // namespace
+namespace {
+
+// Writes the snapshot of folder to file as TandrilB /snapshot does.
+void WriteSnapshot(const QString& folder, const QString& file) {
+    std::atomic<bool> noStop{false};
+    TSnapshotWriter writer(noStop);
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    const auto result = writer.Write(folder.toStdString(), [&out](std::string_view bytes) {
+        return out.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    });
+    QCOMPARE(result, TSnapshotWriter::TResult::Written);
+}
+
+// Every row of the grid, its seven strings joined.
+QStringList GridRows(const RunWindow& frm) {
+    QStringList rows;
+    for (int row = 1; row < GridRowCount(frm); ++row) {
+        QStringList cells;
+        for (int column = 0; column < 7; ++column)
+            cells.append(GridCell(frm, row, column));
+        rows.append(cells.join(QLatin1Char('|')));
+    }
+    return rows;
+}
+
+}  // namespace
 
 class ComparisonRunTest : public QObject, TTestFolders {
     Q_OBJECT
@@ -257,6 +286,76 @@ private slots:
         }
         // The boxes keep what the user typed.
         QCOMPARE(frm->PathBox(TSide::S)->currentText(), QStringLiteral("/dev/null"));
+    }
+
+    void ASnapshotInAPathBoxComparesLikeItsFolderButNeverCopies() {
+        MakeTree(M, {{"a.txt", "same"}, {"b.txt", "left"}, {"sub/", ""}});
+        MakeTree(S, {{"a.txt", "same"}, {"b.txt", "rght"}, {"c.txt", "new"}});
+        const QString snapshot = Dir.filePath(QStringLiteral("m.mtree"));
+        WriteSnapshot(M, snapshot);
+        auto frm = Open();
+        frm->Compare(M, S);
+        WaitForIdle(*frm);
+        const QStringList folders = GridRows(*frm);
+        QVERIFY(SelectGridRow(*frm, 1));
+        QVERIFY(frm->Actions().mnPopUpCopyToS->isEnabled());
+
+        frm->Compare(snapshot, S);
+        WaitForIdle(*frm);
+        QCOMPARE(GridRows(*frm), folders);
+        QCOMPARE(frm->PathBox(TSide::M)->itemText(0), snapshot);
+        // There is no file to copy from a snapshot, nor into one.
+        QVERIFY(SelectGridRow(*frm, 2));
+        QVERIFY(!frm->Actions().mnPopUpCopyToS->isEnabled() &&
+                !frm->Actions().mnPopUpCopyToM->isEnabled());
+        TDialogDriver driver;
+        frm->Actions().mnPopUpCopyToM->setEnabled(true);
+        frm->Actions().mnPopUpCopyToM->trigger();
+        QCOMPARE(driver.Messages,
+                 QStringList({"スナップショットの側とはコピーできません\r\n"
+                              "(スナップショットにはコピーするファイルがありません)"}));
+        QCOMPARE(ReadBytes(S + QStringLiteral("/b.txt")), QByteArray("rght"));
+    }
+
+    void SavingASnapshotOfTheSourceShowsItsEndAndStops() {
+        MakeTree(M, {{"a.txt", "one"}, {"sub/b.txt", "two"}});
+        auto frm = Open();
+        frm->PathBox(TSide::M)->setEditText(M);
+        const QString file = Dir.filePath(QStringLiteral("saved.mtree"));
+        TDialogDriver driver;
+        QString title;
+        driver.OnFileDialog = [&](QFileDialog* dialog) {
+            title = dialog->windowTitle();
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        };
+        QSignalSpy ended(&frm->SnapshotRun(), &TSnapshotRun::Ended);
+        frm->Actions().mnFileSnapshot->trigger();
+        QVERIFY(ended.wait(RunTimeoutMs) || !ended.isEmpty());
+        QCOMPARE(title, QStringLiteral("スナップショットを保存"));
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("スナップショットを保存しました. 項目 : 4 件"));
+        QVERIFY(ReadBytes(file).contains("\n./sub/b.txt type=file "));
+        QVERIFY(frm->Actions().mnFileComp->isEnabled() &&
+                !frm->Actions().mnFileCompStop->isEnabled());
+
+        // Ctrl+B stops it: the earlier file stays as it was.
+        MakeFiles(M + QStringLiteral("/many"), QStringLiteral("f"), 3000);
+        driver.Answers = {QMessageBox::Yes};  // replace the file saved before
+        frm->Actions().mnFileSnapshot->trigger();
+        QVERIFY(frm->SnapshotRun().IsRunning() && frm->Actions().mnFileCompStop->isEnabled());
+        QVERIFY(!frm->Actions().mnFileComp->isEnabled() && !frm->PathBox(TSide::M)->isEnabled());
+        frm->Actions().mnFileCompStop->trigger();
+        QVERIFY(ended.wait(RunTimeoutMs));
+        QCOMPARE(ended.last().at(0).value<TSnapshotRun::TEnd>(), TSnapshotRun::TEnd::Stopped);
+        QCOMPARE(frm->StatusArea()->MessageBar()->PanelText(0),
+                 QStringLiteral("処理が中断されました"));
+        QVERIFY(!ReadBytes(file).contains("many"));
+
+        // A source that is neither a folder nor a snapshot is refused at once.
+        frm->PathBox(TSide::M)->setEditText(QStringLiteral("/dev/null"));
+        frm->Actions().mnFileSnapshot->trigger();
+        QTRY_COMPARE(driver.Messages.value(1), QStringLiteral("比較元のパスが不正です"));
     }
 
     void TheWorkerRunsBelowNormalPriorityByDefault() {

@@ -10,11 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 
+#include "DialogDriver.h"
 #include "RunWindow.h"
 #include "TCompare.h"
 #include "TestFiles.h"
@@ -130,17 +132,20 @@ private slots:
         QCOMPARE(IniValue(Path(), "RecentFile", "FilePathS002"), QStringLiteral("/B"));
     }
 
-    void OnlyExistingFoldersAreAdded() {
-        const QString file = Dir.filePath(QStringLiteral("plain.txt"));
-        WriteBytes(file, "x");
+    void OnlyExistingFoldersAndSnapshotFilesAreAdded() {
+        const QString file = Dir.filePath(QStringLiteral("before.mtree"));
+        WriteBytes(file, "#mtree\n. type=dir\n");
         auto frm = Open();
-        for (const QString& text : {file, Dir.filePath(QStringLiteral("missing")), QString("  "),
-                                    QString("ssh://host"), QString("ssh://-oX=y/srv")})
+        for (const QString& text :
+             {Dir.filePath(QStringLiteral("missing")), QString("  "), QString("/dev/null"),
+              QString("ssh://host"), QString("ssh://-oX=y/srv")})
             frm->PathBox(TSide::M)->AddHistory(text);
         QCOMPARE(frm->PathBox(TSide::M)->count(), 0);
-        // A far side is kept by its form: its folder is known only once it answers.
+        // A far side is kept by its form: its folder is known only once it
+        // answers. A snapshot file is kept as a folder is.
         frm->PathBox(TSide::M)->AddHistory(QStringLiteral("ssh://me@host:2222/srv/www "));
-        QCOMPARE(Items(frm->PathBox(TSide::M)), QStringList({"ssh://me@host:2222/srv/www"}));
+        frm->PathBox(TSide::M)->AddHistory(file);
+        QCOMPARE(Items(frm->PathBox(TSide::M)), QStringList({file, "ssh://me@host:2222/srv/www"}));
     }
 
     void EnterStartsTheComparisonAndRelativeFoldersBecomeAbsolute() {
@@ -242,6 +247,25 @@ private slots:
         });
         frm->Actions().mnFileOpenS->trigger();
         QCOMPARE(frm->PathBox(TSide::S)->currentText(), chosen);
+
+        // The folder dialog's button leads to a file dialog for a snapshot.
+        const QString snapshot = Dir.filePath(QStringLiteral("before.mtree"));
+        WriteBytes(snapshot, "#mtree\n. type=dir\n");
+        TDialogDriver driver;
+        QStringList titles;
+        driver.OnFileDialog = [&](QFileDialog* dialog) {
+            titles.append(dialog->windowTitle());
+            if (auto* button = dialog->findChild<QPushButton*>(QStringLiteral("btnSnapshot"))) {
+                button->click();
+                return;
+            }
+            dialog->selectFile(snapshot);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        };
+        QTest::mouseClick(Part<QLabel>(*frm, "lblFilePathM"), Qt::LeftButton);
+        QCOMPARE(titles,
+                 QStringList({"フォルダを選択して下さい", "スナップショットを選択して下さい"}));
+        QCOMPARE(frm->PathBox(TSide::M)->currentText(), snapshot);
     }
 };
 
