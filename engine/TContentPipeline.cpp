@@ -137,7 +137,7 @@ int TContentPipeline::TakeNext(TContentComparer& own, std::string& reason) {
             next.State = TState::Claimed;
             --PendingCount;
             slot = &next;
-        } else if (PendingCount > Reserve) {
+        } else if (PendingCount > Reserve || (AllPosted && PendingCount > 0)) {
             slot = ClaimNewest();
         }
         if (slot) {

@@ -55,6 +55,10 @@ public:
     // Posts a pair of files. The entries must stay unchanged until its result
     // is taken. The workers start with the first pair posted.
     void Post(const TSearchRecEx& m, const TSearchRecEx& s);
+    // No pair will be posted any more: the pairs left need not be kept for
+    // the workers, so the taking thread compares them too (a few large files
+    // at the end of a pass are compared on every thread at once).
+    void PostingEnded() { AllPosted = true; }
     // The result of the oldest pair posted and not yet taken: a ContentResult
     // code, with its reason (the string's buffer is swapped, not copied).
     // Compares pending pairs with `own` while that result is not ready.
@@ -104,8 +108,10 @@ private:
     size_t Taken = 0;
     size_t PendingCount = 0;
     size_t OldestPending = 0;
-    // Pending pairs the taking thread leaves to the workers.
+    // Pending pairs the taking thread leaves to the workers, while more are
+    // still to be posted.
     size_t Reserve = 0;
+    bool AllPosted = false;  // on the taking thread only
     bool TakerWaiting = false;
     // Whether the comparison finished last read uncached bytes (written with
     // the lock held), and whether the cold workers were started (by the

@@ -256,6 +256,7 @@ TPairingResult TPairing::Run(const TEntryList& listM, const TEntryList& listS,
             TPlanned& next = ring[planned % window];
             if (!steps.Next(next.Step)) {
                 planning = false;
+                pipeline.PostingEnded();
                 break;
             }
             PlanStep(next, listM, listS, pipeline);

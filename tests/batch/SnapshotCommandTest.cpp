@@ -90,8 +90,12 @@ TEST(SnapshotCommand, SnapshotsRoundTripWithTheBsdTools) {
     ASSERT_EQ(
         RunTandrilB({"/snapshot", dir / "xxh.mtree", "/fromdir", tree, "/digest", "xxh128"}).Status,
         0);
+    // A snapshot of a spec: the hierarchical style rewritten line by line.
+    ASSERT_EQ(RunTandrilB({"/snapshot", dir / "rewritten.mtree", "/fromdir", dir / "netbsd.mtree"})
+                  .Status,
+              0);
     const std::vector<std::string> specs = {snapshot, dir / "netbsd.mtree", dir / "bsdtar.mtree",
-                                            dir / "xxh.mtree"};
+                                            dir / "xxh.mtree", dir / "rewritten.mtree"};
     for (const std::string& spec : specs) {
         SCOPED_TRACE(spec);
         run = RunTandrilB({"/file", "-", "/fromdir", spec, "/todir", tree, "/encoding", "utf8",
@@ -127,6 +131,11 @@ TEST(SnapshotCommand, StandardOutputCarriesTheSnapshotAndAFailureLeavesNothingHa
     EXPECT_EQ(run.Out.rfind("#mtree\n", 0), 0u);
     EXPECT_NE(run.Out.find("\n#\tentries: 12\n"), std::string::npos);
     EXPECT_EQ(run.Err, "スナップショットを保存しました. 項目 : 12 件\r\n");
+    run = RunTandrilB(
+        {"/snapshot", "-", "/fromdir", dir / "tree", "/digest", "XXH128", "/exclude", "*.txt"});
+    EXPECT_NE(run.Out.find("\n#\toptions: /digest xxh128 /exclude *.txt\n"), std::string::npos);
+    EXPECT_EQ(run.Out.find(".txt type="), std::string::npos);
+    EXPECT_NE(run.Out.find(" tandril_xxh128="), std::string::npos);
 
     // A file-size limit cuts the snapshot short: the earlier one stays as it
     // was, and no temporary file is left beside it.

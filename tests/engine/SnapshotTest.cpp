@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 
+#include "TEntrySource.h"
+#include "TExcludeFilter.h"
 #include "TSnapshotWriter.h"
 #include "TempTree.h"
 
@@ -220,4 +223,56 @@ TEST(Snapshot, WriterRecordsWhatAComparisonSeesAndStopsWhenAsked) {
     EXPECT_EQ(stopped.Write(tree.Path("t"), stopAtFirstBlock), TSnapshotWriter::TResult::Stopped);
     EXPECT_NE(text.find("./many/"), std::string::npos);
     EXPECT_EQ(text.find("entries:"), std::string::npos);
+}
+
+TEST(Snapshot, RecordsBecomeTheEntriesAListingWouldMake) {
+    TTempTree tree;
+    const struct {
+        const char* Text;
+        std::vector<std::string> Exclude;
+        std::vector<std::string> Entries;  // by RelPath: RelPath|kind|attributes
+    } cases[] = {
+        // Folders that hold entries but have no line are made up.
+        {"./a/b/c type=file mode=0444\n", {}, {"a|1|10", "a/b|1|10", "a/b/c|0|1"}},
+        // ... and filled in when their line comes later.
+        {"./a/b type=file\n./a type=dir mode=0555 time=1600000000\n", {}, {"a|1|11", "a/b|0|0"}},
+        // Excluded folders take what lies below them; names begin hidden with ".".
+        {"./a/x type=file\n./b type=file\n./.h type=file\n./a type=dir\n",
+         {"a/"},
+         {".h|0|2", "b|0|0"}},
+        // Special files are system entries; a recorded link is known by its text.
+        {"./dev type=char\n./sock type=socket\n./l type=link link=t\n",
+         {},
+         {"dev|3|4", "l|8|400", "sock|5|4"}},
+        // The hierarchical style: a folder line enters the folder.
+        {". type=dir\nd type=dir\n f type=file size=3\n..\ng type=fifo\n",
+         {},
+         {"d|1|10", "d/f|0|0", "g|2|4"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const std::string file = Write(tree.Path("s.mtree"), c.Text);
+        auto source = MakeEntrySource(file);
+        TEntryList list(source);
+        std::atomic<bool> stop{false};
+        std::optional<TExcludeFilter> filter;
+        if (!c.Exclude.empty())
+            filter.emplace(c.Exclude);
+        const TListOutcome outcome =
+            source->List(list, TListRequest{stop, filter ? &*filter : nullptr});
+        ASSERT_EQ(outcome.Status, 0) << outcome.Message;
+        std::vector<std::pair<std::string, std::string>> found;
+        for (int i = 0; i < list.Count(); ++i) {
+            const TSearchRecEx& e = *list.At(i);
+            char attr[16];
+            std::snprintf(attr, sizeof attr, "%x", e.Attr);
+            found.emplace_back(e.RelPath(), "|" + std::to_string(int(e.Kind)) + "|" + attr);
+        }
+        std::sort(found.begin(), found.end());
+        std::vector<std::string> entries;
+        for (const auto& [path, facts] : found)
+            entries.push_back(path + facts);
+        EXPECT_EQ(entries, c.Entries);
+        EXPECT_EQ(outcome.Result, int(c.Entries.size()));
+    }
 }
