@@ -34,7 +34,8 @@ constexpr TOptionFlag Flags[] = {
     COMPARE_FLAG("UpdYmdt", IgnoreTime, mnOptUpdYmdt, true),
     COMPARE_FLAG("UpdYmdtDir", IgnoreDirTimeSize, mnOptUpdYmdtDir, false),
     COMPARE_FLAG("Naiyou", SkipContents, mnOptNaiyou, false),
-    COMPARE_FLAG("Kaigyou", IgnoreLineEnds, mnOptKaigyou, false),
+    {"Option", "Kaigyou", nullptr, &TCompareOption::IgnoreLineEnds, &TMainActions::mnOptKaigyou,
+     TGroup::Compare, false, true},
     {"Option", "Idou", nullptr, &TCompareOption::DetectMoved, &TMainActions::mnOptIdou,
      TGroup::Compare, false, true},
     {"Option", "Jisa", &AppOption::TimeShiftOn, nullptr, &TMainActions::mnOptJisa, TGroup::Compare,
@@ -146,8 +147,15 @@ void AppOption::Save(IniFile& ini) const {
     ini.WriteInteger(ThreadSection, SpeedKey, Speed);
     for (const TextKey& k : TextKeys)
         ini.WriteString(ApplicationSection, k.Key, this->*k.Field);
-    ini.WriteBool(PairViewSection, "Enter", EnterStartsCompApp);
-    ini.WriteInteger(PairViewSection, "Limit", ViewLimitMB);
+    // At their defaults they leave the file as it was, like every opt-in key.
+    if (EnterStartsCompApp)
+        ini.WriteBool(PairViewSection, "Enter", true);
+    else
+        ini.DeleteKey(PairViewSection, "Enter");
+    if (ViewLimitMB != DefaultViewLimitMB)
+        ini.WriteInteger(PairViewSection, "Limit", ViewLimitMB);
+    else
+        ini.DeleteKey(PairViewSection, "Limit");
     // Unset, they leave the file as it was.
     for (auto [key, value] : {std::pair{"Ssh", &Ssh}, std::pair{"Program", &RemoteProgram}}) {
         if (value->isEmpty())

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -126,13 +128,18 @@ TEST(RemoteCompare, ReportsAreThoseOfTwoLocalFolders) {
 }
 
 // The lines of a snapshot but its comments (which name the tree, the host
-// and the time).
+// and the time), sorted: a local snapshot is written in the order the folders
+// are listed, one of a far tree in the order of the far side's sorted list.
 std::string SnapshotEntries(const std::string& text) {
-    std::string entries;
+    std::vector<std::string> lines;
     size_t begin = 0;
     for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
         if (text[begin] != '#')
-            entries.append(text, begin, end + 1 - begin);
+            lines.emplace_back(text, begin, end + 1 - begin);
+    std::sort(lines.begin(), lines.end());
+    std::string entries;
+    for (const std::string& line : lines)
+        entries += line;
     return entries;
 }
 
