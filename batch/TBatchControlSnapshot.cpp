@@ -74,6 +74,11 @@ int TBatchControl::RunSnapshot() {
                       writer.Unreadable());
         line += text;
     }
+    if (writer.UnreadableFolders() > 0) {
+        std::snprintf(text, sizeof text, "  読めなかったフォルダ : %" PRId64 " 件",
+                      writer.UnreadableFolders());
+        line += text;
+    }
     PrintConsole(line + "\r\n", Console);
     return BatchResult::Success;
 }

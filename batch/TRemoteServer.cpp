@@ -135,6 +135,10 @@ int RunRemoteServer(const std::vector<std::string>& arguments) {
         streamed.push_back(&entry);
     });
     lister.ListTree(root);
+    // Folders whose names could not be read here: the near side must not
+    // take what it holds below them for missing.
+    for (const TSearchRecEx* folder : list.Unreadable())
+        writer.WriteUnreadable(folder->RelPath(), folder->ListError);
     if (!writer.Finish())
         return 1;
 

@@ -146,8 +146,7 @@ bool TMtreeParser::PhysicalLine(std::string_view line) {
         while (first < line.size() && IsBlank(line[first]))
             ++first;
         if (first < line.size() && line[first] == '#') {
-            Comment(line);
-            return true;
+            return Comment(line);
         }
     }
     // A line ending in an odd number of "\" goes on in the next line; an
@@ -175,10 +174,12 @@ bool TMtreeParser::PhysicalLine(std::string_view line) {
     return ok;
 }
 
-void TMtreeParser::Comment(std::string_view line) {
+bool TMtreeParser::Comment(std::string_view line) {
     if (line.starts_with(ToolComment) && Count == 0 &&
         line.substr(ToolComment.size()).starts_with("Tandril"))
         Tandril = true;
+    if (Tandril && UnreadableSink && line.starts_with(UnreadableComment))
+        return UnreadableLine(line.substr(UnreadableComment.size()));
     if (line.starts_with(CountComment) && !CountSeen) {
         std::string_view value = line.substr(CountComment.size());
         while (!value.empty() && IsBlank(value.back()))
@@ -190,6 +191,26 @@ void TMtreeParser::Comment(std::string_view line) {
             CountLine = LineNumber;
         }
     }
+    return true;
+}
+
+bool TMtreeParser::UnreadableLine(std::string_view text) {
+    if (CountSeen)
+        return Refuse(LogicalStart, "項目数の行の後に項目があります");
+    while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r'))
+        text.remove_suffix(1);
+    const size_t blank = text.find(' ');
+    int64_t error = 0;
+    if (blank == std::string_view::npos || !ParseDecimal(text.substr(0, blank), false, error) ||
+        error < 1 || error > 4095)
+        return Refuse(LogicalStart, "読めないフォルダの行が不正です: " + Quoted(text));
+    std::string path;
+    if (!DecodePath(text.substr(blank + 1), path))
+        return false;
+    std::string reason;
+    if (!UnreadableSink(path, static_cast<int>(error), reason))
+        return Refuse(LogicalStart, reason);
+    return true;
 }
 
 bool TMtreeParser::LogicalLine(std::string_view line) {
@@ -238,6 +259,25 @@ bool TMtreeParser::DecodeName(std::string_view raw, std::string& name) {
     return true;
 }
 
+bool TMtreeParser::DecodePath(std::string_view name, std::string& path) {
+    if (name.starts_with('/'))
+        return Refuse(LogicalStart, "絶対パスは使えません: " + Quoted(name));
+    if (name.starts_with("./"))
+        name.remove_prefix(2);
+    path.clear();
+    while (true) {
+        size_t slash = name.find('/');
+        if (!DecodeName(name.substr(0, slash), Decoded))
+            return false;
+        if (!path.empty())
+            path.push_back('/');
+        path.append(Decoded);
+        if (slash == std::string_view::npos)
+            return true;
+        name.remove_prefix(slash + 1);
+    }
+}
+
 bool TMtreeParser::Entry(std::string_view name, const std::vector<std::string_view>& words) {
     Current = Defaults;
     TMtreeRecord& record = Current.Record;
@@ -246,21 +286,8 @@ bool TMtreeParser::Entry(std::string_view name, const std::vector<std::string_vi
     bool enter = false;
     if (name.find('/') != std::string_view::npos) {
         // A path from the root: "./a/b" (or "a/b"); it leaves the current folder as it is.
-        if (name.starts_with('/'))
-            return Refuse(LogicalStart, "絶対パスは使えません: " + Quoted(name));
-        if (name.starts_with("./"))
-            name.remove_prefix(2);
-        while (true) {
-            size_t slash = name.find('/');
-            if (!DecodeName(name.substr(0, slash), Decoded))
-                return false;
-            if (!record.Path.empty())
-                record.Path.push_back('/');
-            record.Path.append(Decoded);
-            if (slash == std::string_view::npos)
-                break;
-            name.remove_prefix(slash + 1);
-        }
+        if (!DecodePath(name, record.Path))
+            return false;
     } else if (name == "." && CurrentLength.empty() && CurrentPath.empty()) {
         // The root itself.
     } else {

@@ -49,6 +49,14 @@ public:
     using TSink = std::function<bool(const TMtreeRecord& record, std::string& reason)>;
 
     explicit TMtreeParser(TSink sink);
+    // Called for each folder that Tandril's header-named file marks as one
+    // whose names could not be read (an UnreadableComment line), with its
+    // path below the root and the error number. Returning false refuses the
+    // text with the reason the sink sets. Without a sink such lines are
+    // comments like any other.
+    using TUnreadableSink =
+        std::function<bool(const std::string& path, int error, std::string& reason)>;
+    void SetUnreadableSink(TUnreadableSink sink) { UnreadableSink = std::move(sink); }
 
     // The next bytes of the text. False once the text is refused.
     bool Feed(std::string_view bytes);
@@ -66,6 +74,11 @@ public:
     // The header line that names the writer, and the count line's form.
     static constexpr std::string_view ToolComment = "#\t   tool: ";
     static constexpr std::string_view CountComment = "#\tentries: ";
+    // "#\tunreadable: 13 ./data": a folder listed whose names could not be
+    // read, with the error number. A comment, so other tools pass over it;
+    // Tandril reads it back, so that what lay below the folder is never taken
+    // for missing.
+    static constexpr std::string_view UnreadableComment = "#\tunreadable: ";
 
 private:
     // The keywords of /set or of one entry line.
@@ -79,13 +92,17 @@ private:
     bool FeedLines(std::string_view bytes);
     bool PhysicalLine(std::string_view line);
     bool LogicalLine(std::string_view line);
-    void Comment(std::string_view line);
+    bool Comment(std::string_view line);
+    bool UnreadableLine(std::string_view text);
+    // "./a/b" (or "a/b") into record's Path, each name decoded and checked.
+    bool DecodePath(std::string_view name, std::string& path);
     bool Entry(std::string_view name, const std::vector<std::string_view>& words);
     bool Apply(std::string_view word, TKeywords& into);
     bool Unset(std::string_view word);
     bool DecodeName(std::string_view raw, std::string& name);
 
     TSink Sink;
+    TUnreadableSink UnreadableSink;
     std::string Pending;  // the start of a line whose end has not arrived
     std::string Logical;  // a line continued with "\", so far
     bool Continued = false;

@@ -77,22 +77,36 @@ void TMtreeWriter::WriteComment(std::string_view text) {
     FlushWhenFull();
 }
 
+void TMtreeWriter::AppendPath(std::string_view relDir, std::string_view name) {
+    Buffer.append("./");
+    while (!relDir.empty()) {
+        size_t slash = relDir.find('/');
+        AppendEscapedName(Buffer, relDir.substr(0, slash));
+        Buffer.push_back('/');
+        if (slash == std::string_view::npos)
+            break;
+        relDir.remove_prefix(slash + 1);
+    }
+    AppendEscapedName(Buffer, name);
+}
+
+void TMtreeWriter::WriteUnreadable(std::string_view relPath, int error) {
+    const size_t slash = relPath.rfind('/');
+    Buffer.append(TMtreeParser::UnreadableComment).append(std::to_string(error)).push_back(' ');
+    if (slash == std::string_view::npos)
+        AppendPath("", relPath);
+    else
+        AppendPath(relPath.substr(0, slash), relPath.substr(slash + 1));
+    Buffer.push_back('\n');
+    FlushWhenFull();
+}
+
 void TMtreeWriter::WriteEntry(std::string_view relDir, std::string_view name, TFileKind kind,
                               int64_t size, const TEntryFacts& facts) {
-    if (name.empty()) {
+    if (name.empty())
         Buffer.push_back('.');
-    } else {
-        Buffer.append("./");
-        while (!relDir.empty()) {
-            size_t slash = relDir.find('/');
-            AppendEscapedName(Buffer, relDir.substr(0, slash));
-            Buffer.push_back('/');
-            if (slash == std::string_view::npos)
-                break;
-            relDir.remove_prefix(slash + 1);
-        }
-        AppendEscapedName(Buffer, name);
-    }
+    else
+        AppendPath(relDir, name);
     Buffer.append(" type=").append(TypeName(kind));
     if (facts.Recorded & TEntryFacts::HasMode) {
         // Four octal digits, as mtree writes them ("0644").

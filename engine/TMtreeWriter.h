@@ -41,6 +41,10 @@ public:
                     const TEntryFacts& facts);
     // A comment line; the text is escaped so that it stays one line.
     void WriteComment(std::string_view text);
+    // Marks the folder at relPath (below the root, already written) as one
+    // whose names could not be read, with the error number: a comment that
+    // other tools pass over and Tandril reads back (TMtreeParser).
+    void WriteUnreadable(std::string_view relPath, int error);
     // The count line, then everything still buffered. True when every block
     // reached the output.
     bool Finish();
@@ -49,6 +53,8 @@ public:
     bool Failed() const { return OutputFailed; }
 
 private:
+    // "./" and the path below the root, each name escaped.
+    void AppendPath(std::string_view relDir, std::string_view name);
     void Flush();
     void FlushWhenFull();
     // key, then value in decimal.

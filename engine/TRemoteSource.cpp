@@ -80,6 +80,11 @@ TListOutcome TRemoteSource::List(TEntryList& list, const TListRequest& request) 
         ++StreamCount;
         return ordered && builder.Add(record, reason);
     });
+    // Folders the far side could not read: what lies below them here is not
+    // taken for missing there.
+    parser.SetUnreadableSink([&builder](const std::string& path, int error, std::string& reason) {
+        return builder.MarkUnreadable(path, error, reason);
+    });
     std::string line;
     bool first = true;
     while (true) {

@@ -162,3 +162,15 @@ bool TSnapshotBuilder::Add(const TMtreeRecord& record, std::string& reason) {
     ++Added;
     return true;
 }
+
+bool TSnapshotBuilder::MarkUnreadable(const std::string& path, int error, std::string& reason) {
+    auto found = Dirs.find(path);
+    if (found == Dirs.end() || !found->second.Given || path.empty()) {
+        reason = "読めないフォルダがありません: ./" + path;
+        return false;
+    }
+    // An excluded folder has no entry: nothing of it is compared.
+    if (TSearchRecEx* entry = found->second.Entry)
+        List.SetListError(*entry, error);
+    return true;
+}

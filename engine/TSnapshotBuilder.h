@@ -26,6 +26,10 @@ public:
     // Adds one record. False with reason set when it cannot stand in a tree:
     // a root that is not a folder, a folder given twice.
     bool Add(const TMtreeRecord& record, std::string& reason);
+    // Marks the folder at path (below the root, given by a line of its own
+    // before) as one whose names could not be read, with the error number.
+    // False with reason set when no such folder was given.
+    bool MarkUnreadable(const std::string& path, int error, std::string& reason);
     int Count() const { return Added; }
 
 private:

@@ -33,6 +33,9 @@ TListOutcome TSnapshotSource::List(TEntryList& list, const TListRequest& request
     TMtreeParser parser([&builder](const TMtreeRecord& record, std::string& reason) {
         return builder.Add(record, reason);
     });
+    parser.SetUnreadableSink([&builder](const std::string& path, int error, std::string& reason) {
+        return builder.MarkUnreadable(path, error, reason);
+    });
     platform::TAlignedBuffer buffer(256 * 1024);
     while (true) {
         if (request.Stop.load(std::memory_order_relaxed)) {

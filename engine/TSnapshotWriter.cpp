@@ -206,6 +206,7 @@ TSnapshotWriter::TResult TSnapshotWriter::Write(const std::string& root,
     Text.clear();
     Written = 0;
     Failures = 0;
+    FolderFailures = 0;
     try {
         return Run(root, output);
     } catch (const std::exception& e) {
@@ -319,6 +320,12 @@ TSnapshotWriter::TResult TSnapshotWriter::Run(const std::string& root,
             RefusalStatus = status;
             return TResult::Refused;
         }
+    }
+    // Folders whose names could not be read: a snapshot that showed them
+    // merely empty would have what they hold taken for missing later.
+    for (const TSearchRecEx* folder : list.Unreadable()) {
+        writer.WriteUnreadable(folder->RelPath(), folder->ListError);
+        ++FolderFailures;
     }
     if (!writer.Finish())
         return TResult::OutputFailed;

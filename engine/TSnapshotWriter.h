@@ -64,6 +64,8 @@ public:
     int64_t Entries() const { return Written; }
     // Files written without a digest because they could not be read.
     int64_t Unreadable() const { return Failures; }
+    // Folders whose names could not be read, marked so in the snapshot.
+    int64_t UnreadableFolders() const { return FolderFailures; }
 
 private:
     TResult Run(const std::string& root, const TMtreeWriter::TOutput& output);
@@ -81,4 +83,5 @@ private:
     int RefusalStatus = 0;
     int64_t Written = 0;
     int64_t Failures = 0;
+    int64_t FolderFailures = 0;
 };

@@ -21,6 +21,9 @@ QString EndText(TSnapshotWriter::TResult result, const TSnapshotWriter& writer,
                                .arg(writer.Entries());
             if (writer.Unreadable() > 0)
                 text += QStringLiteral("  読めなかったファイル : %1 件").arg(writer.Unreadable());
+            if (writer.UnreadableFolders() > 0)
+                text += QStringLiteral("  読めなかったフォルダ : %1 件")
+                            .arg(writer.UnreadableFolders());
             return text;
         }
         case TResult::Stopped:

@@ -160,14 +160,17 @@ TEST(SnapshotCommand, FilesThatCannotBeReadAreNamedAndNeverEqualLater) {
     TempDir dir;
     MakeFile(dir / "tree/open.txt", "open");
     MakeFile(dir / "tree/secret.txt", "secret");
+    MakeFile(dir / "tree/locked/inside.txt", "inside");
     chmod((dir / "tree/secret.txt").c_str(), 0);
+    chmod((dir / "tree/locked").c_str(), 0);
     chmod(dir.Path().c_str(), 0777);
     RunOptions nobody;
     nobody.AsNobody = true;
     RunResult run = RunTandrilB({"/snapshot", dir / "s.mtree", "/fromdir", dir / "tree"}, nobody);
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Out,
-              "スナップショットを保存しました. 項目 : 3 件  読めなかったファイル : 1 件\r\n");
+              "スナップショットを保存しました. 項目 : 4 件  読めなかったファイル : 1 件  "
+              "読めなかったフォルダ : 1 件\r\n");
     const std::string text = ReadFile(dir / "s.mtree");
     EXPECT_NE(
         text.find("\n# バイナリ比較失敗>open file error!!>ファイル " + dir / "tree/secret.txt" +
@@ -179,4 +182,13 @@ TEST(SnapshotCommand, FilesThatCannotBeReadAreNamedAndNeverEqualLater) {
     EXPECT_NE(run.Out.find("secret.txt,/,secret.txt,/,\"相違: 不明(ダイジェストが無い)\""),
               std::string::npos)
         << run.Out;
+    // A folder the snapshot could not read is no empty folder: what the tree
+    // holds below it is not taken for new.
+    EXPECT_NE(run.Out.find("locked/,/,locked/,/,\"相違: フォルダを読めません(比較元: "),
+              std::string::npos)
+        << run.Out;
+    EXPECT_NE(run.Out.find(",,inside.txt,locked/,\"相違: 比較元のフォルダを読めません\""),
+              std::string::npos)
+        << run.Out;
+    chmod((dir / "tree/locked").c_str(), 0755);
 }

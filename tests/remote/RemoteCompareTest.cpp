@@ -219,6 +219,9 @@ TEST(RemoteCompare, FailuresEndTheRunWithTheirStatus) {
          "受信したデータが不正です"},
         {"no count line", server.Url(dir / "A"), FarScript(dir, "short", file), 26,
          "途中で切れました"},
+        {"unreadable folder never given", server.Url(dir / "A"),
+         FarScript(dir, "nodir", "printf '#\\tunreadable: 13 ./f\\n#\\tentries: 1\\n'"), 27,
+         "読めないフォルダがありません"},
         {"bad digest", server.Url(dir / "A"),
          FarScript(dir, "digest", file + "; " + count + "; read r; echo zz; sleep 5"), 27,
          "ダイジェストの応答が不正です"},
@@ -232,6 +235,24 @@ TEST(RemoteCompare, FailuresEndTheRunWithTheirStatus) {
         EXPECT_NE(far.Run.Out.find(c.text), std::string::npos) << far.Run.Out;
         EXPECT_EQ(far.Run.Out.find("処理が完了しました"), std::string::npos) << far.Run.Out;
     }
+}
+
+TEST(RemoteCompare, AFarFolderThatCannotBeReadIsADifference) {
+    TempDir dir;
+    MakeFile(dir / "A/data/x", "x");
+    const std::string program = FarScript(
+        dir, "locked", "printf './data type=dir\\n#\\tunreadable: 13 ./data\\n#\\tentries: 2\\n'");
+    RunOptions options;
+    options.Environment = FarEnvironment(program);
+    const TReport far =
+        Compare(dir, dir / "A", TSshServer::Instance().Url(dir / "B"), {"/noHeader"}, options);
+    EXPECT_EQ(far.Run.Status, 0) << far.Run.Out;
+    EXPECT_NE(far.Text.find("data/,/,data/,/,\"相違: フォルダを読めません(比較先: Permission "
+                            "denied)\""),
+              std::string::npos)
+        << far.Text;
+    EXPECT_NE(far.Text.find("x,data/,,,\"相違: 比較先のフォルダを読めません\""), std::string::npos)
+        << far.Text;
 }
 
 // Waits until a far side serves folder and is under way, then freezes it
