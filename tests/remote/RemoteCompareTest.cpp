@@ -238,10 +238,13 @@ TEST(RemoteCompare, FailuresEndTheRunWithTheirStatus) {
 }
 
 TEST(RemoteCompare, AFarFolderThatCannotBeReadIsADifference) {
+    // Like a real far side, the script stays until its input ends: one that
+    // left after its listing would be a dropped connection.
     TempDir dir;
     MakeFile(dir / "A/data/x", "x");
     const std::string program = FarScript(
-        dir, "locked", "printf './data type=dir\\n#\\tunreadable: 13 ./data\\n#\\tentries: 2\\n'");
+        dir, "locked",
+        "printf './data type=dir\\n#\\tunreadable: 13 ./data\\n#\\tentries: 2\\n'; cat >/dev/null");
     RunOptions options;
     options.Environment = FarEnvironment(program);
     const TReport far =
