@@ -3,12 +3,21 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "TDiffTextView.h"
 #include "TPairViewColors.h"
+#include "pairview/TDiffLayout.h"
 
-TDiffMarkerBar::TDiffMarkerBar(TDiffTextView* view) : QWidget(view), View(view) {
+TDiffMarkerBar::TDiffMarkerBar(QWidget* parent, std::function<void(size_t)> scrollTo)
+    : QWidget(parent), ScrollToRow(std::move(scrollTo)) {
     setFixedWidth(Width);
     setCursor(Qt::PointingHandCursor);
+}
+
+void TDiffMarkerBar::Show(const TDiffLayout* layout, size_t rows, size_t top, size_t visible) {
+    Layout = layout;
+    Rows = rows;
+    TopRow = top;
+    VisibleRows = visible;
+    update();
 }
 
 namespace {
@@ -38,11 +47,10 @@ const std::vector<uint8_t>& TDiffMarkerBar::Marks(const TDiffLayout& layout, siz
 void TDiffMarkerBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
-    const TDiffLayout* layout = View->Layout();
-    const size_t rows = View->RowCount();
-    if (!layout || rows == 0)
+    const size_t rows = Rows;
+    if (!Layout || rows == 0)
         return;
-    const std::vector<uint8_t>& marks = Marks(*layout, rows);
+    const std::vector<uint8_t>& marks = Marks(*Layout, rows);
     for (size_t y = 0; y < marks.size();) {
         size_t end = y + 1;
         while (end < marks.size() && marks[end] == marks[y])
@@ -56,21 +64,20 @@ void TDiffMarkerBar::paintEvent(QPaintEvent*) {
         y = end;
     }
     const double scale = double(height()) / double(rows);
-    const int top = int(double(View->TopRow()) * scale);
-    const int h = std::max(3, int(double(View->VisibleRows()) * scale));
+    const int top = int(double(TopRow) * scale);
+    const int h = std::max(3, int(double(VisibleRows) * scale));
     p.setPen(QPen(palette().text().color(), 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(0, top, width() - 1, std::min(h, height() - top - 1));
 }
 
 void TDiffMarkerBar::ScrollTo(int y) {
-    const size_t rows = View->RowCount();
-    if (rows == 0 || height() <= 0)
+    if (Rows == 0 || height() <= 0)
         return;
-    const double at = std::clamp(double(y) / double(height()), 0.0, 1.0) * double(rows);
-    const size_t half = View->VisibleRows() / 2;
+    const double at = std::clamp(double(y) / double(height()), 0.0, 1.0) * double(Rows);
+    const size_t half = VisibleRows / 2;
     const size_t row = static_cast<size_t>(at);
-    View->ScrollToRow(row > half ? row - half : 0);
+    ScrollToRow(row > half ? row - half : 0);
 }
 
 void TDiffMarkerBar::mousePressEvent(QMouseEvent* event) {

@@ -15,7 +15,7 @@ constexpr size_t CharCacheLimit = 4096;
 }  // namespace
 
 TDiffTextView::TDiffTextView(QWidget* parent) : QAbstractScrollArea(parent) {
-    MarkerBar = new TDiffMarkerBar(this);
+    MarkerBar = new TDiffMarkerBar(this, [this](size_t row) { ScrollToRow(row); });
     setViewportMargins(0, 0, TDiffMarkerBar::Width, 0);
     viewport()->setBackgroundRole(QPalette::Base);
     verticalScrollBar()->setSingleStep(1);
@@ -34,7 +34,7 @@ void TDiffTextView::SetDiff(std::shared_ptr<const TPairDiff> diff, platform::TTe
     UpdateScrollBars();
     verticalScrollBar()->setValue(0);
     viewport()->update();
-    MarkerBar->update();
+    UpdateMarkerBar();
 }
 
 void TDiffTextView::SetCode(TPaneSide side, platform::TTextCode code) {
@@ -127,11 +127,16 @@ void TDiffTextView::resizeEvent(QResizeEvent* event) {
     const QRect area = viewport()->geometry();
     MarkerBar->setGeometry(area.right() + 1, area.top(), TDiffMarkerBar::Width, area.height());
     UpdateScrollBars();
+    UpdateMarkerBar();
 }
 
 void TDiffTextView::scrollContentsBy(int, int) {
     viewport()->update();
-    MarkerBar->update();
+    UpdateMarkerBar();
+}
+
+void TDiffTextView::UpdateMarkerBar() {
+    MarkerBar->Show(Layout(), RowCount(), TopRow(), VisibleRows());
 }
 
 void TDiffTextView::ScrollToRow(size_t row) {
@@ -146,7 +151,7 @@ void TDiffTextView::GoToDifference(size_t index) {
     const size_t row = Diff->Layout.DifferenceRow(index);
     ScrollToRow(row > ContextRows ? row - ContextRows : 0);
     viewport()->update();
-    MarkerBar->update();
+    UpdateMarkerBar();
     emit CurrentDifferenceChanged();
 }
 

@@ -58,6 +58,7 @@ protected:
 private:
     int RowHeight() const;
     void UpdateScrollBars();
+    void UpdateMarkerBar();
     bool ShowLineEnds() const;
     void PaintPane(QPainter& p, TPaneSide side, int x, int width, int gutter, int y,
                    const TDisplayRow& row, size_t rowIndex);
