@@ -55,8 +55,6 @@ public:
     // Every action of the menus, the pop-up menus and the toolbars.
     const TMainActions& Actions() const { return MainActions; }
     TComparisonRun& ComparisonRun() const { return *Run; }
-    // The writing of snapshots (スナップショットを保存).
-    TSnapshotRun& SnapshotRun() const { return *Snapshot; }
     // The options in force: what the option actions, the dialogs and the next
     // comparison read, and what closing writes.
     AppOption& Options() { return Option; }
@@ -97,17 +95,6 @@ private:
     // The toggles of the options' truth values share one handler.
     void mnOptExecute(const TOptionFlag& flag);
 
-    // --- TfrmMainSnapshot.cpp: the snapshot of the source box's tree ---
-    // Asks for the file and writes the snapshot of the source box's folder
-    // (or snapshot) on a worker, with the progress bar; Ctrl+B stops it.
-    void SaveSnapshot();
-    void ApplySnapshotProgress(qint64 written, qint64 total);
-    void ApplySnapshotEnd(TSnapshotRun::TEnd end, const QString& message);
-    // The actions and boxes while a snapshot is written, as during a run.
-    void SetSnapshotRunning(bool running);
-    // Copying between the sides needs files on both: never with a snapshot side.
-    void UpdateCopyActionStates();
-
     // --- TfrmMainSettings.cpp: the settings file ---
     void FormCreate();
     void FormClose();
@@ -136,6 +123,17 @@ private:
     void UpdateAppMenuItems();
     // The hide filter the options give, shown at once.
     void ShowHiddenRows();
+
+    // The snapshot of the source box's tree: asks for the file and writes the
+    // snapshot of the source box's folder (or snapshot) on a worker, with the
+    // progress bar; Ctrl+B stops it.
+    void SaveSnapshot();
+    void ApplySnapshotProgress(qint64 written, qint64 total);
+    void ApplySnapshotEnd(TSnapshotRun::TEnd end, const QString& message);
+    // The actions and boxes while a snapshot is written, as during a run.
+    void SetSnapshotRunning(bool running);
+    // Copying between the sides needs files on both: never with a snapshot side.
+    void UpdateCopyActionStates();
 
     QString SettingsFile;
     AppOption Option;

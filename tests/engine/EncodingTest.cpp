@@ -33,6 +33,9 @@ TEST(Encoding, Cp932ToUtf8) {
     EXPECT_EQ(Cp932ToUtf8("\x93\xfa\x96\x7b\x8c\xea"), "日本語");
     EXPECT_EQ(Cp932ToUtf8("\x95\x5c\x8e\xa6"), "表示");
     EXPECT_EQ(Cp932ToUtf8("ok\xa0"), "ok\xef\xbf\xbd");
+    // Control bytes stay themselves both ways, beside Japanese or not.
+    EXPECT_EQ(Cp932ToUtf8("\x1a\x1c\x7f\x8a\x72"), "\x1a\x1c\x7f較");
+    EXPECT_EQ(Utf8ToCp932("\x1a\x1c\x7f較"), "\x1a\x1c\x7f\x8a\x72");
 }
 
 TEST(Encoding, IsValidUtf8) {

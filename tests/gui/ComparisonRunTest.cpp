@@ -329,7 +329,8 @@ private slots:
             dialog->selectFile(file);
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         };
-        QSignalSpy ended(&frm->SnapshotRun(), &TSnapshotRun::Ended);
+        TSnapshotRun* snapshot = frm->findChild<TSnapshotRun*>();
+        QSignalSpy ended(snapshot, &TSnapshotRun::Ended);
         frm->Actions().mnFileSnapshot->trigger();
         QVERIFY(ended.wait(RunTimeoutMs) || !ended.isEmpty());
         QCOMPARE(title, QStringLiteral("スナップショットを保存"));
@@ -343,7 +344,7 @@ private slots:
         MakeFiles(M + QStringLiteral("/many"), QStringLiteral("f"), 3000);
         driver.Answers = {QMessageBox::Yes};  // replace the file saved before
         frm->Actions().mnFileSnapshot->trigger();
-        QVERIFY(frm->SnapshotRun().IsRunning() && frm->Actions().mnFileCompStop->isEnabled());
+        QVERIFY(snapshot->IsRunning() && frm->Actions().mnFileCompStop->isEnabled());
         QVERIFY(!frm->Actions().mnFileComp->isEnabled() && !frm->PathBox(TSide::M)->isEnabled());
         frm->Actions().mnFileCompStop->trigger();
         QVERIFY(ended.wait(RunTimeoutMs));
