@@ -244,6 +244,17 @@ std::string Cp932ToUtf8(std::string_view cp932) {
                                    cp932.data(), static_cast<int32_t>(cp932.size()), &status);
     if (U_FAILURE(status))
         return std::string(cp932);
+    // ICU's windows-31j table swaps three control bytes (0x1A, 0x1C, 0x7F)
+    // the IBM way; Windows keeps them, as Utf8ToCp932 does. No multi-byte
+    // character decodes to these, so they are put back as the bytes were.
+    for (int32_t i = 0; i < length; ++i) {
+        if (text[i] == 0x1C)
+            text[i] = 0x1A;
+        else if (text[i] == 0x7F)
+            text[i] = 0x1C;
+        else if (text[i] == 0x1A)
+            text[i] = 0x7F;
+    }
     std::string out(static_cast<size_t>(length) * 3 + 1, '\0');
     int32_t written = 0;
     status = U_ZERO_ERROR;
