@@ -7,6 +7,7 @@
 #include "ShowMessageBox.h"
 #include "TCompare.h"
 #include "TEntrySource.h"
+#include "TRemoteUrl.h"
 
 namespace {
 
@@ -39,7 +40,10 @@ void ReportCopy(QWidget* owner, const platform::TCopyResult& result) {
 }  // namespace
 
 bool CopiesBetweenSides(const TCompare& engine) {
-    return !IsSnapshotPath(engine.GetPathM()) && !IsSnapshotPath(engine.GetPathS());
+    for (const std::string& path : {engine.GetPathM(), engine.GetPathS()})
+        if (IsRemoteUrl(path) || IsSnapshotPath(path))
+            return false;
+    return true;
 }
 
 std::optional<platform::TCopyResult> CopyBetweenSides(QWidget* owner, const TCompare& engine,
@@ -53,6 +57,13 @@ std::optional<platform::TCopyResult> CopyBetweenSides(QWidget* owner, const TCom
         return refuse();
     // A snapshot holds no file to copy, and no file can be copied into it.
     if (!CopiesBetweenSides(engine)) {
+        // A far side's files are on another machine: a local copy would make
+        // a folder named after the URL instead.
+        if (IsRemoteUrl(engine.GetPathM()) || IsRemoteUrl(engine.GetPathS())) {
+            ShowMessageBox(owner, QMessageBox::Warning,
+                           QStringLiteral("別のマシンの側とはコピーできません"));
+            return std::nullopt;
+        }
         ShowMessageBox(owner, QMessageBox::Warning,
                        QStringLiteral("スナップショットの側とはコピーできません\r\n"
                                       "(スナップショットにはコピーするファイルがありません)"));

@@ -26,6 +26,7 @@ std::optional<platform::TCopyResult> CopyBetweenSides(QWidget* owner, const TCom
 // whether it was cancelled or failed.
 QString CopyOutcomeText(const platform::TCopyResult& result);
 
-// False when either side of the engine's comparison is a snapshot file: it
-// holds no file to copy, and none can be copied into it.
+// False when either side of the engine's comparison is a snapshot file or a
+// tree on another machine: neither holds a file to copy here, and none can be
+// copied into it.
 bool CopiesBetweenSides(const TCompare& engine);

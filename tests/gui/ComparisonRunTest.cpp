@@ -79,6 +79,16 @@ private slots:
         QCOMPARE(GridCell(*frm, 2, 4), QStringLiteral("相違: 内容が不一致"));
         QCOMPARE(GridCell(*frm, 3, 4), QStringLiteral("比較元無し"));
         QCOMPARE(frm->PathBox(TSide::S)->itemText(0), far);
+        // Nothing is copied to or from the far side, nor into a folder named
+        // after its URL below the current one.
+        QVERIFY(SelectGridRow(*frm, 3));
+        QVERIFY(!frm->Actions().mnPopUpCopyToS->isEnabled() &&
+                !frm->Actions().mnPopUpCopyToM->isEnabled());
+        TDialogDriver driver;
+        frm->Actions().mnPopUpCopyToM->setEnabled(true);
+        frm->Actions().mnPopUpCopyToM->trigger();
+        QCOMPARE(driver.Messages, QStringList({"別のマシンの側とはコピーできません"}));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("ssh:")) && !QFile::exists(M + "/c.txt"));
     }
 
     void ThreeResultsFillTheGridAndEndIdle() {
