@@ -110,6 +110,13 @@ int TEntryList::CompareComposed(const TSearchRecEx& a, const TSearchRecEx& b) {
     return compose(composerA, a).compare(compose(composerB, b));
 }
 
+std::pair<const TSearchRecEx*, const TSearchRecEx*> TEntryList::FindRepeatedPath() const {
+    for (size_t i = 1; i < Items.size(); ++i)
+        if (CompareRelPathBytes(*Items[i - 1], *Items[i]) == 0)
+            return {Items[i - 1], Items[i]};
+    return {nullptr, nullptr};
+}
+
 bool TEntryList::TieLess(const TSearchRecEx& a, const TSearchRecEx& b, bool caseSensitive) {
     int c = CompareFolded(a, b);
     if (c == 0 && caseSensitive)

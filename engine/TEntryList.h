@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "TBlockStore.h"
@@ -84,6 +85,10 @@ public:
     }
     // The byte order of the two RelPaths.
     static int CompareRelPathBytes(const TSearchRecEx& a, const TSearchRecEx& b);
+    // After Sort, which breaks ties by bytes: the first two neighbours whose
+    // RelPaths are the same bytes (a path given twice in a snapshot or a far
+    // side's stream), or two nulls.
+    std::pair<const TSearchRecEx*, const TSearchRecEx*> FindRepeatedPath() const;
 
 private:
     static int CompareFolded(const TSearchRecEx& a, const TSearchRecEx& b);

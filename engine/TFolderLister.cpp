@@ -3,27 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "EntryTime.h"
 #include "RowText.h"
 
 namespace {
 
-// Seconds between 1601-01-01 and 1970-01-01, the two epochs of file times.
-constexpr int64_t FileTimeEpochOffset = 11644473600;
-
-// 100-ns ticks since 1601 UTC; 0 (the "not kept" value) for earlier times.
 uint64_t FileTime(const platform::TTimeSpec& t) {
-    if (t.Seconds < -FileTimeEpochOffset)
-        return 0;
-    return static_cast<uint64_t>(t.Seconds + FileTimeEpochOffset) * 10000000u +
-           t.Nanoseconds / 100u;
-}
-
-// Floors to an even second, so that two times in one 2-second slot are equal.
-int64_t EvenSeconds(int64_t seconds) {
-    int64_t odd = seconds % 2;
-    if (odd < 0)
-        odd += 2;
-    return seconds - odd;
+    return ::FileTime(t.Seconds, t.Nanoseconds);
 }
 
 }  // namespace

@@ -124,14 +124,10 @@ TListOutcome TRemoteSource::List(TEntryList& list, const TListRequest& request) 
         return outcome;
     }
     outcome.Sorted = true;
-    for (int i = 1; i < list.Count(); ++i) {
-        const TSearchRecEx& a = *list.At(i - 1);
-        const TSearchRecEx& b = *list.At(i);
-        if (TEntryList::CompareRelPathBytes(a, b) == 0) {
-            Channel->Refuse(std::max(a.Facts->Line, b.Facts->Line),
-                            "パスが重複しています: ./" + b.RelPath());
-            return fail(Channel->GetStatus(), Channel->GetMessage());
-        }
+    if (const auto [a, b] = list.FindRepeatedPath(); b) {
+        Channel->Refuse(std::max(a->Facts->Line, b->Facts->Line),
+                        "パスが重複しています: ./" + b->RelPath());
+        return fail(Channel->GetStatus(), Channel->GetMessage());
     }
     {
         std::lock_guard<std::mutex> guard(Lock);

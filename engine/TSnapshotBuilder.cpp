@@ -1,18 +1,6 @@
 #include "TSnapshotBuilder.h"
 
-namespace {
-
-// Seconds between 1601-01-01 and 1970-01-01, the two epochs of file times.
-constexpr int64_t FileTimeEpochOffset = 11644473600;
-
-int64_t EvenSeconds(int64_t seconds) {
-    int64_t odd = seconds % 2;
-    if (odd < 0)
-        odd += 2;
-    return seconds - odd;
-}
-
-}  // namespace
+#include "EntryTime.h"
 
 TSnapshotBuilder::TSnapshotBuilder(TEntryList& list, std::string rootPrefix,
                                    const TExcludeFilter* exclude)
@@ -96,10 +84,7 @@ void TSnapshotBuilder::Fill(TSearchRecEx& entry, const TMtreeRecord& record) {
     entry.FindData = TFindData{};
     if (given.Recorded & TEntryFacts::HasTime) {
         entry.Time = EvenSeconds(Clock.Reading(given.Seconds));
-        if (given.Seconds >= -FileTimeEpochOffset)
-            entry.FindData.LastWriteTime =
-                static_cast<uint64_t>(given.Seconds + FileTimeEpochOffset) * 10000000u +
-                given.Nanoseconds / 100u;
+        entry.FindData.LastWriteTime = FileTime(given.Seconds, given.Nanoseconds);
     }
     uint32_t attr = 0;
     if (folder)

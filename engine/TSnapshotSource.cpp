@@ -60,13 +60,9 @@ TListOutcome TSnapshotSource::List(TEntryList& list, const TListRequest& request
         return outcome;
     }
     outcome.Sorted = true;
-    for (int i = 1; i < list.Count(); ++i) {
-        const TSearchRecEx& a = *list.At(i - 1);
-        const TSearchRecEx& b = *list.At(i);
-        if (TEntryList::CompareRelPathBytes(a, b) == 0)
-            return refuse(std::max(a.Facts->Line, b.Facts->Line),
-                          "パスが重複しています: ./" + b.RelPath());
-    }
+    if (const auto [a, b] = list.FindRepeatedPath(); b)
+        return refuse(std::max(a->Facts->Line, b->Facts->Line),
+                      "パスが重複しています: ./" + b->RelPath());
     outcome.Result = builder.Count();
     return outcome;
 }
