@@ -1,6 +1,8 @@
 #include "TRemoteChannel.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 
 #include "TCompare.h"
@@ -230,7 +232,27 @@ int TRemoteChannel::FarFailure(int code, std::string_view text) {
 }
 
 void TRemoteChannel::Close(int waitMs) {
-    if (waitMs > 0)
-        Child.WaitExit(waitMs);
+    // ssh leaves only once it has written out all it received, and nothing
+    // else reads its output any more (a run stopped during the listing left
+    // part of the far tree on its way): what still comes is read and dropped
+    // while ssh ends.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    const std::atomic<bool> never{false};
+    std::string dropped;
+    while (true) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0 || Child.WaitExit(0) >= 0)
+            break;
+        dropped.clear();
+        const platform::TChildProcess::TIo read =
+            Child.Read(dropped, 256 * 1024, never, static_cast<int>(std::min<long>(left, 5)));
+        if (read == platform::TChildProcess::TIo::End ||
+            read == platform::TChildProcess::TIo::Failed) {
+            Child.WaitExit(static_cast<int>(left));
+            break;
+        }
+    }
     Child.Finish(200);
 }
