@@ -15,8 +15,10 @@ scripts/deps.sh test
 jobs=$(nproc)
 for kind in plain asan; do
     dir=build/$kind
+    # The benchmark tools and their own tests are built and run in the plain
+    # build only: the sanitizer build is for the programs and their tests.
     flags=(-DTANDRIL_TESTS=ON -DTANDRIL_BENCH=ON)
-    [ "$kind" = asan ] && flags+=(-DTANDRIL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+    [ "$kind" = asan ] && flags=(-DTANDRIL_TESTS=ON -DTANDRIL_BENCH=OFF -DTANDRIL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
     step "configuring $dir"
     cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
     step "building everything in $dir with $jobs jobs"
