@@ -1,6 +1,12 @@
 # Warnings and sanitizers shared by every target of the project.
 function(tandril_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra)
+    # A unity build (the sanitizer builds, for their time) joins several
+    # files into one, so the tests' fixtures in anonymous namespaces look to
+    # the compiler as if a header had declared them.
+    if(CMAKE_UNITY_BUILD)
+        target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
 endfunction()
 
 # TANDRIL_SANITIZE=ON builds everything with AddressSanitizer and

@@ -16,9 +16,12 @@ jobs=$(nproc)
 for kind in plain asan; do
     dir=build/$kind
     # The benchmark tools and their own tests are built and run in the plain
-    # build only: the sanitizer build is for the programs and their tests.
+    # build only: the sanitizer build is for the programs and their tests. It
+    # is a unity build (files compiled in groups), which takes half the time;
+    # the plain build compiles each file on its own, as a developer does.
     flags=(-DTANDRIL_TESTS=ON -DTANDRIL_BENCH=ON)
-    [ "$kind" = asan ] && flags=(-DTANDRIL_TESTS=ON -DTANDRIL_BENCH=OFF -DTANDRIL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+    [ "$kind" = asan ] && flags=(-DTANDRIL_TESTS=ON -DTANDRIL_BENCH=OFF -DTANDRIL_SANITIZE=ON
+                                 -DCMAKE_BUILD_TYPE=Debug -DCMAKE_UNITY_BUILD=ON)
     step "configuring $dir"
     cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
     step "building everything in $dir with $jobs jobs"

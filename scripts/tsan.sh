@@ -15,7 +15,8 @@ scripts/deps.sh
 dir=build/tsan
 tests=(engine_tests hostile_engine_tests ComparisonRunTest ResultGridTest HostileWindowTest
        CopyBetweenSidesTest PairViewTest)
-cmake -S . -B "$dir" -G Ninja -DTANDRIL_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# A unity build (files compiled in groups), as the sanitizer build of scripts/test.sh.
+cmake -S . -B "$dir" -G Ninja -DTANDRIL_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target "${tests[@]}"
 
 # die_after_fork=0: the window tests start programs with QProcess while the

@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::string kHeader = "#mtree\n#\t   tool: TandrilB 1.1.2.0\n. type=dir\n";
+const std::string kSnapshotHeader = "#mtree\n#\t   tool: TandrilB 1.1.2.0\n. type=dir\n";
 const std::string kEntry = "./a.txt type=file size=1 time=1700000000.0 sha256digest=";
 
 std::string Repeat(const std::string& text, size_t count) {
@@ -34,11 +34,11 @@ TEST(HostileSnapshot, RefusedWithFileLineAndReasonLeavingTheReport) {
         std::string Message;  // after "スナップショット <file> の "
     } cases[] = {
         {"empty", "", "1 行目: 空のファイルです"},
-        {"cut off in a line", kHeader + "./a.txt type=fi",
+        {"cut off in a line", kSnapshotHeader + "./a.txt type=fi",
          "4 行目: 途中で切れています (最後の行が終わっていません)"},
-        {"cut off after a line", kHeader + kEntry + sha + "\n",
+        {"cut off after a line", kSnapshotHeader + kEntry + sha + "\n",
          "5 行目: 途中で切れています (項目数の行がありません)"},
-        {"a line of 100 MB", kHeader + "./" + std::string(100 << 20, 'x') + "\n",
+        {"a line of 100 MB", kSnapshotHeader + "./" + std::string(100 << 20, 'x') + "\n",
          "4 行目: 行が長すぎます (1 MiB を超えています)"},
         {"binary",
          std::string("\x7f"
