@@ -7,7 +7,7 @@
 # (the copy on a worker thread, its questions on the window's thread) and the
 # pair view (its files loaded on a thread of Qt's pool). Ends with status 1
 # when any test fails or any race is reported. scripts/test.sh
-# runs it last; it builds only these tests (about six minutes on two cores).
+# runs it last; it builds only these tests (about four minutes on two cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
