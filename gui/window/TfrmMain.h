@@ -132,7 +132,8 @@ private:
     void ApplySnapshotEnd(TSnapshotRun::TEnd end, const QString& message);
     // The actions and boxes while a snapshot is written, as during a run.
     void SetSnapshotRunning(bool running);
-    // Copying between the sides needs files on both: never with a snapshot side.
+    // Copying between the sides needs files here on both: never with a snapshot
+    // or a far side.
     void UpdateCopyActionStates();
 
     QString SettingsFile;

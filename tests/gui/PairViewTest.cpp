@@ -12,6 +12,7 @@
 #include "RecordingShell.h"
 #include "RunWindow.h"
 #include "TestFiles.h"
+#include "pairview/TDiffMarkerBar.h"
 #include "pairview/TDiffTextView.h"
 #include "pairview/THexDiffView.h"
 #include "pairview/TfrmPairView.h"
@@ -88,6 +89,31 @@ private slots:
         QCOMPARE(view->SummaryText(), QStringLiteral("相違 3 / 3 箇所"));
         QTest::keyClick(view.get(), Qt::Key_F7, Qt::ShiftModifier);
         QCOMPARE(text.CurrentDifference(), size_t(1));
+    }
+
+    void AClickOnTheMarkerBarScrollsThePanesThere() {
+        QByteArray m, s;
+        for (int i = 0; i < 3000; ++i) {
+            m += "line " + QByteArray::number(i) + "\n";
+            s += (i == 2500 ? QByteArray("changed") : "line " + QByteArray::number(i)) + "\n";
+        }
+        auto view = Open(m, s);
+        view->resize(800, 400);
+        TDiffTextView* text = view->TextView();
+        QTRY_VERIFY_WITH_TIMEOUT(text->VisibleRows() > 0, EventTimeoutMs);
+        // The strip beside the panes: the whole file from top to bottom.
+        TDiffMarkerBar* bar = nullptr;
+        for (QWidget* child : text->findChildren<QWidget*>())
+            if (auto* found = dynamic_cast<TDiffMarkerBar*>(child))
+                bar = found;
+        QVERIFY(bar);
+        QCOMPARE(text->TopRow(), size_t(0));
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(5, bar->height() * 2500 / 3000));
+        // The clicked row comes to the middle of what is in sight.
+        const size_t top = text->TopRow();
+        QVERIFY2(top < 2500 && 2500 < top + text->VisibleRows(), qPrintable(QString::number(top)));
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(5, 0));
+        QCOMPARE(text->TopRow(), size_t(0));
     }
 
     void EqualLinesAndLineEndsFollowTheRule() {
